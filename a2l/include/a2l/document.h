@@ -1,0 +1,155 @@
+// Reading A2L files: a2l::readFile gives a Document (the block tree plus typed views) or a
+// structured error. Warnings (things the reader tolerated) are listed either way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "a2l/block.h"
+#include "a2l/diagnostic.h"
+#include "a2l/model.h"
+
+namespace a2l {
+
+// How the bytes of a source file were taken. Without a byte-order mark the structure is
+// read as bytes and each text is decoded as UTF-8 when valid, else as Windows-1252.
+enum class Encoding : std::uint8_t { Bytes, Utf8Bom, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
+std::string_view toString(Encoding encoding);
+
+struct ReadOptions {
+    // Deepest /begin nesting accepted (real files stay below 10; the cap keeps hostile input
+    // from exhausting memory or the stack).
+    std::uint32_t maxNesting = 256;
+    // Deepest chain of /include accepted.
+    std::uint32_t maxIncludeDepth = 32;
+    // Decode MEASUREMENT, CHARACTERISTIC, AXIS_PTS and COMPU_METHOD blocks while reading and
+    // report parameters of the wrong kind and references to undefined COMPU_METHODs as
+    // warnings. Off: only the structure is checked.
+    bool validate = true;
+    // Warnings kept beyond this are only counted (Document::suppressedWarnings()).
+    std::size_t maxWarnings = 1000;
+    // Folders searched for /include files after the folder of the including file.
+    std::vector<std::filesystem::path> includePaths;
+};
+
+struct SourceFile {
+    std::string path;  // as opened (the main file as given, includes resolved)
+    Encoding encoding = Encoding::Bytes;
+    std::uint64_t size = 0;  // bytes after decoding a UTF-16/32 file to UTF-8
+};
+
+class Document {
+public:
+    struct Impl;
+    explicit Document(std::unique_ptr<Impl> impl);
+    ~Document();
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    // ---- sources, diagnostics --------------------------------------------------------
+    const std::vector<SourceFile>& files() const;  // [0] is the main file
+    Encoding encoding() const { return files().front().encoding; }
+    const std::vector<Diagnostic>& warnings() const;
+    std::size_t suppressedWarnings() const;
+    // Keywords of blocks outside IF_DATA and A2ML that the reader does not know, with counts.
+    const std::map<std::string, std::size_t, std::less<>>& unknownKeywords() const;
+    std::optional<std::pair<int, int>> asap2Version() const;  // ASAP2_VERSION major minor
+    SourceLocation locate(std::uint16_t fileIndex, std::uint32_t offset) const;
+
+    // ---- the block tree ----------------------------------------------------------------
+    BlockRef root() const;  // the top level of the main file
+    std::size_t blockCount() const;
+    // Blocks of a kind in file order. For the object kinds (MEASUREMENT, COMPU_METHOD, ...)
+    // only the objects of a MODULE (or of a file's top level); AXIS_DESCR, IF_DATA,
+    // MEMORY_SEGMENT etc. everywhere.
+    std::vector<BlockRef> blocks(BlockKind kind) const;
+    std::size_t count(BlockKind kind) const;
+    // Object by name (hash lookup) for the named kinds; invalid when absent.
+    BlockRef find(BlockKind kind, std::string_view name) const;
+
+    // ---- typed views -------------------------------------------------------------------
+    std::optional<Project> project() const;
+    std::optional<Header> header() const;
+    std::vector<Module> modules() const;
+    std::optional<ModCommon> modCommon() const;  // of the first MODULE that has one
+    std::optional<ModPar> modPar() const;        // of the first MODULE that has one
+
+    std::vector<Measurement> measurements() const;
+    std::vector<Characteristic> characteristics() const;
+    std::vector<AxisPts> axisPts() const;
+    std::vector<CompuMethod> compuMethods() const;
+    std::vector<CompuTab> compuTabs() const;
+    std::vector<CompuVtab> compuVtabs() const;
+    std::vector<CompuVtabRange> compuVtabRanges() const;
+    std::vector<RecordLayout> recordLayouts() const;
+    std::vector<Unit> units() const;
+    std::vector<Group> groups() const;
+    std::vector<Function> functions() const;
+
+    // One object from its block (decoding problems go to `warnings` when given).
+    Measurement measurement(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    Characteristic characteristic(BlockRef block,
+                                  std::vector<Diagnostic>* warnings = nullptr) const;
+    AxisPts axisPts(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    CompuMethod compuMethod(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    CompuTab compuTab(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    CompuVtab compuVtab(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    CompuVtabRange compuVtabRange(BlockRef block,
+                                  std::vector<Diagnostic>* warnings = nullptr) const;
+    RecordLayout recordLayout(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    Unit unit(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    Group group(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    Function function(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+
+    // Lookup by name (hash maps); nullopt when absent.
+    std::optional<Measurement> findMeasurement(std::string_view name) const;
+    std::optional<Characteristic> findCharacteristic(std::string_view name) const;
+    std::optional<CompuMethod> findCompuMethod(std::string_view name) const;
+    std::optional<CompuTab> findCompuTab(std::string_view name) const;
+    std::optional<CompuVtab> findCompuVtab(std::string_view name) const;
+    std::optional<CompuVtabRange> findCompuVtabRange(std::string_view name) const;
+    std::optional<RecordLayout> findRecordLayout(std::string_view name) const;
+    std::optional<Unit> findUnit(std::string_view name) const;
+    std::optional<AxisPts> findAxisPts(std::string_view name) const;
+
+    // IF_DATA XCP / ASAP1B_CCP blocks at MODULE level (and their transport layers).
+    std::vector<XcpInfo> xcp() const;
+    std::vector<CcpInfo> ccp() const;
+    XcpInfo xcpInfo(BlockRef ifDataBlock) const;
+    CcpInfo ccpInfo(BlockRef ifDataBlock) const;
+    // All DAQ events of the module-level IF_DATA XCP blocks, in file order.
+    std::vector<XcpEvent> xcpEvents() const;
+    // DAQ event binding decoded from a list of IF_DATA blocks (a measurement's, say).
+    DaqEventBinding daqEvents(const std::vector<BlockRef>& ifData) const;
+
+    const Impl& impl() const { return *impl_; }
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+struct ReadResult {
+    std::shared_ptr<const Document> document;  // null when the read failed
+    std::optional<Diagnostic> error;           // set when the read failed
+    std::vector<Diagnostic> warnings;          // tolerated problems (also when it failed)
+    std::size_t suppressedWarnings = 0;
+
+    bool ok() const { return document != nullptr; }
+};
+
+// Reads an A2L file and everything it includes.
+ReadResult readFile(const std::filesystem::path& path, const ReadOptions& options = {});
+// Reads A2L text held in memory; `name` stands for the file in messages, and relative
+// /include paths are taken relative to its folder.
+ReadResult readText(std::string_view text, const std::string& name = "<memory>",
+                    const ReadOptions& options = {});
+
+}  // namespace a2l

@@ -1,0 +1,5 @@
+#include "app/mainwindow.h"
+
+void MainWindow::selectTranslationToLoad(int) {}
+
+void MainWindow::languages() {}

@@ -1,0 +1,5 @@
+#include "app/mainwindow.h"
+
+void MainWindow::loadSettings() {}
+
+void MainWindow::saveSettings() {}

@@ -1,0 +1,157 @@
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+
+namespace {
+constexpr int kPollMs = 10;
+constexpr qint64 kWatchdogMs = 5000;
+}  // namespace
+
+TestWorkspace::TestWorkspace() : previousDirectory_(QDir::currentPath()) {
+    if (!dir_.isValid()) {
+        return;
+    }
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("settings"));
+    const QString converter = dir_.filePath(QStringLiteral("QuillmoorConverter.exe"));
+    valid_ = QFile::copy(QStringLiteral(QUILLMOOR_STANDIN_PATH), converter) &&
+             QFile::setPermissions(converter, QFile::permissions(converter) | QFile::ExeOwner) &&
+             QDir::setCurrent(dir_.path());
+}
+
+TestWorkspace::~TestWorkspace() { QDir::setCurrent(previousDirectory_); }
+
+QString TestWorkspace::settingsFile() const {
+    return dir_.filePath(QStringLiteral("settings/KOLDAN/VELMOR.conf"));
+}
+
+void TestWorkspace::setScript(const QStringList& lines) {
+    writeFile(QStringLiteral("standin-script.txt"), lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+}
+
+void TestWorkspace::removeConverter() {
+    QFile::remove(dir_.filePath(QStringLiteral("QuillmoorConverter.exe")));
+}
+
+QList<QStringList> TestWorkspace::calls() const {
+    QList<QStringList> result;
+    QFile file(dir_.filePath(QStringLiteral("standin-calls.txt")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return result;
+    }
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        if (line == "call") {
+            result.append(QStringList());
+        } else if (line.startsWith("arg ") && !result.isEmpty()) {
+            QByteArray arg = line.mid(4);
+            arg.replace("%0A", "\n").replace("%0D", "\r").replace("%25", "%");
+            result.last().append(QString::fromLocal8Bit(arg));
+        }
+    }
+    return result;
+}
+
+void TestWorkspace::writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(dir_.filePath(name));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(bytes);
+    }
+}
+
+DialogWatcher::DialogWatcher(QObject* parent) : QObject(parent) {
+    connect(&timer_, &QTimer::timeout, this, &DialogWatcher::poll);
+    timer_.start(kPollMs);
+}
+
+void DialogWatcher::poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) {
+        return;
+    }
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        Box seen;
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        QAbstractButton* chosen = nullptr;
+        for (QAbstractButton* button : box->buttons()) {
+            seen.buttons << button->text();
+        }
+        boxes << seen;
+        if (!buttonQueue_.isEmpty()) {
+            const QString wanted = buttonQueue_.takeFirst();
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == wanted) {
+                    chosen = button;
+                }
+            }
+        }
+        if (chosen == nullptr) {
+            chosen = box->button(QMessageBox::Ok);
+        }
+        if (chosen == nullptr) {
+            chosen = box->defaultButton();
+        }
+        if (chosen == nullptr && !box->buttons().isEmpty()) {
+            chosen = box->buttons().first();
+        }
+        if (chosen != nullptr) {
+            chosen->click();
+        } else {
+            box->reject();
+        }
+        return;
+    }
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        FileDialogSeen seen;
+        seen.caption = dialog->windowTitle();
+        seen.directory = dialog->directory().absolutePath();
+        seen.nameFilters = dialog->nameFilters();
+        seen.selectedFiles = dialog->selectedFiles();
+        seen.save = dialog->acceptMode() == QFileDialog::AcceptSave;
+        fileDialogs << seen;
+        if (fileQueue_.isEmpty()) {
+            ++unexpected;
+            dialog->reject();
+            return;
+        }
+        const QString answer = fileQueue_.takeFirst();
+        if (answer.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (edit == nullptr) {
+            ++unexpected;
+            dialog->reject();
+            return;
+        }
+        edit->setText(answer);
+        static_cast<QDialog*>(dialog)->accept();
+        return;
+    }
+    if (!handlers_.isEmpty() && handlers_.first()(modal)) {
+        handlers_.removeFirst();
+        return;
+    }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (current_ != modal) {
+        current_ = modal;
+        currentSince_ = now;
+    } else if (now - currentSince_ > kWatchdogMs) {
+        ++unexpected;
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    }
+}

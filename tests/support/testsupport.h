@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QApplication>
+#include <QTest>
+#include <functional>
+
+#include "app/formstate.h"
+#include "app/mainwindow.h"
+#include "app/mainwindowform.h"
+
+// Reaches the private parts of the window that the tests check.
+class MainWindowTestAccess {
+public:
+    static FormState& state(MainWindow& w) { return w.state; }
+    static MainWindowForm& ui(MainWindow& w) { return *w.ui; }
+    static QProcess& converterProcess(MainWindow& w) { return w.converterProcess; }
+    static QProcess& comparerProcess(MainWindow& w) { return w.comparerProcess; }
+    static QProcess& decompresserProcess(MainWindow& w) { return w.decompresserProcess; }
+    static QProcess& infoProcess(MainWindow& w) { return w.infoProcess; }
+    static QStringList& versionList(MainWindow& w) { return w.versionList; }
+    static bool& advancedLibraryMode(MainWindow& w) { return w.advancedLibraryMode; }
+    static bool& versionsFileLoaded(MainWindow& w) { return w.versionsFileLoaded; }
+    static int& language(MainWindow& w) { return w.language; }
+    static QString& convertInputStem(MainWindow& w) { return w.convertInputStem; }
+    static QString& decompressInputStem(MainWindow& w) { return w.decompressInputStem; }
+    static QTranslator& translator(MainWindow& w) { return w.translator; }
+    static int& logDockWidth(MainWindow& w) { return w.logDockWidth; }
+    static QSize& savedWindowSize(MainWindow& w) { return w.savedWindowSize; }
+};
+
+// A temporary working directory per test: it becomes the current directory, gets
+// its own settings store, and holds the scripted stand-in converter under the
+// name the front-end runs. Restores the previous directory when destroyed.
+class TestWorkspace {
+public:
+    TestWorkspace();
+    ~TestWorkspace();
+    TestWorkspace(const TestWorkspace&) = delete;
+    TestWorkspace& operator=(const TestWorkspace&) = delete;
+
+    bool isValid() const { return valid_; }
+    QString path() const { return dir_.path(); }
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
+    // The settings file of this workspace (organization KOLDAN, application VELMOR).
+    QString settingsFile() const;
+
+    // The script the stand-in converter plays (see standin.cpp for the verbs).
+    void setScript(const QStringList& lines);
+    // Removes the stand-in converter, so that starting it fails.
+    void removeConverter();
+    // Each run of the stand-in with the arguments it received.
+    QList<QStringList> calls() const;
+    // Writes a file relative to the workspace.
+    void writeFile(const QString& name, const QByteArray& bytes);
+
+private:
+    QTemporaryDir dir_;
+    QString previousDirectory_;
+    bool valid_ = false;
+};
+
+// Watches for modal dialogs, records what they show and answers them.
+// Message boxes are answered with the next queued button text, or else their
+// OK / default button. File dialogs take the next queued path (an empty path
+// cancels). Anything else open longer than the watchdog limit is rejected and
+// counted as unexpected, so a wrong dialog fails a test instead of hanging it.
+class DialogWatcher : public QObject {
+    Q_OBJECT
+
+public:
+    struct Box {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QStringList buttons;
+    };
+    struct FileDialogSeen {
+        QString caption;
+        QString directory;
+        QStringList nameFilters;
+        QStringList selectedFiles;
+        bool save = false;
+    };
+
+    explicit DialogWatcher(QObject* parent = nullptr);
+
+    void queueButton(const QString& buttonText) { buttonQueue_ << buttonText; }
+    void queueFile(const QString& path) { fileQueue_ << path; }
+    // A handler for the next dialog of another kind; returns true when it dealt with it.
+    void queueHandler(std::function<bool(QWidget*)> handler) { handlers_ << handler; }
+
+    QList<Box> boxes;
+    QList<FileDialogSeen> fileDialogs;
+    int unexpected = 0;
+
+private:
+    void poll();
+
+    QTimer timer_;
+    QStringList buttonQueue_;
+    QStringList fileQueue_;
+    QList<std::function<bool(QWidget*)>> handlers_;
+    QPointer<QWidget> current_;
+    qint64 currentSince_ = 0;
+};
+
+// main() for a front-end test: headless unless a platform is chosen, widget
+// file dialogs (so that tests can answer them), then the Qt Test run.
+#define QUILLMOOR_TEST_MAIN(TestClass)                                   \
+    int main(int argc, char* argv[]) {                                   \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {            \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                     \
+        }                                                                \
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);         \
+        QApplication app(argc, argv);                                    \
+        TestClass test;                                                  \
+        QTEST_SET_MAIN_SOURCE_PATH                                       \
+        return QTest::qExec(&test, argc, argv);                          \
+    }

@@ -1,0 +1,24 @@
+// Fills a ConvertModel from an A2L file read by the A2L engine (library a2l).
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cfgconv/model.hpp"
+
+namespace cfgconv {
+
+struct LoadInfo {
+    std::size_t bytes = 0;                   // size of the main file
+    std::size_t warnings = 0;                // tolerated problems the engine reported
+    std::vector<std::string> firstWarnings;  // up to a few, "file:line:column: ..."
+};
+
+// Reads `path` and fills *model. On failure returns false and sets *error to
+// "file:line:column: message" (or a sentence when there is no position).
+bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
+             std::string* error);
+
+}  // namespace cfgconv

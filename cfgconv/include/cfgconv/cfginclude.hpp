@@ -1,0 +1,57 @@
+// Writing a .cfginclude from a ConvertModel for a target range of logger versions.
+// The format is described in doc/cfginclude-format.md.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cfgconv/model.hpp"
+#include "cfgconv/target.hpp"
+
+namespace cfgconv {
+
+inline constexpr const char* kGeneratorName = "KOLDAN QuillmoorConverter";
+inline constexpr const char* kGeneratorVersion = "1.0.0";
+
+// Arrays with more elements than this are left out when a target needs them split.
+inline constexpr std::uint64_t kMaxSplitElements = 65536;
+
+struct ConvertOptions {
+    Target target;
+    std::optional<std::string> station;  // -n; the MODULE name when absent
+    std::string prefix;                  // -p; signal names become PREFIX.NAME
+    std::string sourceName;              // file name of the A2L (no folders)
+    bool indent = true;                  // -i; false gives the compact form written by -z
+};
+
+struct LeftOut {
+    std::string name;      // MEASUREMENT name
+    std::string category;  // e.g. "A_UINT64 data type", "bit mask", "rational function"
+    std::string reason;    // a sentence
+};
+
+struct ConvertResult {
+    std::string document;
+    std::size_t signals = 0;  // <signal> elements written
+    std::size_t measurementsWritten = 0;
+    std::size_t arraysSplit = 0;  // arrays written as one signal per element
+    std::size_t conversions = 0;
+    std::size_t tables = 0;
+    std::size_t events = 0;
+    std::vector<LeftOut> leftOut;
+};
+
+ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& options);
+
+// "uint8", "int16", "float32", ... (empty for types no format generation holds).
+const char* formatTypeName(DataType t);
+// The oldest generation that holds a data type; nullopt when none does.
+std::optional<Generation> typeGeneration(DataType t);
+
+// Dimensions as written: zeros count as one, trailing ones are dropped, a
+// scalar has none.
+std::vector<std::uint32_t> effectiveDims(const std::vector<std::uint32_t>& dims);
+
+}  // namespace cfgconv

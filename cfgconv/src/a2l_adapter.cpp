@@ -1,0 +1,311 @@
+#include "cfgconv/a2l_adapter.hpp"
+
+#include <a2l/a2l.h>
+
+#include <cmath>
+
+namespace cfgconv {
+
+namespace {
+
+DataType mapType(a2l::DataType t) {
+    switch (t) {
+        case a2l::DataType::UByte:
+            return DataType::UByte;
+        case a2l::DataType::SByte:
+            return DataType::SByte;
+        case a2l::DataType::UWord:
+            return DataType::UWord;
+        case a2l::DataType::SWord:
+            return DataType::SWord;
+        case a2l::DataType::ULong:
+            return DataType::ULong;
+        case a2l::DataType::SLong:
+            return DataType::SLong;
+        case a2l::DataType::UInt64:
+            return DataType::UInt64;
+        case a2l::DataType::Int64:
+            return DataType::Int64;
+        case a2l::DataType::Float16:
+            return DataType::Float16;
+        case a2l::DataType::Float32:
+            return DataType::Float32;
+        case a2l::DataType::Float64:
+            return DataType::Float64;
+        case a2l::DataType::Unknown:
+            break;
+    }
+    return DataType::Unknown;
+}
+
+ByteOrder mapOrder(a2l::ByteOrder o) {
+    switch (o) {
+        case a2l::ByteOrder::MsbFirst:
+            return ByteOrder::Big;
+        case a2l::ByteOrder::MsbLast:
+            return ByteOrder::Little;
+        case a2l::ByteOrder::MsbFirstMswLast:
+            return ByteOrder::MsbFirstMswLast;
+        case a2l::ByteOrder::MsbLastMswFirst:
+            return ByteOrder::MsbLastMswFirst;
+        case a2l::ByteOrder::Unspecified:
+            break;
+    }
+    return ByteOrder::Unspecified;
+}
+
+ConvKind mapKind(a2l::ConversionKind k) {
+    switch (k) {
+        case a2l::ConversionKind::Identical:
+            return ConvKind::Identical;
+        case a2l::ConversionKind::Linear:
+            return ConvKind::Linear;
+        case a2l::ConversionKind::RatFunc:
+            return ConvKind::RatFunc;
+        case a2l::ConversionKind::TabIntp:
+            return ConvKind::TabIntp;
+        case a2l::ConversionKind::TabNoIntp:
+            return ConvKind::TabNoIntp;
+        case a2l::ConversionKind::TabVerb:
+            return ConvKind::TabVerb;
+        case a2l::ConversionKind::Form:
+            return ConvKind::Form;
+        case a2l::ConversionKind::Unknown:
+            break;
+    }
+    return ConvKind::Unknown;
+}
+
+std::vector<std::uint32_t> dimsOf(const std::optional<std::uint32_t>& arraySize,
+                                  const std::vector<std::uint32_t>& matrixDim) {
+    if (!matrixDim.empty())
+        return matrixDim;
+    if (arraySize)
+        return {*arraySize};
+    return {};
+}
+
+// The event a signal is recorded on: the first fixed event, else the default one.
+std::optional<std::uint32_t> eventOf(const a2l::DaqEventBinding& b) {
+    if (!b.fixedEvents.empty())
+        return b.fixedEvents.front();
+    if (!b.defaultEvents.empty())
+        return b.defaultEvents.front();
+    if (!b.rasters.empty())
+        return b.rasters.front();
+    return std::nullopt;
+}
+
+std::string hexText(std::uint32_t v) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string s;
+    do {
+        s.insert(s.begin(), kHex[v & 15]);
+        v >>= 4;
+    } while (v);
+    return "0x" + s;
+}
+
+void fillStation(const a2l::Document& doc, Station& st) {
+    auto modules = doc.modules();
+    if (!modules.empty())
+        st.moduleName = modules.front().name;
+    if (auto mc = doc.modCommon())
+        st.byteOrder = mapOrder(mc->byteOrder);
+
+    auto xcps = doc.xcp();
+    if (!xcps.empty()) {
+        st.protocol = "XCP";
+        for (const auto& x : xcps) {
+            if (!x.onCan.empty()) {
+                const auto& c = x.onCan.front();
+                st.transport = c.canFd ? "CANFD" : "CAN";
+                if (c.canIdBroadcast)
+                    st.transportParams.emplace_back("canIdBroadcast", hexText(*c.canIdBroadcast));
+                if (c.canIdMaster)
+                    st.transportParams.emplace_back("canIdMaster", hexText(*c.canIdMaster));
+                if (c.canIdSlave)
+                    st.transportParams.emplace_back("canIdSlave", hexText(*c.canIdSlave));
+                if (c.baudrate)
+                    st.transportParams.emplace_back("baudrate", std::to_string(*c.baudrate));
+                if (c.canFdDataBaudrate)
+                    st.transportParams.emplace_back("dataBaudrate",
+                                                    std::to_string(*c.canFdDataBaudrate));
+                break;
+            }
+            if (!x.onIp.empty()) {
+                const auto& ip = x.onIp.front();
+                st.transport = ip.tcp ? "TCP" : "UDP";
+                if (!ip.address.empty())
+                    st.transportParams.emplace_back("address", ip.address);
+                st.transportParams.emplace_back("port", std::to_string(ip.port));
+                break;
+            }
+        }
+        for (const auto& e : doc.xcpEvents()) {
+            DaqEvent d;
+            d.channel = e.channel;
+            d.name = e.name;
+            d.shortName = e.shortName;
+            if (auto s = e.cycleSeconds())
+                d.cycleNs = static_cast<std::uint64_t>(std::llround(*s * 1e9));
+            d.priority = e.priority;
+            st.events.push_back(std::move(d));
+        }
+        return;
+    }
+    auto ccps = doc.ccp();
+    if (!ccps.empty()) {
+        const auto& c = ccps.front();
+        st.protocol = "CCP";
+        st.transport = "CAN";
+        if (c.canIdCro)
+            st.transportParams.emplace_back("canIdCro", hexText(*c.canIdCro));
+        if (c.canIdDto)
+            st.transportParams.emplace_back("canIdDto", hexText(*c.canIdDto));
+        if (c.stationAddress)
+            st.transportParams.emplace_back("stationAddress", hexText(*c.stationAddress));
+        if (c.baudrate)
+            st.transportParams.emplace_back("baudrate", std::to_string(*c.baudrate));
+        std::uint32_t channel = 0;
+        for (const auto& s : c.sources) {
+            DaqEvent d;
+            d.channel = s.daqListNumber.value_or(channel);
+            d.name = s.name;
+            if (auto sec = s.cycleSeconds())
+                d.cycleNs = static_cast<std::uint64_t>(std::llround(*sec * 1e9));
+            st.events.push_back(std::move(d));
+            ++channel;
+        }
+    }
+}
+
+}  // namespace
+
+bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
+             std::string* error) {
+    a2l::ReadOptions options;
+    a2l::ReadResult rr = a2l::readFile(path, options);
+    info->warnings = rr.warnings.size() + rr.suppressedWarnings;
+    for (std::size_t i = 0; i < rr.warnings.size() && i < 5; ++i)
+        info->firstWarnings.push_back(rr.warnings[i].toString());
+    if (!rr.ok()) {
+        if (rr.error) {
+            const auto& e = *rr.error;
+            *error = e.location.file + ":" + std::to_string(e.location.line) + ":" +
+                     std::to_string(e.location.column) + ": " + e.message;
+        } else {
+            *error = "cannot read '" + path.string() + "'";
+        }
+        return false;
+    }
+    const a2l::Document& doc = *rr.document;
+    info->bytes = doc.files().empty() ? 0 : static_cast<std::size_t>(doc.files().front().size);
+
+    ConvertModel& m = *model;
+    m = ConvertModel();
+    fillStation(doc, m.station);
+
+    auto measurements = doc.measurements();
+    m.measurements.reserve(measurements.size());
+    for (auto& a : measurements) {
+        Measurement x;
+        x.name = std::move(a.name);
+        x.longIdentifier = std::move(a.longIdentifier);
+        x.type = mapType(a.dataType);
+        x.typeText =
+            a.dataTypeText.empty() ? std::string(a2l::toString(a.dataType)) : a.dataTypeText;
+        x.conversion = std::move(a.conversion);
+        x.lower = a.lowerLimit;
+        x.upper = a.upperLimit;
+        x.address = a.ecuAddress;
+        x.extension = a.ecuAddressExtension.value_or(0);
+        x.bitMask = a.bitMask;
+        x.byteOrder = mapOrder(a.byteOrder);
+        x.dims = dimsOf(a.arraySize, a.matrixDim);
+        x.physUnit = std::move(a.physUnit);
+        x.event = eventOf(a.daqEvents);
+        m.measurements.push_back(std::move(x));
+    }
+
+    auto characteristics = doc.characteristics();
+    m.characteristics.reserve(characteristics.size());
+    for (auto& a : characteristics) {
+        Characteristic c;
+        c.name = std::move(a.name);
+        c.type = std::move(a.type);
+        c.address = a.address;
+        c.extension = a.ecuAddressExtension.value_or(0);
+        c.recordLayout = std::move(a.deposit);
+        c.conversion = std::move(a.conversion);
+        c.lower = a.lowerLimit;
+        c.upper = a.upperLimit;
+        c.bitMask = a.bitMask;
+        c.byteOrder = mapOrder(a.byteOrder);
+        c.dims = a.matrixDim;
+        if (c.dims.empty() && a.number)
+            c.dims = {*a.number};
+        for (auto& ax : a.axes) {
+            AxisDescr d;
+            d.attribute = std::move(ax.attribute);
+            d.inputQuantity = std::move(ax.inputQuantity);
+            d.conversion = std::move(ax.conversion);
+            d.maxAxisPoints = ax.maxAxisPoints;
+            d.lower = ax.lowerLimit;
+            d.upper = ax.upperLimit;
+            d.axisPtsRef = std::move(ax.axisPtsRef);
+            c.axes.push_back(std::move(d));
+        }
+        m.characteristics.push_back(std::move(c));
+    }
+
+    auto methods = doc.compuMethods();
+    m.conversions.reserve(methods.size());
+    for (auto& a : methods) {
+        Conversion c;
+        c.name = std::move(a.name);
+        c.kind = mapKind(a.kind);
+        c.kindText = a.kindText.empty() ? std::string(a2l::toString(a.kind)) : a.kindText;
+        c.format = std::move(a.format);
+        c.unit = std::move(a.unit);
+        c.coeffs = a.coeffs;
+        c.coeffsLinear = a.coeffsLinear;
+        c.tableRef = std::move(a.compuTabRef);
+        c.formula = std::move(a.formula);
+        c.formulaInv = std::move(a.formulaInv);
+        m.conversions.push_back(std::move(c));
+    }
+
+    for (auto& a : doc.compuTabs()) {
+        Table t;
+        t.name = std::move(a.name);
+        t.kind = Table::Kind::Numeric;
+        for (const auto& [in, out] : a.pairs)
+            t.rows.push_back({in, 0, out, {}});
+        t.defaultNumeric = a.defaultValueNumeric;
+        t.defaultText = a.defaultValue;
+        m.tables.push_back(std::move(t));
+    }
+    for (auto& a : doc.compuVtabs()) {
+        Table t;
+        t.name = std::move(a.name);
+        t.kind = Table::Kind::Verbal;
+        for (auto& [v, text] : a.entries)
+            t.rows.push_back({v, 0, 0, std::move(text)});
+        t.defaultText = std::move(a.defaultValue);
+        m.tables.push_back(std::move(t));
+    }
+    for (auto& a : doc.compuVtabRanges()) {
+        Table t;
+        t.name = std::move(a.name);
+        t.kind = Table::Kind::VerbalRange;
+        for (auto& e : a.entries)
+            t.rows.push_back({e.min, e.max, 0, std::move(e.text)});
+        t.defaultText = std::move(a.defaultValue);
+        m.tables.push_back(std::move(t));
+    }
+    m.reindex();
+    return true;
+}
+
+}  // namespace cfgconv

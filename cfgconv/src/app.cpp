@@ -1,0 +1,223 @@
+#include "cfgconv/app.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <new>
+
+#include "cfgconv/a2l_adapter.hpp"
+#include "cfgconv/cfginclude.hpp"
+#include "cfgconv/cli.hpp"
+#include "cfgconv/compare.hpp"
+#include "cfgconv/fileio.hpp"
+#include "cfgconv/xml.hpp"
+#include "cfgconv/zstream.hpp"
+
+namespace fs = std::filesystem;
+
+namespace cfgconv {
+
+namespace {
+
+std::string megabytes(std::size_t bytes) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return buf;
+}
+
+std::string seconds(std::chrono::steady_clock::time_point since) {
+    double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f s", s);
+    return buf;
+}
+
+// Arguments arrive as UTF-8 (the front-end is a Qt program); paths keep that on every platform.
+fs::path toPath(const std::string& s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+}
+
+std::string fileNameOf(const std::string& path) {
+    std::u8string u = toPath(path).filename().u8string();
+    return std::string(u.begin(), u.end());
+}
+
+bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::string* error) {
+    auto t0 = std::chrono::steady_clock::now();
+    std::error_code ec;
+    auto size = fs::file_size(toPath(path), ec);
+    rep.line("Reading " + path + (ec ? std::string() : " (" + megabytes(size) + ")"));
+    LoadInfo info;
+    if (!loadA2l(toPath(path), model, &info, error))
+        return false;
+    rep.line("Read " + std::to_string(model->measurements.size()) + " measurements, " +
+             std::to_string(model->characteristics.size()) + " characteristics, " +
+             std::to_string(model->conversions.size()) + " conversions, " +
+             std::to_string(model->tables.size()) + " conversion tables in " + seconds(t0));
+    if (info.warnings) {
+        rep.line("The A2L reader tolerated " + std::to_string(info.warnings) +
+                 " problem(s), first:");
+        for (const auto& w : info.firstWarnings)
+            rep.line("  " + w);
+    }
+    return true;
+}
+
+int convert(const Command& cmd, Reporter& rep) {
+    auto t0 = std::chrono::steady_clock::now();
+    if (sameFile(toPath(cmd.input), toPath(cmd.output)))
+        return rep.finish(
+            Status::Error,
+            "the output " + cmd.output + " is the input A2L itself; choose another output file");
+    ConvertModel model;
+    std::string error;
+    if (!load(rep, cmd.input, &model, &error))
+        return rep.finish(Status::Error, "cannot read the A2L file: " + error);
+
+    ConvertOptions opt;
+    opt.target = cmd.target;
+    opt.station = cmd.station;
+    opt.prefix = cmd.prefix.value_or("");
+    opt.sourceName = fileNameOf(cmd.input);
+    opt.indent = !cmd.compressed;
+    rep.line("Converting for " + cmd.target.text + " (logger versions " + cmd.target.describe() +
+             ", format generation " + std::to_string(static_cast<int>(cmd.target.generation)) +
+             ")");
+    ConvertResult r = buildCfgInclude(model, opt);
+    for (const auto& lo : r.leftOut)
+        rep.line("Left out " + lo.name + ": " + lo.reason);
+
+    std::string data;
+    if (cmd.compressed) {
+        data = zlibCompress(r.document);
+        rep.line("Compressed " + megabytes(r.document.size()) + " to " + megabytes(data.size()) +
+                 " with " + compressorName());
+        std::string().swap(r.document);
+    } else {
+        data = std::move(r.document);
+    }
+    if (!writeFileAtomically(toPath(cmd.output), data, &error))
+        return rep.finish(Status::Error, "nothing written: " + error);
+    rep.line("Wrote " + cmd.output + ": " + std::to_string(r.signals) + " signals from " +
+             std::to_string(r.measurementsWritten) + " measurements" +
+             (r.arraysSplit ? " (" + std::to_string(r.arraysSplit) + " arrays split into elements)"
+                            : std::string()) +
+             ", " + std::to_string(r.conversions) + " conversions, " + std::to_string(r.tables) +
+             " tables, " + std::to_string(r.events) + " events, " + std::to_string(data.size()) +
+             " bytes in " + seconds(t0));
+    if (r.leftOut.empty())
+        return rep.finish(Status::Done);
+
+    // Counts by cause, then the names (the log above has one line per signal).
+    std::map<std::string, std::size_t> byCategory;
+    for (const auto& lo : r.leftOut)
+        ++byCategory[lo.category];
+    std::string text = std::to_string(r.leftOut.size()) + " of " +
+                       std::to_string(model.measurements.size()) + " measurements left out for " +
+                       cmd.target.text + " (";
+    bool first = true;
+    for (const auto& [cat, n] : byCategory) {
+        if (!first)
+            text += ", ";
+        first = false;
+        text += cat + ": " + std::to_string(n);
+    }
+    text += "): ";
+    constexpr std::size_t kNamed = 20;
+    for (std::size_t i = 0; i < r.leftOut.size() && i < kNamed; ++i) {
+        if (i)
+            text += ", ";
+        text += r.leftOut[i].name;
+    }
+    if (r.leftOut.size() > kNamed)
+        text += " and " + std::to_string(r.leftOut.size() - kNamed) + " more";
+    return rep.finish(Status::Warning, text);
+}
+
+int compare(const Command& cmd, Reporter& rep, Sink& out) {
+    ConvertModel oldModel, newModel;
+    std::string error;
+    if (!load(rep, cmd.input, &oldModel, &error))
+        return rep.finish(Status::Error, "cannot read the old A2L file: " + error);
+    if (!load(rep, cmd.output, &newModel, &error))
+        return rep.finish(Status::Error, "cannot read the new A2L file: " + error);
+    rep.line("Comparing " + cmd.input + " (old) with " + cmd.output + " (new)");
+    // Difference lines can be many: buffered, not one delivery each.
+    std::string buffer;
+    auto emit = [&](std::string_view line) {
+        buffer += escapeEcho(line);
+        buffer += '\n';
+        if (buffer.size() > (1 << 15)) {
+            out.write(buffer);
+            buffer.clear();
+        }
+    };
+    CompareResult r = compareModels(oldModel, newModel, cmd.verbose, emit);
+    out.write(buffer);
+    bool regenerate = r.signals.any() || r.conversions.any();
+    rep.line(compareSummary(r));
+    rep.line(regenerate
+                 ? "The logger configuration should be regenerated: signals or conversions changed."
+                 : "No signal or conversion changed: the logger configuration is still valid.");
+    return rep.finish(Status::Done);
+}
+
+int decompress(const Command& cmd, Reporter& rep) {
+    std::string packed, error;
+    if (!readWholeFile(toPath(cmd.input), &packed, &error))
+        return rep.finish(Status::Error, error);
+    rep.line("Decompressing " + cmd.input + " (" + std::to_string(packed.size()) + " bytes)");
+    std::string compact;
+    if (!zlibInflate(packed, &compact, &error))
+        return rep.finish(Status::Error, "nothing written: " + cmd.input + ": " + error);
+    std::string().swap(packed);
+    std::string indented;
+    if (!reindentCfgInclude(compact, &indented, &error))
+        return rep.finish(Status::Error, "nothing written: " + cmd.input + ": " + error);
+    std::string().swap(compact);
+    if (!writeFileAtomically(toPath(cmd.output), indented, &error))
+        return rep.finish(Status::Error, "nothing written: " + error);
+    rep.line("Wrote " + cmd.output + " (" + std::to_string(indented.size()) + " bytes, indented)");
+    return rep.finish(Status::Done);
+}
+
+}  // namespace
+
+int runConverter(const std::vector<std::string>& args, Sink& out, std::ostream& err) {
+    Reporter rep(out);
+    if (args.empty()) {
+        out.write(std::string(kGeneratorName) + " " + kGeneratorVersion + "\n");
+        out.flush();
+        err << usageText();
+        return 0;
+    }
+    std::string error;
+    auto cmd = parseCommandLine(args, &error);
+    if (!cmd) {
+        err << usageText();
+        return rep.finish(Status::Error, error);
+    }
+    try {
+        switch (cmd->kind) {
+            case Command::Kind::Convert:
+                return convert(*cmd, rep);
+            case Command::Kind::Compare:
+                return compare(*cmd, rep, out);
+            case Command::Kind::Decompress:
+                return decompress(*cmd, rep);
+            case Command::Kind::Version:
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        if (!rep.finished())
+            return rep.finish(Status::Error, "out of memory; nothing written");
+    } catch (const std::exception& e) {
+        if (!rep.finished())
+            return rep.finish(Status::Error,
+                              std::string("internal failure: ") + e.what() + "; nothing written");
+    }
+    return 2;
+}
+
+}  // namespace cfgconv

@@ -1,0 +1,195 @@
+// Internal representation of a Document: the source buffers and a flat array of block
+// records. Parameters are not stored; they are lexed again from the buffer when asked for
+// (lexing is cheaper than keeping tens of millions of tokens in memory).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "a2l/document.h"
+
+namespace a2l::detail {
+
+// Byte classes for the lexer's hot loops.
+enum CharClass : std::uint8_t { kWord = 0, kSpace = 1, kQuote = 2, kSlash = 3, kNul = 4 };
+
+struct CharTable {
+    std::array<std::uint8_t, 256> cls{};
+    constexpr CharTable() {
+        for (auto& c : cls) {
+            c = kWord;
+        }
+        cls[' '] = kSpace;
+        cls['\t'] = kSpace;
+        cls['\r'] = kSpace;
+        cls['\n'] = kSpace;
+        cls['\v'] = kSpace;
+        cls['\f'] = kSpace;
+        cls['"'] = kQuote;
+        cls['/'] = kSlash;
+        cls[0] = kNul;
+    }
+};
+inline constexpr CharTable kChars{};
+
+inline std::uint8_t charClass(char c) {
+    return kChars.cls[static_cast<unsigned char>(c)];
+}
+
+// Every buffer ends in a NUL sentinel so hot loops test one condition; a NUL inside the
+// file is treated as white space.
+struct FileData {
+    std::string path;
+    std::filesystem::path dir;  // folder the file's own /include paths are relative to
+    Encoding encoding = Encoding::Bytes;
+    std::unique_ptr<char[]> data;
+    std::uint32_t size = 0;   // bytes without the sentinel
+    std::uint32_t begin = 0;  // first byte after a UTF-8 BOM
+
+    const char* ptr(std::uint32_t offset) const { return data.get() + offset; }
+    std::string_view text() const { return {data.get(), size}; }
+
+    // Line and column (1-based) of a byte offset; the line index is built on first use.
+    std::pair<std::uint32_t, std::uint32_t> lineColumn(std::uint32_t offset) const;
+
+private:
+    mutable std::once_flag linesOnce_;
+    mutable std::vector<std::uint32_t> lineStarts_;
+};
+
+constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+enum BlockFlags : std::uint8_t { kIncludeFlag = 1, kRawFlag = 2 };
+
+struct BlockRec {
+    std::uint32_t kwOff = 0;      // keyword position (in `file`; for an include: unused)
+    std::uint32_t bodyBegin = 0;  // just after the keyword
+    std::uint32_t bodyEnd = 0;    // at the /end directive
+    std::uint32_t after = 0;      // after "/end KEYWORD" (include: after the path, in the includer)
+    std::uint32_t parent = kNone;  // real parent block (includes are transparent)
+    std::uint32_t firstChild = kNone;
+    std::uint32_t nextSibling = kNone;
+    std::uint16_t kwLen = 0;
+    std::uint16_t file = 0;
+    BlockKind kind = BlockKind::Other;
+    std::uint8_t flags = 0;
+};
+
+struct StringViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept {
+        return std::hash<std::string_view>{}(s);
+    }
+};
+
+}  // namespace a2l::detail
+
+namespace a2l {
+
+struct Document::Impl {
+    std::vector<std::unique_ptr<detail::FileData>> files;
+    std::vector<SourceFile> publicFiles;
+    std::vector<detail::BlockRec> blocks;
+    std::array<std::vector<std::uint32_t>, static_cast<std::size_t>(BlockKind::Count_)> byKind;
+    std::array<std::unordered_map<std::string_view, std::uint32_t, detail::StringViewHash>,
+               static_cast<std::size_t>(BlockKind::Count_)>
+        byName;
+    std::vector<Diagnostic> warnings;
+    std::size_t suppressed = 0;
+    std::size_t maxWarnings = 1000;
+    std::map<std::string, std::size_t, std::less<>> unknown;
+    std::optional<std::pair<int, int>> version;
+
+    std::string_view keyword(std::uint32_t id) const {
+        const auto& b = blocks[id];
+        return {files[b.file]->ptr(b.kwOff), b.kwLen};
+    }
+    SourceLocation locate(std::uint16_t file, std::uint32_t offset) const;
+    void warn(std::uint16_t file, std::uint32_t offset, std::string message);
+    void warn(Diagnostic diagnostic);
+};
+
+namespace detail {
+
+// A parameter token or a child block, as the cursor yields it.
+struct RawTok {
+    Item::Kind kind = Item::Kind::Identifier;
+    const char* p = nullptr;  // identifier/number: the word; string: content without quotes
+    std::uint32_t len = 0;
+    std::uint16_t file = 0;
+    std::uint32_t block = kNone;  // kind == Block
+    std::string_view view() const { return {p, len}; }
+};
+
+// Walks the items of one block in file order, descending into /include transparently and
+// jumping over child blocks (their extent is known from the block records).
+class Cursor {
+public:
+    Cursor(const Document::Impl& doc, std::uint32_t block);
+    bool next(RawTok& tok);
+
+private:
+    struct Frame {
+        std::uint16_t file;
+        const char* p;
+        const char* end;
+        std::uint32_t nextChild;
+    };
+    const Document::Impl& doc_;
+    std::vector<Frame> frames_;
+};
+
+// ---- lexing helpers shared by the reader and the cursor ----
+
+// Skips white space and comments. Returns nullptr for an unterminated /* comment, with
+// `commentStart` set to where it began.
+const char* skipTrivia(const char* p, const char* end, const char** commentStart);
+// End of a word starting at p (stops at white space, a quote, or a comment start).
+inline const char* scanWord(const char* p) {
+    for (;;) {
+        std::uint8_t c = charClass(*p);
+        if (c == kWord) {
+            ++p;
+            continue;
+        }
+        if (c == kSlash && p[1] != '*' && p[1] != '/') {
+            ++p;
+            continue;
+        }
+        return p;
+    }
+}
+// p at the opening quote. Returns the position after the closing quote, or nullptr when
+// the string is not terminated on its line (`badAt` then points at the offending byte).
+const char* scanString(const char* p, const char* end, const char** badAt);
+
+bool equalsNoCase(std::string_view a, std::string_view b);
+bool looksNumeric(std::string_view word);
+
+// Text of a string's raw content (between the quotes) or of a word, as UTF-8: escapes
+// resolved for strings; bytes decoded as UTF-8 when valid, else as Windows-1252.
+std::string decodeText(std::string_view raw, bool isString);
+std::string tokenText(const RawTok& tok);
+bool isValidUtf8(std::string_view bytes);
+
+bool parseDouble(std::string_view s, double& out);
+bool parseInt64(std::string_view s, std::int64_t& out);
+bool parseUInt64(std::string_view s, std::uint64_t& out);
+
+std::vector<std::uint32_t> childIds(const Document::Impl& d, std::uint32_t id);
+Item makeItem(const Document* doc, const RawTok& tok);
+
+BlockKind classifyKeyword(std::string_view keyword);
+bool isStandardKeyword(std::string_view keyword);
+
+}  // namespace detail
+}  // namespace a2l

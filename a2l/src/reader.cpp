@@ -1,0 +1,651 @@
+// The reading pass: loads files (decoding UTF-16/32 to UTF-8), checks the token structure,
+// builds the block records and the kind/name indexes, and follows /include.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "impl.h"
+
+namespace a2l {
+
+namespace detail {
+void validateDocument(const Document& doc, Document::Impl& impl);
+}
+
+namespace {
+
+using detail::BlockRec;
+using detail::FileData;
+using detail::kNone;
+
+namespace fs = std::filesystem;
+
+struct ReadFailure {
+    Diagnostic diagnostic;
+};
+
+constexpr std::uint64_t kMaxFileSize = 0xFFFFFFF0u;  // offsets are 32 bit
+
+void appendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string utf16ToUtf8(const unsigned char* p, std::size_t n, bool bigEndian) {
+    std::string out;
+    out.reserve(n / 2 + 16);
+    auto unit = [&](std::size_t i) -> std::uint32_t {
+        return bigEndian ? (std::uint32_t(p[i]) << 8) | p[i + 1]
+                         : (std::uint32_t(p[i + 1]) << 8) | p[i];
+    };
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+        std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < n) {
+            std::uint32_t lo = unit(i + 2);
+            if (lo >= 0xDC00 && lo <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, u);  // lone surrogates become U+FFFD
+    }
+    return out;
+}
+
+std::string utf32ToUtf8(const unsigned char* p, std::size_t n, bool bigEndian) {
+    std::string out;
+    out.reserve(n / 4 + 16);
+    for (std::size_t i = 0; i + 3 < n; i += 4) {
+        std::uint32_t u = bigEndian
+                              ? (std::uint32_t(p[i]) << 24) | (std::uint32_t(p[i + 1]) << 16) |
+                                    (std::uint32_t(p[i + 2]) << 8) | p[i + 3]
+                              : (std::uint32_t(p[i + 3]) << 24) | (std::uint32_t(p[i + 2]) << 16) |
+                                    (std::uint32_t(p[i + 1]) << 8) | p[i];
+        appendUtf8(out, u);
+    }
+    return out;
+}
+
+class Reader {
+public:
+    Reader(Document::Impl& doc, const ReadOptions& options) : d_(doc), opt_(options) {}
+
+    // Takes the bytes of one file (BOM detection, UTF-16/32 decoding) and registers it.
+    std::uint16_t addFile(std::unique_ptr<char[]> bytes, std::uint64_t size, std::string path,
+                          fs::path dir, std::uint16_t fromFile, const char* fromPos) {
+        if (d_.files.size() >= 0xFFFF) {
+            fail(fromFile, fromPos, "too many included files");
+        }
+        auto f = std::make_unique<FileData>();
+        f->path = std::move(path);
+        f->dir = std::move(dir);
+        const auto* u = reinterpret_cast<const unsigned char*>(bytes.get());
+        std::string converted;
+        bool convert = false;
+        bool big = false;
+        bool wide32 = false;
+        if (size >= 4 && u[0] == 0xFF && u[1] == 0xFE && u[2] == 0 && u[3] == 0) {
+            f->encoding = Encoding::Utf32LE;
+            convert = wide32 = true;
+        } else if (size >= 4 && u[0] == 0 && u[1] == 0 && u[2] == 0xFE && u[3] == 0xFF) {
+            f->encoding = Encoding::Utf32BE;
+            convert = wide32 = big = true;
+        } else if (size >= 2 && u[0] == 0xFF && u[1] == 0xFE) {
+            f->encoding = Encoding::Utf16LE;
+            convert = true;
+        } else if (size >= 2 && u[0] == 0xFE && u[1] == 0xFF) {
+            f->encoding = Encoding::Utf16BE;
+            convert = big = true;
+        } else if (size >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) {
+            f->encoding = Encoding::Utf8Bom;
+            f->begin = 3;
+        }
+        if (convert) {
+            std::size_t skip = wide32 ? 4 : 2;
+            converted = wide32 ? utf32ToUtf8(u + skip, size - skip, big)
+                               : utf16ToUtf8(u + skip, size - skip, big);
+            if (converted.size() > kMaxFileSize) {
+                fail(fromFile, fromPos, "file too large: " + f->path);
+            }
+            bytes = std::make_unique<char[]>(converted.size() + 1);
+            std::memcpy(bytes.get(), converted.data(), converted.size());
+            size = converted.size();
+        }
+        bytes[size] = '\0';
+        f->data = std::move(bytes);
+        f->size = static_cast<std::uint32_t>(size);
+        d_.publicFiles.push_back({f->path, f->encoding, size});
+        d_.files.push_back(std::move(f));
+        return static_cast<std::uint16_t>(d_.files.size() - 1);
+    }
+
+    std::uint16_t loadFile(const fs::path& path, std::string display, std::uint16_t fromFile,
+                           const char* fromPos) {
+        std::FILE* fp = std::fopen(path.c_str(), "rb");
+        if (fp == nullptr) {
+            std::string why = std::strerror(errno);
+            fail(fromFile, fromPos, "cannot open \"" + display + "\": " + why);
+        }
+        std::error_code ec;
+        std::uint64_t size = fs::file_size(path, ec);
+        if (ec || size > kMaxFileSize) {
+            std::fclose(fp);
+            fail(fromFile, fromPos,
+                 ec ? "cannot read \"" + display + "\": " + ec.message()
+                    : "\"" + display + "\" is larger than 4 GiB");
+        }
+        auto bytes = std::make_unique<char[]>(size + 1);
+        std::size_t got = size == 0 ? 0 : std::fread(bytes.get(), 1, size, fp);
+        std::fclose(fp);
+        if (got != size) {
+            fail(fromFile, fromPos, "cannot read \"" + display + "\": short read");
+        }
+        return addFile(std::move(bytes), size, std::move(display), path.parent_path(), fromFile,
+                       fromPos);
+    }
+
+    void parseRoot() {
+        const FileData& f = *d_.files[0];
+        BlockRec root;
+        root.kind = BlockKind::Root;
+        root.file = 0;
+        root.bodyBegin = f.begin;
+        root.bodyEnd = f.size;
+        root.after = f.size;
+        d_.blocks.push_back(root);
+        std::error_code ec;
+        includeStack_.push_back(fs::weakly_canonical(fs::absolute(f.path, ec), ec).string());
+        parseFile(0, 0, 0);
+    }
+
+    [[noreturn]] void fail(std::uint16_t file, const char* pos, std::string message) {
+        Diagnostic diag;
+        diag.severity = Severity::Error;
+        if (file < d_.files.size() && pos != nullptr) {
+            const FileData& f = *d_.files[file];
+            diag.location = d_.locate(file, static_cast<std::uint32_t>(pos - f.data.get()));
+        } else if (!d_.files.empty()) {
+            diag.location.file = d_.files[0]->path;
+        }
+        diag.message = std::move(message);
+        throw ReadFailure{std::move(diag)};
+    }
+
+private:
+    static std::string quoteToken(const char* p, const char* end) {
+        if (p >= end) {
+            return "the end of the file";
+        }
+        const char* q = *p == '"' ? p + 1 : p;
+        while (q < end && detail::charClass(*q) != detail::kSpace && *q != '"' && q - p < 40) {
+            ++q;
+        }
+        return "\"" + std::string(p, static_cast<std::size_t>(q - p)) + "\"";
+    }
+
+    std::uint32_t realParent(std::uint32_t rec) const {
+        const BlockRec& b = d_.blocks[rec];
+        return (b.flags & detail::kIncludeFlag) != 0 ? b.parent : rec;
+    }
+
+    static bool isObjectKind(BlockKind k) {
+        switch (k) {
+            case BlockKind::Measurement:
+            case BlockKind::Characteristic:
+            case BlockKind::AxisPts:
+            case BlockKind::CompuMethod:
+            case BlockKind::CompuTab:
+            case BlockKind::CompuVtab:
+            case BlockKind::CompuVtabRange:
+            case BlockKind::RecordLayout:
+            case BlockKind::Unit:
+            case BlockKind::Group:
+            case BlockKind::Function:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    struct Open {
+        std::uint32_t rec;
+        std::uint32_t last;
+    };
+
+    std::uint32_t addChild(std::vector<Open>& stack, BlockRec rec) {
+        auto id = static_cast<std::uint32_t>(d_.blocks.size());
+        Open& top = stack.back();
+        d_.blocks.push_back(rec);
+        if (top.last == kNone) {
+            d_.blocks[top.rec].firstChild = id;
+        } else {
+            d_.blocks[top.last].nextSibling = id;
+        }
+        top.last = id;
+        return id;
+    }
+
+    const char* skip(std::uint16_t fi, const char* p, const char* end) {
+        const char* commentStart = nullptr;
+        const char* q = detail::skipTrivia(p, end, &commentStart);
+        if (q == nullptr) {
+            fail(fi, commentStart,
+                 "unterminated comment: expected \"*/\" before the end of the file");
+        }
+        return q;
+    }
+
+    const char* string(std::uint16_t fi, const char* p, const char* end) {
+        const char* bad = nullptr;
+        const char* q = detail::scanString(p, end, &bad);
+        if (q == nullptr) {
+            if (bad != nullptr && *bad == '\n') {
+                fail(fi, p,
+                     "unterminated string: expected the closing quote before the end of the line "
+                     "(a line break inside a string must be escaped with a backslash)");
+            }
+            fail(fi, p,
+                 "unterminated string: expected the closing quote before the end of the file");
+        }
+        return q;
+    }
+
+    // Reads the keyword after /begin or /end.
+    std::string_view keywordAfter(std::uint16_t fi, const char*& p, const char* end,
+                                  std::string_view directive) {
+        p = skip(fi, p, end);
+        if (p >= end || *p == '"' || *p == '/') {
+            fail(fi, p,
+                 "expected a block keyword after " + std::string(directive) + ", found " +
+                     quoteToken(p, end));
+        }
+        const char* k = p;
+        p = detail::scanWord(p);
+        return {k, static_cast<std::size_t>(p - k)};
+    }
+
+    void parseFile(std::uint16_t fi, std::uint32_t container, std::uint32_t includeDepth) {
+        const FileData& f = *d_.files[fi];
+        const char* base = f.data.get();
+        const char* end = base + f.size;
+        const char* p = base + f.begin;
+        std::vector<Open> stack;
+        stack.reserve(16);
+        stack.push_back({container, kNone});
+        std::uint32_t pendingName = kNone;
+        int versionState = 0;
+        int versionMajor = 0;
+
+        for (;;) {
+            p = skip(fi, p, end);
+            if (p >= end) {
+                break;
+            }
+            if (*p == '"') {
+                p = string(fi, p, end);
+                pendingName = kNone;
+                versionState = 0;
+                continue;
+            }
+            const char* w = p;
+            p = detail::scanWord(p);
+            std::string_view word(w, static_cast<std::size_t>(p - w));
+            if (*w == '/' && word.size() >= 4) {
+                if (detail::equalsNoCase(word, "/begin")) {
+                    pendingName = begin(fi, stack, w, p, end);
+                    versionState = 0;
+                    continue;
+                }
+                if (detail::equalsNoCase(word, "/end")) {
+                    endBlock(fi, stack, w, p, end);
+                    pendingName = kNone;
+                    versionState = 0;
+                    continue;
+                }
+                if (detail::equalsNoCase(word, "/include")) {
+                    include(fi, stack, w, p, end, includeDepth);
+                    pendingName = kNone;
+                    versionState = 0;
+                    continue;
+                }
+            }
+            if (pendingName != kNone) {
+                setName(pendingName, word, fi, w);
+                pendingName = kNone;
+            }
+            if (fi == 0 && stack.size() == 1) {
+                // ASAP2_VERSION major minor, at the top of the main file.
+                if (versionState == 0 && word == "ASAP2_VERSION") {
+                    versionState = 1;
+                } else if (versionState == 1) {
+                    std::int64_t v;
+                    versionState = detail::parseInt64(word, v) ? 2 : 0;
+                    versionMajor = static_cast<int>(v);
+                } else if (versionState == 2) {
+                    std::int64_t v;
+                    if (detail::parseInt64(word, v)) {
+                        d_.version = std::make_pair(versionMajor, static_cast<int>(v));
+                    }
+                    versionState = 0;
+                }
+            }
+        }
+        if (stack.size() > 1) {
+            const BlockRec& open = d_.blocks[stack.back().rec];
+            std::string kw(d_.keyword(stack.back().rec));
+            fail(fi, base + open.kwOff,
+                 "/begin " + kw + " is never closed: expected /end " + kw +
+                     " before the end of the file");
+        }
+    }
+
+    std::uint32_t begin(std::uint16_t fi, std::vector<Open>& stack, const char* w, const char*& p,
+                        const char* end) {
+        const char* base = d_.files[fi]->data.get();
+        std::string_view kw = keywordAfter(fi, p, end, "/begin");
+        if (kw.size() > 0xFFFF) {
+            fail(fi, kw.data(), "block keyword too long");
+        }
+        if (++nesting_ > opt_.maxNesting) {
+            fail(fi, w,
+                 "blocks nested deeper than " + std::to_string(opt_.maxNesting) +
+                     " levels (is a /end missing?)");
+        }
+        std::uint32_t parent = realParent(stack.back().rec);
+        BlockRec rec;
+        rec.kwOff = static_cast<std::uint32_t>(kw.data() - base);
+        rec.kwLen = static_cast<std::uint16_t>(kw.size());
+        rec.bodyBegin = static_cast<std::uint32_t>(p - base);
+        rec.parent = parent;
+        rec.file = fi;
+        rec.kind = detail::classifyKeyword(kw);
+        std::uint32_t id = addChild(stack, rec);
+
+        std::uint32_t pendingName = kNone;
+        BlockKind kind = rec.kind;
+        if (isObjectKind(kind)) {
+            BlockKind pk = d_.blocks[parent].kind;
+            if (pk == BlockKind::Module || pk == BlockKind::Root) {
+                d_.byKind[static_cast<std::size_t>(kind)].push_back(id);
+                pendingName = id;
+            }
+        } else if (kind != BlockKind::Other) {
+            d_.byKind[static_cast<std::size_t>(kind)].push_back(id);
+        } else if (ifDataDepth_ == 0 && !detail::isStandardKeyword(kw)) {
+            auto it = d_.unknown.find(kw);
+            if (it == d_.unknown.end()) {
+                d_.unknown.emplace(std::string(kw), 1);
+            } else {
+                ++it->second;
+            }
+        }
+
+        if (kind == BlockKind::A2ml) {
+            rawBlock(fi, id, w, p, end);
+            --nesting_;
+            return kNone;
+        }
+        if (kind == BlockKind::IfData) {
+            ++ifDataDepth_;
+        }
+        stack.push_back({id, kNone});
+        return pendingName;
+    }
+
+    // A2ML has a grammar of its own; it is kept as raw text up to "/end A2ML".
+    void rawBlock(std::uint16_t fi, std::uint32_t id, const char* w, const char*& p,
+                  const char* end) {
+        const char* base = d_.files[fi]->data.get();
+        for (;;) {
+            p = skip(fi, p, end);
+            if (p >= end) {
+                fail(fi, w,
+                     "/begin A2ML is never closed: expected /end A2ML before the end of the file");
+            }
+            if (*p == '"') {
+                p = string(fi, p, end);
+                continue;
+            }
+            const char* x = p;
+            p = detail::scanWord(p);
+            if (detail::equalsNoCase({x, static_cast<std::size_t>(p - x)}, "/end")) {
+                std::string_view kw = keywordAfter(fi, p, end, "/end");
+                if (!detail::equalsNoCase(kw, "A2ML")) {
+                    fail(fi, x,
+                         "expected /end A2ML to close the A2ML block, found /end " +
+                             std::string(kw));
+                }
+                BlockRec& rec = d_.blocks[id];
+                rec.bodyEnd = static_cast<std::uint32_t>(x - base);
+                rec.after = static_cast<std::uint32_t>(p - base);
+                rec.flags |= detail::kRawFlag;
+                return;
+            }
+        }
+    }
+
+    void endBlock(std::uint16_t fi, std::vector<Open>& stack, const char* w, const char*& p,
+                  const char* end) {
+        const char* base = d_.files[fi]->data.get();
+        std::string_view kw = keywordAfter(fi, p, end, "/end");
+        if (stack.size() == 1) {
+            fail(fi, w,
+                 "/end " + std::string(kw) + " without a matching /begin" +
+                     (fi != 0 ? " in this file (a block must end in the file it begins in)" : ""));
+        }
+        std::uint32_t top = stack.back().rec;
+        std::string_view open = d_.keyword(top);
+        if (!detail::equalsNoCase(kw, open)) {
+            auto [line, col] = d_.files[fi]->lineColumn(d_.blocks[top].kwOff);
+            (void)col;
+            fail(fi, w,
+                 "expected /end " + std::string(open) + " to close the block begun at line " +
+                     std::to_string(line) + ", found /end " + std::string(kw));
+        }
+        BlockRec& rec = d_.blocks[top];
+        rec.bodyEnd = static_cast<std::uint32_t>(w - base);
+        rec.after = static_cast<std::uint32_t>(p - base);
+        if (rec.kind == BlockKind::IfData) {
+            --ifDataDepth_;
+        }
+        --nesting_;
+        stack.pop_back();
+    }
+
+    // Finds an include: relative to the including file, then in the include paths; on a
+    // case-sensitive file system also ignoring the letter case of the name (files written
+    // on Windows often get it wrong).
+    std::optional<fs::path> resolve(const fs::path& dir, const std::string& name) {
+        std::string norm = name;
+        for (char& c : norm) {
+            if (c == '\\') {
+                c = '/';
+            }
+        }
+        fs::path rel(norm);
+        std::vector<fs::path> candidates;
+        if (rel.is_absolute()) {
+            candidates.push_back(rel);
+        } else {
+            candidates.push_back(dir / rel);
+            for (const auto& extra : opt_.includePaths) {
+                candidates.push_back(extra / rel);
+            }
+        }
+        std::error_code ec;
+        for (const auto& c : candidates) {
+            if (fs::is_regular_file(c, ec)) {
+                return c;
+            }
+        }
+        for (const auto& c : candidates) {
+            fs::path parent = c.parent_path();
+            std::string leaf = c.filename().string();
+            if (!fs::is_directory(parent, ec)) {
+                continue;
+            }
+            for (const auto& entry : fs::directory_iterator(parent, ec)) {
+                if (detail::equalsNoCase(entry.path().filename().string(), leaf) &&
+                    entry.is_regular_file(ec)) {
+                    return entry.path();
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
+    void include(std::uint16_t fi, std::vector<Open>& stack, const char* w, const char*& p,
+                 const char* end, std::uint32_t includeDepth) {
+        const char* base = d_.files[fi]->data.get();
+        p = skip(fi, p, end);
+        std::string name;
+        if (p < end && *p == '"') {
+            const char* q = string(fi, p, end);
+            name.assign(p + 1, static_cast<std::size_t>(q - p - 2));  // paths keep backslashes
+            p = q;
+        } else if (p < end && *p != '/') {
+            const char* q = detail::scanWord(p);
+            name.assign(p, static_cast<std::size_t>(q - p));
+            p = q;
+        } else {
+            fail(fi, w, "expected a file name after /include, found " + quoteToken(p, end));
+        }
+        const fs::path dir = d_.files[fi]->dir;
+        auto found = resolve(dir, name);
+        if (!found) {
+            fail(fi, w,
+                 "included file \"" + name + "\" not found (looked in \"" +
+                     (dir.empty() ? std::string(".") : dir.string()) + "\")");
+        }
+        if (includeDepth + 1 > opt_.maxIncludeDepth) {
+            fail(fi, w,
+                 "includes nested deeper than " + std::to_string(opt_.maxIncludeDepth) + " levels");
+        }
+        std::error_code ec;
+        std::string canonical = fs::weakly_canonical(fs::absolute(*found, ec), ec).string();
+        for (const auto& open : includeStack_) {
+            if (open == canonical) {
+                std::string chain;
+                for (const auto& s : includeStack_) {
+                    chain += fs::path(s).filename().string() + " -> ";
+                }
+                chain += fs::path(canonical).filename().string();
+                fail(fi, w, "include cycle: " + chain);
+            }
+        }
+        std::uint16_t ni = loadFile(*found, found->lexically_normal().string(), fi, w);
+        const FileData& nf = *d_.files[ni];
+        BlockRec rec;
+        rec.kwOff = static_cast<std::uint32_t>(w - base);
+        rec.flags = detail::kIncludeFlag;
+        rec.file = ni;
+        rec.bodyBegin = nf.begin;
+        rec.bodyEnd = nf.size;
+        rec.after = static_cast<std::uint32_t>(p - base);
+        rec.parent = realParent(stack.back().rec);
+        std::uint32_t id = addChild(stack, rec);
+        includeStack_.push_back(canonical);
+        parseFile(ni, id, includeDepth + 1);
+        includeStack_.pop_back();
+    }
+
+    void setName(std::uint32_t id, std::string_view name, std::uint16_t fi, const char* at) {
+        auto kind = static_cast<std::size_t>(d_.blocks[id].kind);
+        auto [it, inserted] = d_.byName[kind].try_emplace(name, id);
+        if (!inserted) {
+            const BlockRec& first = d_.blocks[it->second];
+            SourceLocation loc = d_.locate(first.file, first.kwOff);
+            d_.warn(fi, static_cast<std::uint32_t>(at - d_.files[fi]->data.get()),
+                    "duplicate " + std::string(d_.keyword(id)) + " \"" + std::string(name) +
+                        "\" (first defined at " + loc.file + ":" + std::to_string(loc.line) +
+                        "); the first one is used");
+        }
+    }
+
+    Document::Impl& d_;
+    const ReadOptions& opt_;
+    std::vector<std::string> includeStack_;
+    std::uint32_t nesting_ = 0;
+    std::uint32_t ifDataDepth_ = 0;
+};
+
+ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader, bool validate) {
+    ReadResult result;
+    try {
+        reader.parseRoot();
+    } catch (const ReadFailure& failure) {
+        result.error = failure.diagnostic;
+        result.warnings = std::move(impl->warnings);
+        result.suppressedWarnings = impl->suppressed;
+        return result;
+    }
+    auto* raw = impl.get();
+    auto doc = std::make_shared<Document>(std::move(impl));
+    if (validate) {
+        detail::validateDocument(*doc, *raw);
+    }
+    result.warnings = raw->warnings;
+    result.suppressedWarnings = raw->suppressed;
+    result.document = std::move(doc);
+    return result;
+}
+
+}  // namespace
+
+ReadResult readFile(const std::filesystem::path& path, const ReadOptions& options) {
+    auto impl = std::make_unique<Document::Impl>();
+    impl->maxWarnings = options.maxWarnings;
+    Reader reader(*impl, options);
+    try {
+        reader.loadFile(path, path.string(), 0xFFFF, nullptr);
+    } catch (const ReadFailure& failure) {
+        ReadResult result;
+        result.error = failure.diagnostic;
+        result.error->location.file = path.string();
+        return result;
+    }
+    return finish(std::move(impl), reader, options.validate);
+}
+
+ReadResult readText(std::string_view text, const std::string& name, const ReadOptions& options) {
+    auto impl = std::make_unique<Document::Impl>();
+    impl->maxWarnings = options.maxWarnings;
+    Reader reader(*impl, options);
+    try {
+        if (text.size() > kMaxFileSize) {
+            reader.fail(0xFFFF, nullptr, "text larger than 4 GiB");
+        }
+        auto bytes = std::make_unique<char[]>(text.size() + 1);
+        if (!text.empty()) {
+            std::memcpy(bytes.get(), text.data(), text.size());
+        }
+        reader.addFile(std::move(bytes), text.size(), name, fs::path(name).parent_path(), 0xFFFF,
+                       nullptr);
+    } catch (const ReadFailure& failure) {
+        ReadResult result;
+        result.error = failure.diagnostic;
+        result.error->location.file = name;
+        return result;
+    }
+    return finish(std::move(impl), reader, options.validate);
+}
+
+}  // namespace a2l

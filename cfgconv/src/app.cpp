@@ -22,7 +22,10 @@ namespace {
 
 std::string megabytes(std::size_t bytes) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    if (bytes < 1000000)
+        std::snprintf(buf, sizeof buf, "%.1f kB", static_cast<double>(bytes) / 1e3);
+    else
+        std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(bytes) / 1e6);
     return buf;
 }
 

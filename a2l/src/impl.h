@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -86,8 +87,22 @@ struct BlockRec {
 
 struct StringViewHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view s) const noexcept {
-        return std::hash<std::string_view>{}(s);
+    // FNV-1a over 8-byte words: names are short, and this is cheaper than the library's
+    // byte-wise Murmur hash on them. Deliberately not noexcept: libstdc++ then stores the
+    // hash in each node, so rehashing and probing do not reread keys from the file buffer.
+    std::size_t operator()(std::string_view s) const {
+        std::uint64_t h = 0xcbf29ce484222325ull;
+        std::size_t i = 0;
+        for (; i + 8 <= s.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, s.data() + i, 8);
+            h = (h ^ w) * 0x100000001b3ull;
+            h ^= h >> 29;
+        }
+        for (; i < s.size(); ++i) {
+            h = (h ^ static_cast<unsigned char>(s[i])) * 0x100000001b3ull;
+        }
+        return static_cast<std::size_t>(h ^ (h >> 32));
     }
 };
 
@@ -151,8 +166,48 @@ private:
 // ---- lexing helpers shared by the reader and the cursor ----
 
 // Skips white space and comments. Returns nullptr for an unterminated /* comment, with
-// `commentStart` set to where it began.
-const char* skipTrivia(const char* p, const char* end, const char** commentStart);
+// `commentStart` set to where it began. Inline: it runs between every two tokens.
+inline const char* skipTrivia(const char* p, const char* end, const char** commentStart) {
+    for (;;) {
+        std::uint8_t c = charClass(*p);
+        if (c == kSpace) {
+            ++p;
+            continue;
+        }
+        if (c == kSlash) {
+            if (p[1] == '*') {
+                // "/*" inside a comment is plain text: the comment ends at the first "*/".
+                const char* q = p + 2;
+                for (;;) {
+                    q = static_cast<const char*>(std::memchr(q, '*', static_cast<size_t>(end - q)));
+                    if (q == nullptr || q + 1 >= end) {
+                        *commentStart = p;
+                        return nullptr;
+                    }
+                    if (q[1] == '/') {
+                        break;
+                    }
+                    ++q;
+                }
+                p = q + 2;
+                continue;
+            }
+            if (p[1] == '/') {
+                const char* q =
+                    static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+                p = q == nullptr ? end : q + 1;
+                continue;
+            }
+            return p;
+        }
+        if (c == kNul && p < end) {
+            ++p;
+            continue;
+        }
+        return p;
+    }
+}
+
 // End of a word starting at p (stops at white space, a quote, or a comment start).
 inline const char* scanWord(const char* p) {
     for (;;) {

@@ -531,9 +531,11 @@ private:
         const fs::path dir = d_.files[fi]->dir;
         auto found = resolve(dir, name);
         if (!found) {
+            std::error_code aec;
+            fs::path where =
+                fs::absolute(dir.empty() ? fs::path(".") : dir, aec).lexically_normal();
             fail(fi, w,
-                 "included file \"" + name + "\" not found (looked in \"" +
-                     (dir.empty() ? std::string(".") : dir.string()) + "\")");
+                 "included file \"" + name + "\" not found (looked in \"" + where.string() + "\")");
         }
         if (includeDepth + 1 > opt_.maxIncludeDepth) {
             fail(fi, w,
@@ -569,7 +571,13 @@ private:
 
     void setName(std::uint32_t id, std::string_view name, std::uint16_t fi, const char* at) {
         auto kind = static_cast<std::size_t>(d_.blocks[id].kind);
-        auto [it, inserted] = d_.byName[kind].try_emplace(name, id);
+        auto& index = d_.byName[kind];
+        if (index.empty() && (kind == static_cast<std::size_t>(BlockKind::Measurement) ||
+                              kind == static_cast<std::size_t>(BlockKind::Characteristic))) {
+            // Real files hold one such object per few hundred bytes.
+            index.reserve(d_.files[fi]->size / 512);
+        }
+        auto [it, inserted] = index.try_emplace(name, id);
         if (!inserted) {
             const BlockRec& first = d_.blocks[it->second];
             SourceLocation loc = d_.locate(first.file, first.kwOff);

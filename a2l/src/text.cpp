@@ -9,47 +9,6 @@
 
 namespace a2l::detail {
 
-const char* skipTrivia(const char* p, const char* end, const char** commentStart) {
-    for (;;) {
-        std::uint8_t c = charClass(*p);
-        if (c == kSpace) {
-            ++p;
-            continue;
-        }
-        if (c == kSlash) {
-            if (p[1] == '*') {
-                // "/*" inside a comment is plain text: the comment ends at the first "*/".
-                const char* q = p + 2;
-                for (;;) {
-                    q = static_cast<const char*>(std::memchr(q, '*', static_cast<size_t>(end - q)));
-                    if (q == nullptr || q + 1 >= end) {
-                        *commentStart = p;
-                        return nullptr;
-                    }
-                    if (q[1] == '/') {
-                        break;
-                    }
-                    ++q;
-                }
-                p = q + 2;
-                continue;
-            }
-            if (p[1] == '/') {
-                const char* q =
-                    static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-                p = q == nullptr ? end : q + 1;
-                continue;
-            }
-            return p;
-        }
-        if (c == kNul && p < end) {
-            ++p;
-            continue;
-        }
-        return p;
-    }
-}
-
 const char* scanString(const char* p, const char* end, const char** badAt) {
     const char* q = p + 1;
     for (;;) {

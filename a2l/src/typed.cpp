@@ -13,6 +13,9 @@ using Kind = Item::Kind;
 
 namespace {
 
+// Set on the reading thread while the reader validates (see validateDocument).
+thread_local bool validating_ = false;
+
 std::string_view kindName(Kind k) {
     switch (k) {
         case Kind::Identifier:
@@ -367,7 +370,7 @@ Measurement Document::measurement(BlockRef block, std::vector<Diagnostic>* warni
                 m.ifData.push_back(child);
             }
         });
-    if (!m.ifData.empty()) {
+    if (!m.ifData.empty() && !validating_) {
         m.daqEvents = daqEvents(m.ifData);
     }
     return m;
@@ -486,7 +489,7 @@ Characteristic Document::characteristic(BlockRef block, std::vector<Diagnostic>*
                 c.ifData.push_back(child);
             }
         });
-    if (!c.ifData.empty()) {
+    if (!c.ifData.empty() && !validating_) {
         c.daqEvents = daqEvents(c.ifData);
     }
     return c;
@@ -1450,6 +1453,11 @@ std::optional<AxisPts> Document::findAxisPts(std::string_view name) const {
 namespace detail {
 
 void validateDocument(const Document& doc, Document::Impl& impl) {
+    // The DAQ event bindings are not checked; skipping them halves the cost of this pass.
+    validating_ = true;
+    struct Reset {
+        ~Reset() { validating_ = false; }
+    } reset;
     std::vector<Diagnostic> found;
     const auto& methods = impl.byName[static_cast<std::size_t>(BlockKind::CompuMethod)];
     auto checkConversion = [&](const std::string& conversion, BlockRef where,

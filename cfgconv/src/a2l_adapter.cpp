@@ -183,8 +183,11 @@ void fillStation(const a2l::Document& doc, Station& st) {
 }  // namespace
 
 bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
-             std::string* error) {
+             std::string* error, const LoadOptions& loadOptions) {
     a2l::ReadOptions options;
+    // The adapter decodes every object itself and names what it cannot use (an undefined
+    // COMPU_METHOD leaves its signal out with a reason); decoding them twice would only cost time.
+    options.validate = false;
     a2l::ReadResult rr = a2l::readFile(path, options);
     info->warnings = rr.warnings.size() + rr.suppressedWarnings;
     for (std::size_t i = 0; i < rr.warnings.size() && i < 5; ++i)
@@ -206,12 +209,13 @@ bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* i
     m = ConvertModel();
     fillStation(doc, m.station);
 
-    auto measurements = doc.measurements();
-    m.measurements.reserve(measurements.size());
-    for (auto& a : measurements) {
+    // One object at a time: the typed views of a whole file at once would double the peak memory.
+    auto measurementBlocks = doc.blocks(a2l::BlockKind::Measurement);
+    m.measurements.reserve(measurementBlocks.size());
+    for (const auto& block : measurementBlocks) {
+        a2l::Measurement a = doc.measurement(block);
         Measurement x;
         x.name = std::move(a.name);
-        x.longIdentifier = std::move(a.longIdentifier);
         x.type = mapType(a.dataType);
         x.typeText =
             a.dataTypeText.empty() ? std::string(a2l::toString(a.dataType)) : a.dataTypeText;
@@ -228,9 +232,12 @@ bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* i
         m.measurements.push_back(std::move(x));
     }
 
-    auto characteristics = doc.characteristics();
-    m.characteristics.reserve(characteristics.size());
-    for (auto& a : characteristics) {
+    std::vector<a2l::BlockRef> characteristicBlocks;
+    if (loadOptions.characteristics)
+        characteristicBlocks = doc.blocks(a2l::BlockKind::Characteristic);
+    m.characteristics.reserve(characteristicBlocks.size());
+    for (const auto& block : characteristicBlocks) {
+        a2l::Characteristic a = doc.characteristic(block);
         Characteristic c;
         c.name = std::move(a.name);
         c.type = std::move(a.type);

@@ -46,7 +46,8 @@ std::string fileNameOf(const std::string& path) {
     return std::string(u.begin(), u.end());
 }
 
-bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::string* error) {
+bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::string* error,
+          const LoadOptions& options = {}) {
     auto t0 = std::chrono::steady_clock::now();
     std::error_code ec;
     auto size = fs::file_size(toPath(path), ec);
@@ -55,7 +56,9 @@ bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::stri
     if (!loadA2l(toPath(path), model, &info, error))
         return false;
     rep.line("Read " + std::to_string(model->measurements.size()) + " measurements, " +
-             std::to_string(model->characteristics.size()) + " characteristics, " +
+             (options.characteristics
+                  ? std::to_string(model->characteristics.size()) + " characteristics, "
+                  : std::string()) +
              std::to_string(model->conversions.size()) + " conversions, " +
              std::to_string(model->tables.size()) + " conversion tables in " + seconds(t0));
     if (info.warnings) {
@@ -75,7 +78,9 @@ int convert(const Command& cmd, Reporter& rep) {
             "the output " + cmd.output + " is the input A2L itself; choose another output file");
     ConvertModel model;
     std::string error;
-    if (!load(rep, cmd.input, &model, &error))
+    LoadOptions loadOptions;
+    loadOptions.characteristics = false;  // a .cfginclude holds measurements only
+    if (!load(rep, cmd.input, &model, &error, loadOptions))
         return rep.finish(Status::Error, "cannot read the A2L file: " + error);
 
     ConvertOptions opt;

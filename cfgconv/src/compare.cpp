@@ -201,12 +201,22 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
 CompareResult compareModels(const ConvertModel& oldM, const ConvertModel& newM, bool verbose,
                             const std::function<void(std::string_view)>& emit) {
     CompareResult r;
+    // Definitions are compared for every object that uses a conversion: build each text once.
+    std::unordered_map<std::string, std::string> oldDefs, newDefs;
+    auto definition = [](const ConvertModel& model,
+                         std::unordered_map<std::string, std::string>& cache,
+                         const std::string& name) -> const std::string& {
+        auto it = cache.find(name);
+        if (it == cache.end())
+            it = cache.emplace(name, conversionDefinition(model, name)).first;
+        return it->second;
+    };
     // A signal whose conversion keeps its name but changes its definition has changed too.
     auto convExtra = [&](const auto& o, const auto& n, Fields& fo, Fields& fn) {
         if (o.conversion != n.conversion)
             return;
-        std::string a = conversionDefinition(oldM, o.conversion);
-        std::string b = conversionDefinition(newM, n.conversion);
+        const std::string& a = definition(oldM, oldDefs, o.conversion);
+        const std::string& b = definition(newM, newDefs, n.conversion);
         if (a != b) {
             fo.emplace_back("conversion definition", a);
             fn.emplace_back("conversion definition", b);

@@ -16,9 +16,14 @@ struct LoadInfo {
     std::vector<std::string> firstWarnings;  // up to a few, "file:line:column: ..."
 };
 
+struct LoadOptions {
+    // Characteristics are needed by the compare only; convert skips them (time and memory).
+    bool characteristics = true;
+};
+
 // Reads `path` and fills *model. On failure returns false and sets *error to
 // "file:line:column: message" (or a sentence when there is no position).
 bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
-             std::string* error);
+             std::string* error, const LoadOptions& options = {});
 
 }  // namespace cfgconv

@@ -66,7 +66,6 @@ struct Table {
 
 struct Measurement {
     std::string name;
-    std::string longIdentifier;
     DataType type = DataType::Unknown;
     std::string typeText;    // keyword as written
     std::string conversion;  // COMPU_METHOD name, empty or NO_COMPU_METHOD for none

@@ -1,0 +1,216 @@
+// Speed and peak memory of QuillmoorConverter.exe on generated A2L files: convert (-i and -z),
+// compare of two files, decompress; next to `gzip -1` of the same A2L in the same run, plus
+// an in-process breakdown (read, build, compress with libdeflate and zlib at several levels,
+// inflate) that shows where the time goes.
+//
+//   bench_convert [--dir DIR] [--size MB] [--keep]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cfgconv/a2l_adapter.hpp"
+#include "cfgconv/cfginclude.hpp"
+#include "cfgconv/fileio.hpp"
+#include "cfgconv/xml.hpp"
+#include "cfgconv/zstream.hpp"
+#include "gen/a2l_generator.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double since(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+struct ChildRun {
+    int status = -1;
+    double seconds = 0;
+    long peakKb = 0;
+};
+
+// Runs a program with its output to /dev/null (or `outFile`) and measures wall time and peak RSS.
+ChildRun runChild(const std::vector<std::string>& argv, const char* outFile = "/dev/null") {
+    ChildRun r;
+    auto t0 = Clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        FILE* f = std::freopen(outFile, "w", stdout);
+        (void)f;
+        FILE* e = std::freopen("/dev/null", "w", stderr);
+        (void)e;
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int st = 0;
+    rusage ru{};
+    wait4(pid, &st, 0, &ru);
+    r.seconds = since(t0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.peakKb = ru.ru_maxrss;
+    return r;
+}
+
+void row(const char* what, double seconds, std::uint64_t bytes, long peakKb,
+         const char* note = "") {
+    double mb = static_cast<double>(bytes) / 1e6;
+    std::printf("  %-40s %8.3f s %9.1f MB/s", what, seconds, mb / seconds);
+    if (peakKb > 0)
+        std::printf("   peak %7.1f MB (%.2fx input)", peakKb / 1024.0, peakKb * 1024.0 / bytes);
+    std::printf("  %s\n", note);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    fs::path dir = fs::temp_directory_path() / "quillmoor-bench-convert";
+    std::uint64_t sizeMb = 100;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) {
+            dir = argv[++i];
+        } else if (!std::strcmp(argv[i], "--size") && i + 1 < argc) {
+            sizeMb = std::strtoull(argv[++i], nullptr, 10);
+        } else if (!std::strcmp(argv[i], "--keep")) {
+            keep = true;
+        } else {
+            std::fprintf(stderr, "usage: %s [--dir DIR] [--size MB] [--keep]\n", argv[0]);
+            return 2;
+        }
+    }
+    const std::string exe = CFGCONV_EXE;
+    fs::create_directories(dir);
+    fs::path a2l = dir / "bench.a2l", a2lEdited = dir / "bench_edited.a2l";
+    fs::path outI = dir / "bench_i.cfginclude", outZ = dir / "bench_z.cfginclude",
+             outD = dir / "bench_d.cfginclude";
+
+    std::printf("Generating %llu MB A2L in %s ...\n", static_cast<unsigned long long>(sizeMb),
+                dir.c_str());
+    a2l::gen::Options go;
+    go.targetBytes = sizeMb * 1000000;
+    go.seed = 1;
+    auto counts = a2l::gen::generateFile(a2l, go);
+    std::uint64_t bytes = fs::file_size(a2l);
+    std::printf("  %llu bytes, %llu measurements, %llu characteristics, %llu COMPU_METHODs\n",
+                static_cast<unsigned long long>(bytes),
+                static_cast<unsigned long long>(counts.measurements),
+                static_cast<unsigned long long>(counts.characteristics),
+                static_cast<unsigned long long>(counts.compuMethods));
+    // The second file for compare: the same with some addresses moved.
+    {
+        std::string text, err;
+        cfgconv::readWholeFile(a2l, &text, &err);
+        std::size_t pos = 0;
+        for (int i = 0; i < 1000; ++i) {
+            pos = text.find("ECU_ADDRESS 0x", pos);
+            if (pos == std::string::npos)
+                break;
+            pos += 14;
+            text[pos] = text[pos] == '1' ? '2' : '1';
+        }
+        std::ofstream(a2lEdited, std::ios::binary) << text;
+    }
+
+    std::printf("\nThe converter program (wall time, peak RSS of the process):\n");
+    ChildRun gz = runChild({"gzip", "-1", "-c", a2l.string()});
+    row("gzip -1 of the A2L (reference)", gz.seconds, bytes, gz.peakKb);
+    ChildRun wc = runChild({"wc", "-l", a2l.string()});
+    row("wc -l of the A2L (reference)", wc.seconds, bytes, wc.peakKb);
+    ChildRun ci =
+        runChild({exe, "convert", a2l.string(), outI.string(), "-i", "-l", "tarVix=2017.06.0"});
+    row("convert -i (tarVix=2017.06.0)", ci.seconds, bytes, ci.peakKb,
+        ci.status <= 1 ? "" : "FAILED");
+    ChildRun cz =
+        runChild({exe, "convert", a2l.string(), outZ.string(), "-z", "-l", "tarVix=2017.06.0"});
+    row("convert -z (tarVix=2017.06.0)", cz.seconds, bytes, cz.peakKb,
+        cz.status <= 1 ? "" : "FAILED");
+    ChildRun c1 =
+        runChild({exe, "convert", a2l.string(), outZ.string() + ".g1", "-z", "-l", "tarVix=1.4.4"});
+    row("convert -z (tarVix=1.4.4, arrays split)", c1.seconds, bytes, c1.peakKb,
+        c1.status <= 1 ? "" : "FAILED");
+    ChildRun cmp = runChild({exe, "compare", a2l.string(), a2lEdited.string()});
+    row("compare of two files (MB/s per file)", cmp.seconds, bytes, cmp.peakKb,
+        cmp.status == 0 ? "" : "FAILED");
+    ChildRun cmpv = runChild({exe, "compare", a2l.string(), a2lEdited.string(), "-v"});
+    row("compare -v of two files", cmpv.seconds, bytes, cmpv.peakKb,
+        cmpv.status == 0 ? "" : "FAILED");
+    std::uint64_t zBytes = fs::exists(outZ) ? fs::file_size(outZ) : 0;
+    std::uint64_t iBytes = fs::exists(outI) ? fs::file_size(outI) : 0;
+    ChildRun dz = runChild({exe, "decompress", outZ.string(), outD.string()});
+    row("decompress (MB/s of indented output)", dz.seconds, iBytes, dz.peakKb,
+        dz.status == 0 ? "" : "FAILED");
+    ChildRun gzd = runChild({"sh", "-c", "gzip -1 -c '" + outI.string() + "' | gzip -d -c"});
+    row("gzip -1 | gzip -d of that output (ref.)", gzd.seconds, iBytes, 0);
+    std::printf("  output: indented %.1f MB, compressed %.1f MB (%.1f%%)\n", iBytes / 1e6,
+                zBytes / 1e6, iBytes ? 100.0 * zBytes / iBytes : 0.0);
+
+    std::printf("\nIn-process breakdown:\n");
+    cfgconv::ConvertModel model;
+    cfgconv::LoadInfo info;
+    std::string err;
+    auto t = Clock::now();
+    if (!cfgconv::loadA2l(a2l, &model, &info, &err)) {
+        std::fprintf(stderr, "read failed: %s\n", err.c_str());
+        return 1;
+    }
+    row("read A2L into the converter's model", since(t), bytes, 0);
+    std::string targetErr;
+    cfgconv::ConvertOptions opt;
+    opt.target = *cfgconv::parseTarget("tarVix=2017.06.0", &targetErr);
+    opt.sourceName = "bench.a2l";
+    opt.indent = false;
+    t = Clock::now();
+    auto r = cfgconv::buildCfgInclude(model, opt);
+    double buildS = since(t);
+    row("build compact XML (MB/s of XML)", buildS, r.document.size(), 0);
+    const std::string& doc = r.document;
+    struct Level {
+        const char* name;
+        bool libdeflate;
+        int level;
+    };
+    for (Level l : {Level{"libdeflate level 1", true, 1}, Level{"libdeflate level 3", true, 3},
+                    Level{"libdeflate level 6", true, 6}, Level{"libdeflate level 9", true, 9},
+                    Level{"zlib level 1", false, 1}, Level{"zlib level 3", false, 3},
+                    Level{"zlib level 6", false, 6}}) {
+        if (l.libdeflate && std::strcmp(cfgconv::compressorName(), "libdeflate") != 0)
+            continue;
+        t = Clock::now();
+        std::string z = l.libdeflate ? cfgconv::zlibCompress(doc, l.level)
+                                     : cfgconv::zlibCompressWithZlib(doc, l.level);
+        double s = since(t);
+        char note[64];
+        std::snprintf(note, sizeof note, "-> %.1f MB (%.1f%%)", z.size() / 1e6,
+                      100.0 * z.size() / doc.size());
+        std::string line = std::string("compress, ") + l.name;
+        row(line.c_str(), s, doc.size(), 0, note);
+    }
+    std::string z = cfgconv::zlibCompress(doc), inflated;
+    t = Clock::now();
+    cfgconv::zlibInflate(z, &inflated, &err);
+    row("zlib inflate (MB/s of output)", since(t), inflated.size(), 0);
+    std::string indented;
+    t = Clock::now();
+    cfgconv::reindentCfgInclude(inflated, &indented, &err);
+    row("re-indent (MB/s of output)", since(t), indented.size(), 0);
+
+    if (!keep) {
+        for (const auto& p : {a2l, a2lEdited, outI, outZ, outD, fs::path(outZ.string() + ".g1")})
+            fs::remove(p);
+    }
+    return 0;
+}

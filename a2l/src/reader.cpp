@@ -190,12 +190,19 @@ public:
     }
 
 private:
+    // The token at p for a message: a string with its quotes, a word in quotes.
     static std::string quoteToken(const char* p, const char* end) {
         if (p >= end) {
             return "the end of the file";
         }
-        const char* q = *p == '"' ? p + 1 : p;
-        while (q < end && detail::charClass(*q) != detail::kSpace && *q != '"' && q - p < 40) {
+        const char* q = p + 1;
+        if (*p == '"') {
+            while (q < end && *q != '"' && *q != '\n' && q - p < 40) {
+                ++q;
+            }
+            return std::string(p, static_cast<std::size_t>(q - p)) + "\"";
+        }
+        while (q < end && detail::charClass(*q) == detail::kWord && q - p < 40) {
             ++q;
         }
         return "\"" + std::string(p, static_cast<std::size_t>(q - p)) + "\"";

@@ -1494,6 +1494,18 @@ void validateDocument(const Document& doc, Document::Impl& impl) {
         flush();
         checkConversion(a.conversion, a.block, a.name);
     }
+    for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::CompuTab)]) {
+        doc.compuTab(BlockRef(&doc, id), &found);
+        flush();
+    }
+    for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::CompuVtab)]) {
+        doc.compuVtab(BlockRef(&doc, id), &found);
+        flush();
+    }
+    for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::CompuVtabRange)]) {
+        doc.compuVtabRange(BlockRef(&doc, id), &found);
+        flush();
+    }
     const auto& tabs = impl.byName[static_cast<std::size_t>(BlockKind::CompuTab)];
     const auto& vtabs = impl.byName[static_cast<std::size_t>(BlockKind::CompuVtab)];
     const auto& ranges = impl.byName[static_cast<std::size_t>(BlockKind::CompuVtabRange)];

@@ -1,0 +1,158 @@
+// Encodings: a byte-order mark decides; without one texts are UTF-8 when valid, else
+// Windows-1252. Texts reach callers as UTF-8.
+#include <gtest/gtest.h>
+
+#include "test_helpers.h"
+
+namespace {
+
+// "Temperatur ä €" with a warning on line 2 (undefined conversion).
+const std::string kSource =
+    "/begin MODULE m \"Modul \xC3\xA4\"\n"
+    "/begin MEASUREMENT t \"Temperatur \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x9A\x97\" UBYTE CM_X 0 0 0 "
+    "255 "
+    "/end MEASUREMENT\n/end MODULE\n";
+const std::string kLong = "Temperatur \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x9A\x97";
+
+std::u32string toCodePoints(const std::string& utf8) {
+    std::u32string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        auto c = static_cast<unsigned char>(utf8[i]);
+        int n = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        char32_t cp = n == 0 ? c : n == 1 ? (c & 0x1F) : n == 2 ? (c & 0x0F) : (c & 0x07);
+        for (int k = 1; k <= n; ++k) {
+            cp = (cp << 6) |
+                 (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+        }
+        out += cp;
+        i += static_cast<std::size_t>(n) + 1;
+    }
+    return out;
+}
+
+std::string encode16(const std::string& utf8, bool big) {
+    std::string out = big ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
+    auto put = [&](unsigned u) {
+        char hi = static_cast<char>(u >> 8);
+        char lo = static_cast<char>(u & 0xFF);
+        out += big ? hi : lo;
+        out += big ? lo : hi;
+    };
+    for (char32_t cp : toCodePoints(utf8)) {
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
+std::string encode32(const std::string& utf8, bool big) {
+    std::string out = big ? std::string("\0\0\xFE\xFF", 4) : std::string("\xFF\xFE\0\0", 4);
+    for (char32_t cp : toCodePoints(utf8)) {
+        char b[4] = {static_cast<char>(cp >> 24), static_cast<char>((cp >> 16) & 0xFF),
+                     static_cast<char>((cp >> 8) & 0xFF), static_cast<char>(cp & 0xFF)};
+        for (int k = 0; k < 4; ++k) {
+            out += big ? b[k] : b[3 - k];
+        }
+    }
+    return out;
+}
+
+TEST(Encoding, ByteOrderMarksDecide) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        a2l::Encoding encoding;
+    };
+    const Case cases[] = {
+        {"UTF-8 without BOM", kSource, a2l::Encoding::Bytes},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF" + kSource, a2l::Encoding::Utf8Bom},
+        {"UTF-16LE", encode16(kSource, false), a2l::Encoding::Utf16LE},
+        {"UTF-16BE", encode16(kSource, true), a2l::Encoding::Utf16BE},
+        {"UTF-32LE", encode32(kSource, false), a2l::Encoding::Utf32LE},
+        {"UTF-32BE", encode32(kSource, true), a2l::Encoding::Utf32BE},
+    };
+    for (const auto& c : cases) {
+        auto result = a2l::readText(c.bytes, "enc.a2l");
+        ASSERT_TRUE(result.ok()) << c.name << ": " << result.error->toString();
+        const auto& doc = *result.document;
+        EXPECT_EQ(doc.encoding(), c.encoding) << c.name;
+        ASSERT_EQ(doc.modules().size(), 1u) << c.name;
+        EXPECT_EQ(doc.modules()[0].longIdentifier, "Modul \xC3\xA4") << c.name;
+        auto m = doc.findMeasurement("t");
+        ASSERT_TRUE(m.has_value()) << c.name;
+        EXPECT_EQ(m->longIdentifier, kLong) << c.name;
+        // Positions count in the decoded text; a BOM takes no column.
+        ASSERT_EQ(result.warnings.size(), 1u) << c.name;
+        EXPECT_EQ(result.warnings[0].location.line, 2u) << c.name;
+        EXPECT_EQ(result.warnings[0].location.column, 8u) << c.name;
+        auto module = doc.blocks(a2l::BlockKind::Module)[0];
+        EXPECT_EQ(module.location().column, 8u) << c.name;
+    }
+}
+
+TEST(Encoding, Windows1252AndLatin1WithoutBom) {
+    // 0xE4 = ä in both; 0x80 = € and 0x93/0x94 = curly quotes only in Windows-1252.
+    auto result = a2ltest::readOk(
+        "/begin MODULE m \"Gr\xF6\xDF"
+        "e\"\n"
+        "/begin UNIT u \"\x93quoted\x94 \x80 \xE4\" \"\xB0"
+        "C\" EXTENDED_SI /end UNIT\n/end MODULE\n");
+    ASSERT_TRUE(result.ok());
+    const auto& doc = *result.document;
+    EXPECT_EQ(doc.modules()[0].longIdentifier,
+              "Gr\xC3\xB6\xC3\x9F"
+              "e");
+    auto units = doc.units();
+    ASSERT_EQ(units.size(), 1u);
+    EXPECT_EQ(units[0].longIdentifier, "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x82\xAC \xC3\xA4");
+    EXPECT_EQ(units[0].display,
+              "\xC2\xB0"
+              "C");
+}
+
+TEST(Encoding, EachTextDecidesOnItsOwn) {
+    // A file edited with two editors: one text in UTF-8, one in Windows-1252.
+    auto result = a2ltest::readOk(
+        "/begin UNIT a \"\xC3\xA4\" \"x\" EXTENDED_SI /end UNIT\n"
+        "/begin UNIT b \"\xE4\" \"x\" EXTENDED_SI /end UNIT\n");
+    ASSERT_TRUE(result.ok());
+    auto units = result.document->units();
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[0].longIdentifier, "\xC3\xA4");
+    EXPECT_EQ(units[1].longIdentifier, "\xC3\xA4");
+}
+
+TEST(Encoding, InvalidUtf8SequencesFallBackToWindows1252) {
+    struct Case {
+        std::string bytes;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {"\xC3", "\xC3\x83"},                              // truncated sequence
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                  // overlong
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // surrogate
+        {"\x81", "\xC2\x81"},                              // unassigned in 1252: C1 control
+    };
+    for (const auto& c : cases) {
+        auto result = a2ltest::readOk("/begin B \"" + c.bytes + "\" /end B");
+        ASSERT_TRUE(result.ok());
+        auto params = result.document->root().children()[0].params();
+        ASSERT_EQ(params.size(), 1u);
+        EXPECT_EQ(params[0].text, c.utf8);
+    }
+}
+
+TEST(Encoding, NonUtf8BytesInCommentsDoNotMatter) {
+    auto result = a2ltest::readOk(
+        "/* Gr\xFC\xDF"
+        "e */ /begin B \"ok\" /end B // \xFF\xFE\n");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.document->encoding(), a2l::Encoding::Bytes);
+    EXPECT_EQ(result.document->root().children()[0].params()[0].text, "ok");
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+// Errors stop the read and name file, line, column and what was expected; tolerated
+// problems become warnings at their place. One row per case.
+#include <gtest/gtest.h>
+
+#include "test_helpers.h"
+
+namespace {
+
+struct ErrorRow {
+    const char* name;
+    std::string input;
+    std::uint32_t line;
+    std::uint32_t column;
+    const char* says;  // part of the message
+};
+
+std::string deepNesting(int depth) {
+    std::string s;
+    for (int i = 0; i < depth; ++i) {
+        s += "/begin B\n";
+    }
+    for (int i = 0; i < depth; ++i) {
+        s += "/end B\n";
+    }
+    return s;
+}
+
+TEST(Errors, StructuralErrorsStopTheReadAtTheirPlace) {
+    const ErrorRow rows[] = {
+        {"end names another block", "/begin PROJECT p \"\"\n  /begin MODULE m \"\"\n/end PROJECT\n",
+         3, 1, "expected /end MODULE to close the block begun at line 2, found /end PROJECT"},
+        {"end without begin", "ASAP2_VERSION 1 71\n  /end MODULE\n", 2, 3,
+         "/end MODULE without a matching /begin"},
+        {"begin never closed", "/begin PROJECT p \"\"\n /begin HEADER \"h\"\n/end HEADER\n", 1, 8,
+         "/begin PROJECT is never closed: expected /end PROJECT"},
+        {"string open at end of file", "/begin X \"abc", 1, 10,
+         "unterminated string: expected the closing quote before the end of the file"},
+        {"line break inside a string", "/begin X\n  \"line\nbreak\" /end X", 2, 3,
+         "expected the closing quote before the end of the line"},
+        {"comment never closed", "/begin X 1 /end X\n  /* no end", 2, 3,
+         "unterminated comment: expected \"*/\""},
+        {"string instead of keyword", "/begin \"X\" /end X", 1, 8,
+         "expected a block keyword after /begin, found \"X\""},
+        {"begin at end of file", "/begin   ", 1, 10,
+         "expected a block keyword after /begin, found the end of the file"},
+        {"end at end of file", "/begin X\n/end", 2, 5, "expected a block keyword after /end"},
+        {"directive instead of keyword", "/begin /end X", 1, 8,
+         "expected a block keyword after /begin, found \"/end\""},
+        {"missing include", "/begin P\n   /include \"nope.a2l\"\n/end P", 2, 4,
+         "included file \"nope.a2l\" not found"},
+        {"include without a name", "/include /begin X /end X", 1, 1,
+         "expected a file name after /include"},
+        {"A2ML never closed", "/begin A2ML block \"X\" struct { };", 1, 1,
+         "/begin A2ML is never closed"},
+        {"nesting deeper than the cap", deepNesting(300), 257, 1, "blocks nested deeper than 256"},
+    };
+    for (const auto& row : rows) {
+        auto result = a2l::readText(row.input, "bad.a2l");
+        ASSERT_FALSE(result.ok()) << row.name;
+        ASSERT_TRUE(result.error.has_value()) << row.name;
+        const auto& e = *result.error;
+        EXPECT_EQ(e.severity, a2l::Severity::Error) << row.name;
+        EXPECT_EQ(e.location.file, "bad.a2l") << row.name;
+        EXPECT_EQ(e.location.line, row.line) << row.name << ": " << e.toString();
+        EXPECT_EQ(e.location.column, row.column) << row.name << ": " << e.toString();
+        EXPECT_NE(e.message.find(row.says), std::string::npos) << row.name << ": " << e.message;
+    }
+}
+
+TEST(Errors, MessageFormatNamesFileLineAndColumn) {
+    auto result = a2l::readText("/begin X \"abc", "dir/file.a2l");
+    ASSERT_TRUE(result.error.has_value());
+    EXPECT_EQ(result.error->toString().rfind("dir/file.a2l:1:10: error: unterminated string", 0),
+              0u)
+        << result.error->toString();
+}
+
+TEST(Errors, NestingCapIsAnOption) {
+    a2l::ReadOptions options;
+    options.maxNesting = 4;
+    EXPECT_TRUE(a2l::readText(deepNesting(4), "x.a2l", options).ok());
+    auto result = a2l::readText(deepNesting(5), "x.a2l", options);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error->location.line, 5u);
+}
+
+TEST(Errors, HostileNestingDoesNotExhaustTheStack) {
+    a2l::ReadOptions options;
+    options.maxNesting = 2000000;  // no cap: the reader keeps its own stack, not recursion
+    auto result = a2l::readText(deepNesting(200000), "deep.a2l", options);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.document->blockCount(), 200000u);
+}
+
+struct WarningRow {
+    const char* name;
+    std::string body;  // inside a MODULE that defines COMPU_METHOD CM
+    std::uint32_t line;
+    std::uint32_t column;
+    const char* says;
+};
+
+TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
+    const std::string head =
+        "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n"
+        "/begin COMPU_METHOD CM \"\" IDENTICAL \"%4.0\" \"\" /end COMPU_METHOD\n";
+    const std::string tail = "\n/end MODULE\n/end PROJECT\n";
+    const WarningRow rows[] = {
+        {"identifier for a number",
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 low 255 /end MEASUREMENT", 4, 38,
+         "MEASUREMENT x: expected a number for the lower limit, found identifier \"low\""},
+        {"string for an identifier",
+         "/begin MEASUREMENT x \"\" UBYTE \"CM\" 0 0 0 255 /end MEASUREMENT", 4, 31,
+         "expected an identifier for the conversion, found string \"CM\""},
+        {"bad ECU_ADDRESS",
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255\n ECU_ADDRESS 0x12G4 /end MEASUREMENT", 5,
+         14, "expected an unsigned integer for ECU_ADDRESS, found number \"0x12G4\""},
+        {"missing parameter", "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 /end MEASUREMENT", 4, 40,
+         "MEASUREMENT x: missing the upper limit"},
+        {"undefined COMPU_METHOD",
+         "/begin MEASUREMENT x \"\" UBYTE CM_NONE 0 0 0 255 /end MEASUREMENT", 4, 8,
+         "MEASUREMENT x: reference to undefined COMPU_METHOD \"CM_NONE\""},
+        {"undefined axis conversion",
+         "/begin CHARACTERISTIC c \"\" CURVE 0x10 RL 0 CM 0 1\n"
+         "  /begin AXIS_DESCR STD_AXIS NO_INPUT_QUANTITY CM_AX 8 0 7 /end AXIS_DESCR\n"
+         "/end CHARACTERISTIC",
+         5, 10, "AXIS_DESCR c: reference to undefined COMPU_METHOD \"CM_AX\""},
+        {"unknown datatype", "/begin MEASUREMENT x \"\" UBYTE7 CM 0 0 0 255 /end MEASUREMENT", 4,
+         25, "unknown datatype \"UBYTE7\""},
+        {"unknown byte order",
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 BYTE_ORDER SIDEWAYS /end MEASUREMENT", 4, 55,
+         "unknown BYTE_ORDER \"SIDEWAYS\""},
+        {"duplicate name",
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 /end MEASUREMENT\n"
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 /end MEASUREMENT",
+         5, 20, "duplicate MEASUREMENT \"x\""},
+        {"short table",
+         "/begin COMPU_VTAB V \"\" TAB_VERB 3 0 \"a\" 1 \"b\" DEFAULT_VALUE \"z\" /end COMPU_VTAB",
+         4, 47, "table announces 3 entries but has 2"},
+        {"undefined table reference",
+         "/begin COMPU_METHOD CM2 \"\" TAB_VERB \"%4.0\" \"\" COMPU_TAB_REF NOPE /end COMPU_METHOD",
+         4, 8, "COMPU_TAB_REF to undefined table \"NOPE\""},
+    };
+    for (const auto& row : rows) {
+        auto result = a2l::readText(head + row.body + tail, "w.a2l");
+        ASSERT_TRUE(result.ok()) << row.name << ": " << result.error->toString();
+        ASSERT_EQ(result.warnings.size(), 1u) << row.name;
+        const auto& w = result.warnings[0];
+        EXPECT_EQ(w.severity, a2l::Severity::Warning) << row.name;
+        EXPECT_EQ(w.location.line, row.line) << row.name << ": " << w.toString();
+        EXPECT_EQ(w.location.column, row.column) << row.name << ": " << w.toString();
+        EXPECT_NE(w.message.find(row.says), std::string::npos) << row.name << ": " << w.message;
+    }
+}
+
+TEST(Errors, UnknownAndVendorBlocksAreSkippedAndCounted) {
+    auto result = a2ltest::readOk(
+        "/begin PROJECT p \"\" /begin MODULE m \"\"\n"
+        "/begin VENDOR_THING 1 2 /begin NESTED x /end NESTED /end VENDOR_THING\n"
+        "/begin VENDOR_THING /end VENDOR_THING\n"
+        "/begin IF_DATA ANY_VENDOR /begin WHATEVER 1 /end WHATEVER /end IF_DATA\n"
+        "/begin MEASUREMENT x \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 VENDOR_KEYWORD 1 \"two\"\n"
+        "  ECU_ADDRESS 0x20 /begin ANNOTATION /end ANNOTATION /end MEASUREMENT\n"
+        "/end MODULE /end PROJECT");
+    ASSERT_TRUE(result.ok());
+    EXPECT_TRUE(result.warnings.empty()) << result.warnings.front().toString();
+    const auto& unknown = result.document->unknownKeywords();
+    EXPECT_EQ(unknown.size(), 2u);
+    EXPECT_EQ(unknown.at("VENDOR_THING"), 2u);
+    EXPECT_EQ(unknown.at("NESTED"), 1u);
+    EXPECT_EQ(unknown.count("WHATEVER"), 0u);  // inside IF_DATA: described by A2ML, not ASAP2
+    auto m = result.document->measurements();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].ecuAddress, 0x20u);
+}
+
+TEST(Errors, WarningsBeyondTheCapAreCounted) {
+    std::string text = "/begin MODULE m \"\"\n";
+    for (int i = 0; i < 20; ++i) {
+        text += "/begin MEASUREMENT m" + std::to_string(i) +
+                " \"\" UBYTE UNDEFINED 0 0 0 255 /end MEASUREMENT\n";
+    }
+    text += "/end MODULE\n";
+    a2l::ReadOptions options;
+    options.maxWarnings = 5;
+    auto result = a2l::readText(text, "many.a2l", options);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.warnings.size(), 5u);
+    EXPECT_EQ(result.suppressedWarnings, 15u);
+    EXPECT_EQ(result.document->suppressedWarnings(), 15u);
+}
+
+TEST(Errors, ValidationCanBeSwitchedOff) {
+    a2l::ReadOptions options;
+    options.validate = false;
+    auto result = a2l::readText(
+        "/begin MEASUREMENT x \"\" UBYTE CM_NONE 0 0 low 255 /end MEASUREMENT", "v.a2l", options);
+    ASSERT_TRUE(result.ok());
+    EXPECT_TRUE(result.warnings.empty());
+    // The same problems are still reported when the object is decoded.
+    std::vector<a2l::Diagnostic> found;
+    auto m = result.document->measurement(result.document->blocks(a2l::BlockKind::Measurement)[0],
+                                          &found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].location.column, 43u);
+}
+
+}  // namespace

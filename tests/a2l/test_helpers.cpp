@@ -1,0 +1,106 @@
+#include "test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace a2ltest {
+
+a2l::ReadResult readOk(std::string_view text, const a2l::ReadOptions& options) {
+    auto result = a2l::readText(text, "test.a2l", options);
+    EXPECT_TRUE(result.ok()) << (result.error ? result.error->toString() : std::string());
+    return result;
+}
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    std::random_device rd;
+    path_ = fs::temp_directory_path() /
+            ("a2l_test_" + std::to_string(rd()) + "_" + std::to_string(counter++));
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+fs::path TempDir::write(const std::string& name, std::string_view content) const {
+    fs::path file = path_ / name;
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    return file;
+}
+
+std::map<std::string, std::size_t> countBlocks(std::string_view t) {
+    std::map<std::string, std::size_t> counts;
+    std::size_t i = 0;
+    const std::size_t n = t.size();
+    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (i < n) {
+        char c = t[i];
+        if (c == '/' && i + 1 < n && t[i + 1] == '*') {
+            std::size_t e = t.find("*/", i + 2);
+            i = e == std::string_view::npos ? n : e + 2;
+        } else if (c == '/' && i + 1 < n && t[i + 1] == '/') {
+            std::size_t e = t.find('\n', i);
+            i = e == std::string_view::npos ? n : e + 1;
+        } else if (c == '"') {
+            ++i;
+            while (i < n) {
+                if (t[i] == '\\') {
+                    i += 2;
+                } else if (t[i] == '"' && i + 1 < n && t[i + 1] == '"') {
+                    i += 2;
+                } else if (t[i] == '"') {
+                    ++i;
+                    break;
+                } else {
+                    ++i;
+                }
+            }
+        } else if (c == '/' && i + 6 <= n) {
+            std::string word(t.substr(i, 6));
+            for (char& ch : word) {
+                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            }
+            i += 1;
+            if (word == "/BEGIN") {
+                std::size_t k = i + 5;
+                while (k < n && isSpace(t[k])) {
+                    ++k;
+                }
+                std::size_t e = k;
+                while (e < n && !isSpace(t[e]) && t[e] != '"' && t[e] != '/') {
+                    ++e;
+                }
+                ++counts[std::string(t.substr(k, e - k))];
+                i = e;
+            }
+        } else {
+            ++i;
+        }
+    }
+    return counts;
+}
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+fs::path sharedDir() {
+    fs::path dir = QUILLMOOR_SHARED_A2L_DIR;
+    std::error_code ec;
+    return fs::is_directory(dir, ec) ? dir : fs::path();
+}
+
+}  // namespace a2ltest

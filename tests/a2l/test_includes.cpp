@@ -1,0 +1,169 @@
+// /include: quoted and bare paths, / and \, relative to the including file, nested,
+// capitals, missing files, cycles and the depth cap.
+#include <gtest/gtest.h>
+
+#include "test_helpers.h"
+
+using a2ltest::TempDir;
+
+namespace {
+
+std::string meas(const std::string& name) {
+    return "/begin MEASUREMENT " + name +
+           " \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 /end MEASUREMENT\n";
+}
+
+std::vector<std::string> measurementNames(const a2l::Document& doc) {
+    std::vector<std::string> names;
+    for (const auto& m : doc.measurements()) {
+        names.push_back(m.name);
+    }
+    return names;
+}
+
+TEST(Includes, NestedAndRelativeToTheIncludingFile) {
+    TempDir dir;
+    auto main = dir.write("main.a2l", "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n" + meas("m0") +
+                                          "/include \"sub/a.a2l\"\n" + meas("m3") +
+                                          "/INCLUDE sub\\d.a2l\n/end MODULE\n/end PROJECT\n");
+    dir.write("sub/a.a2l", meas("m1") + "/Include \"../b.a2l\"\n");
+    dir.write("b.a2l", "/include \"./sub/c.a2l\"" + meas("m2b"));
+    dir.write("sub/c.a2l", meas("m2a"));
+    dir.write("sub/d.a2l", meas("m4"));
+    auto result = a2l::readFile(main);
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    const auto& doc = *result.document;
+    EXPECT_EQ(doc.files().size(), 5u);
+    // File order is kept across files; includes are transparent in the tree.
+    EXPECT_EQ(measurementNames(doc),
+              (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4"}));
+    auto module = doc.blocks(a2l::BlockKind::Module).at(0);
+    EXPECT_EQ(module.children().size(), 6u);
+    for (const auto& child : module.children()) {
+        EXPECT_EQ(child.parent(), module);
+    }
+    auto m2a = doc.find(a2l::BlockKind::Measurement, "m2a");
+    ASSERT_TRUE(m2a);
+    EXPECT_EQ(std::filesystem::path(m2a.location().file).filename(), "c.a2l");
+    EXPECT_EQ(m2a.location().line, 1u);
+}
+
+TEST(Includes, FileNameCaseIsForgiven) {
+    TempDir dir;
+    auto main =
+        dir.write("main.a2l", "/begin MODULE m \"\"\n/include \"PARTS.A2L\"\n/end MODULE\n");
+    dir.write("parts.a2l", meas("x"));
+    auto result = a2l::readFile(main);
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    EXPECT_EQ(measurementNames(*result.document), std::vector<std::string>{"x"});
+}
+
+TEST(Includes, IncludePathsAreSearchedAfterTheFilesFolder) {
+    TempDir dir;
+    auto main = dir.write("a/main.a2l", "/begin MODULE m \"\" /include \"lib.a2l\" /end MODULE\n");
+    dir.write("common/lib.a2l", meas("fromLib"));
+    EXPECT_FALSE(a2l::readFile(main).ok());
+    a2l::ReadOptions options;
+    options.includePaths.push_back(dir.path() / "common");
+    auto result = a2l::readFile(main, options);
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    EXPECT_EQ(measurementNames(*result.document), std::vector<std::string>{"fromLib"});
+}
+
+TEST(Includes, MissingFileIsAnErrorAtTheDirective) {
+    TempDir dir;
+    auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n  /include sub/a.a2l\n/end MODULE\n");
+    dir.write("sub/a.a2l", "\n\n    /include \"gone.aml\"\n");
+    auto result = a2l::readFile(main);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "a.a2l");
+    EXPECT_EQ(result.error->location.line, 3u);
+    EXPECT_EQ(result.error->location.column, 5u);
+    EXPECT_NE(result.error->message.find("\"gone.aml\" not found"), std::string::npos);
+}
+
+TEST(Includes, CyclesAreDetected) {
+    TempDir dir;
+    auto self = dir.write("self.a2l", "/include \"self.a2l\"\n");
+    auto a = dir.write("a.a2l", "/include \"b.a2l\"\n");
+    dir.write("b.a2l", "\n/include \"sub/../a.a2l\"\n");
+    auto r1 = a2l::readFile(self);
+    ASSERT_FALSE(r1.ok());
+    EXPECT_NE(r1.error->message.find("include cycle: self.a2l -> self.a2l"), std::string::npos)
+        << r1.error->message;
+    std::filesystem::create_directories(dir.path() / "sub");
+    auto r2 = a2l::readFile(a);
+    ASSERT_FALSE(r2.ok());
+    EXPECT_NE(r2.error->message.find("include cycle: a.a2l -> b.a2l -> a.a2l"), std::string::npos)
+        << r2.error->message;
+    EXPECT_EQ(r2.error->location.line, 2u);
+}
+
+TEST(Includes, SameFileTwiceIsNoCycle) {
+    TempDir dir;
+    auto main =
+        dir.write("main.a2l", "/begin MODULE m \"\" /include x.a2l /include x.a2l /end MODULE");
+    dir.write("x.a2l", "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n");
+    auto result = a2l::readFile(main);
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    EXPECT_EQ(result.document->count(a2l::BlockKind::Unit), 2u);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].message.find("duplicate UNIT \"u\""), std::string::npos);
+}
+
+TEST(Includes, DepthIsCapped) {
+    TempDir dir;
+    for (int i = 0; i < 6; ++i) {
+        dir.write("f" + std::to_string(i) + ".a2l",
+                  "/include f" + std::to_string(i + 1) + ".a2l\n");
+    }
+    dir.write("f6.a2l", meas("deep"));
+    a2l::ReadOptions options;
+    options.maxIncludeDepth = 6;
+    EXPECT_TRUE(a2l::readFile(dir.path() / "f0.a2l", options).ok());
+    options.maxIncludeDepth = 5;
+    auto result = a2l::readFile(dir.path() / "f0.a2l", options);
+    ASSERT_FALSE(result.ok());
+    EXPECT_NE(result.error->message.find("includes nested deeper than 5"), std::string::npos);
+    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "f5.a2l");
+}
+
+TEST(Includes, ErrorsInIncludedFilesNameThatFile) {
+    TempDir dir;
+    auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n/include part.a2l\n/end MODULE\n");
+    dir.write("part.a2l", "/begin MEASUREMENT x \"ok\"\n  \"broken\n/end MEASUREMENT\n");
+    auto result = a2l::readFile(main);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "part.a2l");
+    EXPECT_EQ(result.error->location.line, 2u);
+    EXPECT_EQ(result.error->location.column, 3u);
+}
+
+TEST(Includes, BlocksMustCloseInTheirOwnFile) {
+    TempDir dir;
+    auto main = dir.write("main.a2l", "/include open.a2l\n/end MODULE\n");
+    dir.write("open.a2l", "/begin MODULE m \"\"\n");
+    auto result = a2l::readFile(main);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "open.a2l");
+    EXPECT_NE(result.error->message.find("/begin MODULE is never closed"), std::string::npos);
+}
+
+TEST(Includes, CommentedIncludeIsIgnored) {
+    TempDir dir;
+    auto main = dir.write(
+        "main.a2l", "// /include \"missing.a2l\"\n/* /include missing.a2l */\n" + meas("only"));
+    auto result = a2l::readFile(main);
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    EXPECT_EQ(result.document->files().size(), 1u);
+}
+
+TEST(Includes, MissingMainFileIsAnError) {
+    TempDir dir;
+    auto result = a2l::readFile(dir.path() / "absent.a2l");
+    ASSERT_FALSE(result.ok());
+    EXPECT_NE(result.error->message.find("cannot open"), std::string::npos);
+    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "absent.a2l");
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// Tokens as real files write them: strings and their escapes, number forms, identifiers,
+// comments, directives in any letter case, line ends.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "test_helpers.h"
+
+using a2ltest::readOk;
+
+namespace {
+
+// The parameters of the first block of `text`.
+std::vector<a2l::Item> firstBlockParams(const std::string& text) {
+    static std::vector<std::shared_ptr<const a2l::Document>> keepAlive;
+    auto result = readOk(text);
+    if (!result.ok()) {
+        return {};
+    }
+    keepAlive.push_back(result.document);
+    auto children = result.document->root().children();
+    if (children.empty()) {
+        ADD_FAILURE() << "no block in: " << text;
+        return {};
+    }
+    return children.front().params();
+}
+
+struct StringCase {
+    const char* written;  // as in the file, quotes included
+    const char* decoded;
+};
+
+TEST(Lexing, StringEscapes) {
+    const StringCase cases[] = {
+        {R"("plain")", "plain"},
+        {R"("")", ""},
+        {R"("a\"b")", "a\"b"},
+        {R"("a""b")", "a\"b"},
+        {R"("""q""")", "\"q\""},
+        {R"("end quote\"")", "end quote\""},
+        {R"("back\\slash")", "back\\slash"},
+        {R"("x\\")", "x\\"},
+        {R"("tab\there")", "tab\there"},
+        {R"("nl\nhere")", "nl\nhere"},
+        {R"("unknown\q\d\ escapes")", "unknown\\q\\d\\ escapes"},
+        {"\"contin\\\nued\"", "continued"},
+        {"\"contin\\\r\nued\"", "continued"},
+        {R"("/* not a comment */ // nor this")", "/* not a comment */ // nor this"},
+        {R"("/begin X")", "/begin X"},
+    };
+    for (const auto& c : cases) {
+        auto params = firstBlockParams(std::string("/begin BLK ") + c.written + " /end BLK");
+        ASSERT_EQ(params.size(), 1u) << c.written;
+        EXPECT_EQ(params[0].kind, a2l::Item::Kind::String) << c.written;
+        EXPECT_EQ(params[0].text, c.decoded) << c.written;
+    }
+}
+
+TEST(Lexing, AdjacentStringsAndWords) {
+    auto params = firstBlockParams("/begin BLK \"a\" \"b\"word\"c\" /end BLK");
+    ASSERT_EQ(params.size(), 4u);
+    EXPECT_EQ(params[0].text, "a");
+    EXPECT_EQ(params[1].text, "b");
+    EXPECT_EQ(params[2].text, "word");
+    EXPECT_EQ(params[3].text, "c");
+}
+
+TEST(Lexing, NumberForms) {
+    struct Case {
+        const char* written;
+        double value;
+    };
+    const Case cases[] = {{"0", 0},         {"42", 42},      {"-7", -7},
+                          {"+5", 5},        {".1", 0.1},     {"1.", 1},
+                          {"-.5", -0.5},    {"1.5e3", 1500}, {"4.29497e+09", 4.29497e9},
+                          {".1E-2", 0.001}, {"1.E2", 100},   {"0x1F", 31},
+                          {"0XfF", 255},    {"-0x10", -16},  {"0x80000000", 2147483648.0}};
+    for (const auto& c : cases) {
+        auto params = firstBlockParams(std::string("/begin BLK ") + c.written + " /end BLK");
+        ASSERT_EQ(params.size(), 1u) << c.written;
+        EXPECT_EQ(params[0].kind, a2l::Item::Kind::Number) << c.written;
+        auto v = params[0].toDouble();
+        ASSERT_TRUE(v.has_value()) << c.written;
+        EXPECT_DOUBLE_EQ(*v, c.value) << c.written;
+    }
+}
+
+TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {
+    auto params =
+        firstBlockParams("/begin BLK 4.29497e+09 1.5 0xFFFFFFFFFFFFFFFF -1 1e3 0x 12abc /end BLK");
+    ASSERT_EQ(params.size(), 7u);
+    EXPECT_EQ(params[0].toUInt(), 4294970000ull);
+    EXPECT_FALSE(params[1].toUInt().has_value());
+    EXPECT_EQ(params[2].toUInt(), 0xFFFFFFFFFFFFFFFFull);
+    EXPECT_FALSE(params[3].toUInt().has_value());
+    EXPECT_EQ(params[3].toInt(), -1);
+    EXPECT_EQ(params[4].toInt(), 1000);
+    EXPECT_FALSE(params[5].toDouble().has_value());  // "0x" without digits
+    EXPECT_FALSE(params[6].toDouble().has_value());
+}
+
+TEST(Lexing, IdentifiersKeepDotsIndicesAndHyphens) {
+    auto params = firstBlockParams(
+        "/begin BLK veRy_ComPlex[identifier_123].and.I.am.lo__n_g a-b-c x.y[3].z _u - . "
+        "/end BLK");
+    ASSERT_EQ(params.size(), 6u);
+    EXPECT_EQ(params[0].text, "veRy_ComPlex[identifier_123].and.I.am.lo__n_g");
+    EXPECT_EQ(params[1].text, "a-b-c");
+    EXPECT_EQ(params[2].text, "x.y[3].z");
+    EXPECT_EQ(params[3].text, "_u");
+    for (const auto& p : params) {
+        EXPECT_EQ(p.kind, a2l::Item::Kind::Identifier) << p.text;
+    }
+}
+
+TEST(Lexing, CommentsAnywhere) {
+    auto result = readOk(
+        "/* head /* a second opener inside is text */\n"
+        "/begin /* between directive and keyword */ MEASUREMENT/*glued*/m1 // line comment "
+        "/begin NOT_A_BLOCK\n"
+        "  \"c\" UBYTE/**/NO_COMPU_METHOD 0 0 0 255 // trailing\n"
+        "  ECU_ADDRESS/* glued on both sides */0x10\n"
+        "/end /* before keyword */ MEASUREMENT // done");
+    ASSERT_TRUE(result.ok());
+    const auto& doc = *result.document;
+    EXPECT_EQ(doc.blockCount(), 1u);
+    auto ms = doc.measurements();
+    ASSERT_EQ(ms.size(), 1u);
+    EXPECT_EQ(ms[0].name, "m1");
+    EXPECT_EQ(ms[0].conversion, "NO_COMPU_METHOD");
+    EXPECT_EQ(ms[0].ecuAddress, 0x10u);
+    EXPECT_TRUE(result.warnings.empty()) << result.warnings.front().toString();
+}
+
+TEST(Lexing, DirectivesInAnyLetterCase) {
+    auto result = readOk("/BEGIN PROJECT p \"\" /Begin MODULE m \"\" /eNd MODULE /END PROJECT");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.document->count(a2l::BlockKind::Module), 1u);
+    EXPECT_EQ(result.document->modules().front().name, "m");
+}
+
+TEST(Lexing, CrlfAndLfGiveTheSameTreeAndLines) {
+    std::string lf =
+        "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n"
+        "/begin MEASUREMENT x \"\" UBYTE UNDEFINED_CM 0 0 0 255 /end MEASUREMENT\n"
+        "/end MODULE\n/end PROJECT\n";
+    std::string crlf;
+    for (char c : lf) {
+        if (c == '\n') {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    for (const std::string* text : {&lf, &crlf}) {
+        auto result = readOk(*text);
+        ASSERT_TRUE(result.ok());
+        ASSERT_EQ(result.warnings.size(), 1u);
+        EXPECT_EQ(result.warnings[0].location.line, 3u);
+        EXPECT_EQ(result.warnings[0].location.column, 8u);
+        auto blocks = result.document->blocks(a2l::BlockKind::Measurement);
+        ASSERT_EQ(blocks.size(), 1u);
+        EXPECT_EQ(blocks[0].line(), 3u);
+        EXPECT_EQ(blocks[0].name(), "x");
+    }
+}
+
+TEST(Lexing, NulBytesInsideTheFileAreWhiteSpace) {
+    std::string text = "/begin BLK a";
+    text += '\0';
+    text += "b /end BLK";
+    auto params = firstBlockParams(text);
+    ASSERT_EQ(params.size(), 2u);
+    EXPECT_EQ(params[0].text, "a");
+    EXPECT_EQ(params[1].text, "b");
+}
+
+TEST(Lexing, A2mlIsKeptAsRawText) {
+    auto result = readOk(
+        "/begin A2ML\n  block \"IF_DATA\" taggedunion { \"X\" struct { uint; }; };\n"
+        "  /* /end A2ML in a comment */ \"/end A2ML in a string\"\n/end A2ML\n"
+        "/begin OTHER 1 /end OTHER");
+    ASSERT_TRUE(result.ok());
+    auto a2ml = result.document->blocks(a2l::BlockKind::A2ml);
+    ASSERT_EQ(a2ml.size(), 1u);
+    EXPECT_NE(a2ml[0].rawText().find("taggedunion { \"X\" struct { uint; }; };"),
+              std::string_view::npos);
+    EXPECT_TRUE(a2ml[0].items().empty());
+    EXPECT_EQ(result.document->root().children().size(), 2u);
+}
+
+}  // namespace

@@ -1,0 +1,433 @@
+// The typed model on a file that uses every field the converter and the compare read.
+#include <gtest/gtest.h>
+
+#include "test_helpers.h"
+
+namespace {
+
+const char* const kFile = R"A2L(ASAP2_VERSION 1 71
+/begin PROJECT Demo "Demo project"
+  /begin HEADER "Header comment" VERSION "V1.2" PROJECT_NO P_42 /end HEADER
+  /begin MODULE Engine "Engine ECU"
+    /begin MOD_COMMON "common"
+      DEPOSIT ABSOLUTE BYTE_ORDER MSB_FIRST DATA_SIZE 16
+      ALIGNMENT_BYTE 1 ALIGNMENT_WORD 2 ALIGNMENT_LONG 4 ALIGNMENT_INT64 8
+      ALIGNMENT_FLOAT16_IEEE 2 ALIGNMENT_FLOAT32_IEEE 4 ALIGNMENT_FLOAT64_IEEE 8
+    /end MOD_COMMON
+    /begin MOD_PAR "par"
+      VERSION "sw 1" ADDR_EPK 0x8000 ADDR_EPK 0x9000 EPK "EPK_1.0" SUPPLIER "S" CUSTOMER "C"
+      CUSTOMER_NO "123" USER "U" PHONE_NO "0" ECU "E" CPU_TYPE "TC397" NO_OF_INTERFACES 2
+      SYSTEM_CONSTANT "PI" "3.14"
+      /begin MEMORY_SEGMENT Cal "calibration" DATA FLASH INTERN 0x80010000 0x4000 -1 -1 -1 -1 -1
+        /begin IF_DATA XCP /begin SEGMENT 0 2 0 0 0 /end SEGMENT /end IF_DATA
+      /end MEMORY_SEGMENT
+      /begin MEMORY_SEGMENT Ram "" VARIABLES RAM EXTERN 0xD0000000 0x100 0 1 2 3 4 /end MEMORY_SEGMENT
+    /end MOD_PAR
+    /begin IF_DATA XCP
+      /begin PROTOCOL_LAYER 0x0104 1000 2000 0 0 0 0 0 8 8 BYTE_ORDER_MSB_LAST ADDRESS_GRANULARITY_BYTE
+        OPTIONAL_CMD GET_ID OPTIONAL_CMD SET_MTA
+      /end PROTOCOL_LAYER
+      /begin DAQ STATIC 3 2 0 OPTIMISATION_TYPE_DEFAULT ADDRESS_EXTENSION_FREE
+          IDENTIFICATION_FIELD_TYPE_ABSOLUTE GRANULARITY_ODT_ENTRY_SIZE_DAQ_BYTE 7 OVERLOAD_INDICATION_PID
+        PRESCALER_SUPPORTED
+        /begin TIMESTAMP_SUPPORTED 0x1 SIZE_DWORD UNIT_1US /end TIMESTAMP_SUPPORTED
+        /begin EVENT "10 ms task" "10ms" 0 DAQ 0xFF 10 6 0 /end EVENT
+        /begin EVENT "250 us" "250us" 1 DAQ_STIM 0xFF 25 4 1 /end EVENT
+        /begin EVENT "crank" "crank" 2 DAQ 0xFF 0 0 0 /end EVENT
+      /end DAQ
+      /begin XCP_ON_CAN 0x0104 CAN_ID_BROADCAST 0x100 CAN_ID_MASTER 0x7E0 CAN_ID_SLAVE 0x7E8
+        BAUDRATE 500000 SAMPLE_POINT 80
+        /begin CAN_FD MAX_DLC 64 CAN_FD_DATA_TRANSFER_BAUDRATE 2000000 /end CAN_FD
+      /end XCP_ON_CAN
+      /begin XCP_ON_UDP_IP 0x0104 5555 ADDRESS "192.168.1.10" /end XCP_ON_UDP_IP
+      /begin XCP_ON_TCP_IP 0x0104 5556 HOST_NAME "ecu.local" /end XCP_ON_TCP_IP
+    /end IF_DATA
+    /begin IF_DATA ASAP1B_CCP
+      /begin SOURCE "10ms" 4 1 /begin QP_BLOB 0 LENGTH 8 CAN_ID_FIXED 0x210 FIRST_PID 0 RASTER 0 /end QP_BLOB /end SOURCE
+      /begin SOURCE "angle" 101 1 /begin QP_BLOB 1 RASTER 1 /end QP_BLOB /end SOURCE
+      /begin TP_BLOB 0x201 0x202 0x700 0x701 0x33 1 BAUDRATE 500000 /end TP_BLOB
+    /end IF_DATA
+
+    /begin MEASUREMENT nEng "engine speed"
+      UWORD CM_Lin 2 0.5 0 8000
+      ECU_ADDRESS 0xD0001000 ECU_ADDRESS_EXTENSION 1 BIT_MASK 0x0FFF BYTE_ORDER MSB_LAST
+      ARRAY_SIZE 4 MATRIX_DIM 2 3 1 PHYS_UNIT "rpm" DISPLAY_IDENTIFIER n_eng READ_WRITE
+      FORMAT "%6.1" DISCRETE EXTENDED_LIMITS -100 9000 MAX_REFRESH 3 10 REF_MEMORY_SEGMENT Ram
+      SYMBOL_LINK "nEngSym" 0
+      /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 0 EVENT 1 /end DAQ_EVENT /end IF_DATA
+      /begin IF_DATA CANAPE_EXT 100 LINK_MAP "nEng" 0xD0001000 0x0 0 0x0 1 0x0 0x0 /end IF_DATA
+    /end MEASUREMENT
+    /begin MEASUREMENT tOil "" FLOAT32_IEEE CM_Form 0 0 -40 200
+      ECU_ADDRESS 0xD0001010
+      /begin IF_DATA XCP /begin DAQ_EVENT VARIABLE
+        /begin AVAILABLE_EVENT_LIST EVENT 0 EVENT 2 /end AVAILABLE_EVENT_LIST
+        /begin DEFAULT_EVENT_LIST EVENT 2 /end DEFAULT_EVENT_LIST
+      /end DAQ_EVENT /end IF_DATA
+    /end MEASUREMENT
+    /begin MEASUREMENT etk "" A_INT64 NO_COMPU_METHOD 0 0 -1e+12 1e+12
+      /begin IF_DATA ETK KP_BLOB 0x13A00 INTERN 1 RASTER 5 /end IF_DATA
+    /end MEASUREMENT
+    /begin MEASUREMENT types "" A_UINT64 CM_Ident 0 0 0 4.29497e+09 /end MEASUREMENT
+
+    /begin COMPU_METHOD CM_Ident "" IDENTICAL "%3.0" "" /end COMPU_METHOD
+    /begin COMPU_METHOD CM_Lin "" LINEAR "%6.1" "rpm" COEFFS_LINEAR 0.5 -10 /end COMPU_METHOD
+    /begin COMPU_METHOD CM_Rat "" RAT_FUNC "%6.1" "Nm" COEFFS 0 4 8 0 0 5 REF_UNIT U_Nm /end COMPU_METHOD
+    /begin COMPU_METHOD CM_Intp "" TAB_INTP "%6.1" "V" COMPU_TAB_REF T_Intp /end COMPU_METHOD
+    /begin COMPU_METHOD CM_NoIntp "" TAB_NOINTP "%6.1" "V" COMPU_TAB_REF T_NoIntp /end COMPU_METHOD
+    /begin COMPU_METHOD CM_Verb "" TAB_VERB "%6.1" "" COMPU_TAB_REF V_Gear /end COMPU_METHOD
+    /begin COMPU_METHOD CM_Range "" TAB_VERB "%6.1" "" COMPU_TAB_REF R_Level /end COMPU_METHOD
+    /begin COMPU_METHOD CM_Form "" FORM "%6.1" "degC"
+      /begin FORMULA "X1/10-40" FORMULA_INV "(X1+40)*10" /end FORMULA
+      STATUS_STRING_REF V_Gear
+    /end COMPU_METHOD
+    /begin COMPU_TAB T_Intp "" TAB_INTP 3 0 0.0 100 5.5 200 10 DEFAULT_VALUE_NUMERIC -1 /end COMPU_TAB
+    /begin COMPU_TAB T_NoIntp "" TAB_NOINTP 1 7 70 DEFAULT_VALUE "none" /end COMPU_TAB
+    /begin COMPU_VTAB V_Gear "gears" TAB_VERB 3 0 "Neutral" 1 "First" 2 "Second" DEFAULT_VALUE "?" /end COMPU_VTAB
+    /begin COMPU_VTAB_RANGE R_Level "" 2 0 9.5 "low" 9.5 100 "high" DEFAULT_VALUE "out" /end COMPU_VTAB_RANGE
+
+    /begin CHARACTERISTIC KF "map" MAP 0x80010100 RL_Map 0.5 CM_Lin 0 100
+      BIT_MASK 0xFF BYTE_ORDER MSB_FIRST ECU_ADDRESS_EXTENSION 2 NUMBER 8 FORMAT "%5.2"
+      PHYS_UNIT "%" DISPLAY_IDENTIFIER kf READ_ONLY EXTENDED_LIMITS -1 101
+      /begin AXIS_DESCR STD_AXIS nEng CM_Lin 8 0 8000 FORMAT "%4.0" MONOTONY MON_INCREASE /end AXIS_DESCR
+      /begin AXIS_DESCR COM_AXIS tOil CM_Form 6 -40 200 AXIS_PTS_REF AX_Oil /end AXIS_DESCR
+      /begin AXIS_DESCR FIX_AXIS NO_INPUT_QUANTITY CM_Ident 4 0 3 FIX_AXIS_PAR_DIST 0 1 4 /end AXIS_DESCR
+      /begin AXIS_DESCR FIX_AXIS NO_INPUT_QUANTITY CM_Ident 3 0 20
+        /begin FIX_AXIS_PAR_LIST 0 5 20 /end FIX_AXIS_PAR_LIST
+      /end AXIS_DESCR
+    /end CHARACTERISTIC
+    /begin AXIS_PTS AX_Oil "oil axis" 0x80010200 tOil RL_Axis 0 CM_Form 6 -40 200
+      DEPOSIT ABSOLUTE BYTE_ORDER MSB_LAST ECU_ADDRESS_EXTENSION 1 FORMAT "%4.1" PHYS_UNIT "degC"
+    /end AXIS_PTS
+    /begin RECORD_LAYOUT RL_Map FNC_VALUES 1 SWORD COLUMN_DIR DIRECT ALIGNMENT_WORD 2
+      NO_AXIS_PTS_X 2 UBYTE AXIS_PTS_X 3 UWORD INDEX_INCR DIRECT /end RECORD_LAYOUT
+    /begin RECORD_LAYOUT RL_Axis AXIS_PTS_X 1 FLOAT32_IEEE INDEX_INCR DIRECT /end RECORD_LAYOUT
+    /begin UNIT U_Nm "newton metre" "Nm" EXTENDED_SI SI_EXPONENTS 2 1 -2 0 0 0 0 /end UNIT
+    /begin UNIT U_kNm "" "kNm" DERIVED REF_UNIT U_Nm UNIT_CONVERSION 1000 0 /end UNIT
+    /begin GROUP G_Engine "engine" ROOT
+      /begin REF_MEASUREMENT nEng tOil /end REF_MEASUREMENT
+      /begin REF_CHARACTERISTIC KF /end REF_CHARACTERISTIC
+      /begin SUB_GROUP G_Sub /end SUB_GROUP
+    /end GROUP
+    /begin GROUP G_Sub "" /end GROUP
+    /begin FUNCTION F_Idle "idle" FUNCTION_VERSION "2.0"
+      /begin DEF_CHARACTERISTIC KF /end DEF_CHARACTERISTIC
+      /begin IN_MEASUREMENT nEng /end IN_MEASUREMENT
+      /begin OUT_MEASUREMENT tOil /end OUT_MEASUREMENT
+      /begin LOC_MEASUREMENT etk /end LOC_MEASUREMENT
+      /begin SUB_FUNCTION F_Sub /end SUB_FUNCTION
+    /end FUNCTION
+  /end MODULE
+/end PROJECT
+)A2L";
+
+class Model : public ::testing::Test {
+protected:
+    void SetUp() override {
+        result_ = a2ltest::readOk(kFile);
+        ASSERT_TRUE(result_.ok());
+        EXPECT_TRUE(result_.warnings.empty()) << result_.warnings.front().toString();
+    }
+    const a2l::Document& doc() const { return *result_.document; }
+    a2l::ReadResult result_;
+};
+
+TEST_F(Model, ProjectHeaderModule) {
+    EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));
+    ASSERT_TRUE(doc().project());
+    EXPECT_EQ(doc().project()->name, "Demo");
+    EXPECT_EQ(doc().project()->longIdentifier, "Demo project");
+    ASSERT_TRUE(doc().header());
+    EXPECT_EQ(doc().header()->comment, "Header comment");
+    EXPECT_EQ(doc().header()->version, "V1.2");
+    EXPECT_EQ(doc().header()->projectNo, "P_42");
+    ASSERT_EQ(doc().modules().size(), 1u);
+    EXPECT_EQ(doc().modules()[0].name, "Engine");
+    EXPECT_EQ(doc().modules()[0].longIdentifier, "Engine ECU");
+}
+
+TEST_F(Model, ModCommonAndModPar) {
+    auto c = doc().modCommon();
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->byteOrder, a2l::ByteOrder::MsbFirst);
+    EXPECT_EQ(c->deposit, "ABSOLUTE");
+    EXPECT_EQ(c->dataSize, 16u);
+    EXPECT_EQ(c->alignmentByte, 1u);
+    EXPECT_EQ(c->alignmentWord, 2u);
+    EXPECT_EQ(c->alignmentLong, 4u);
+    EXPECT_EQ(c->alignmentInt64, 8u);
+    EXPECT_EQ(c->alignmentFloat16, 2u);
+    EXPECT_EQ(c->alignmentFloat32, 4u);
+    EXPECT_EQ(c->alignmentFloat64, 8u);
+    auto p = doc().modPar();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->epk, "EPK_1.0");
+    EXPECT_EQ(p->addrEpk, (std::vector<std::uint64_t>{0x8000, 0x9000}));
+    EXPECT_EQ(p->cpuType, "TC397");
+    EXPECT_EQ(p->noOfInterfaces, 2u);
+    ASSERT_EQ(p->systemConstants.size(), 1u);
+    EXPECT_EQ(p->systemConstants[0].second, "3.14");
+    ASSERT_EQ(p->memorySegments.size(), 2u);
+    const auto& s = p->memorySegments[0];
+    EXPECT_EQ(s.name, "Cal");
+    EXPECT_EQ(s.prgType, "DATA");
+    EXPECT_EQ(s.memoryType, "FLASH");
+    EXPECT_EQ(s.attribute, "INTERN");
+    EXPECT_EQ(s.address, 0x80010000u);
+    EXPECT_EQ(s.size, 0x4000u);
+    EXPECT_EQ(s.offsets[0], -1);
+    EXPECT_EQ(s.ifData.size(), 1u);
+    EXPECT_EQ(p->memorySegments[1].offsets, (std::array<std::int64_t, 5>{0, 1, 2, 3, 4}));
+}
+
+TEST_F(Model, MeasurementWithEveryField) {
+    auto m = doc().findMeasurement("nEng");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->longIdentifier, "engine speed");
+    EXPECT_EQ(m->dataType, a2l::DataType::UWord);
+    EXPECT_EQ(m->conversion, "CM_Lin");
+    EXPECT_EQ(m->resolution, 2u);
+    EXPECT_DOUBLE_EQ(m->accuracy, 0.5);
+    EXPECT_DOUBLE_EQ(m->lowerLimit, 0);
+    EXPECT_DOUBLE_EQ(m->upperLimit, 8000);
+    EXPECT_EQ(m->ecuAddress, 0xD0001000u);
+    EXPECT_EQ(m->ecuAddressExtension, 1u);
+    EXPECT_EQ(m->bitMask, 0x0FFFu);
+    EXPECT_EQ(m->byteOrder, a2l::ByteOrder::MsbLast);
+    EXPECT_EQ(m->arraySize, 4u);
+    EXPECT_EQ(m->matrixDim, (std::vector<std::uint32_t>{2, 3, 1}));
+    EXPECT_EQ(m->physUnit, "rpm");
+    EXPECT_EQ(m->displayIdentifier, "n_eng");
+    EXPECT_TRUE(m->readWrite);
+    EXPECT_TRUE(m->discrete);
+    EXPECT_EQ(m->format, "%6.1");
+    EXPECT_EQ(m->extendedLimits, std::make_pair(-100.0, 9000.0));
+    EXPECT_EQ(m->maxRefresh, (std::make_pair(std::uint32_t{3}, std::int64_t{10})));
+    EXPECT_EQ(m->refMemorySegment, "Ram");
+    EXPECT_EQ(m->symbolLink, "nEngSym");
+    ASSERT_EQ(m->ifData.size(), 2u);
+    EXPECT_EQ(m->ifData[1].name(), "CANAPE_EXT");
+    EXPECT_TRUE(m->daqEvents.fromXcp);
+    EXPECT_EQ(m->daqEvents.fixedEvents, (std::vector<std::uint32_t>{0, 1}));
+    EXPECT_EQ(m->block.location().line, 44u);
+}
+
+TEST_F(Model, DaqEventBindings) {
+    auto oil = doc().findMeasurement("tOil");
+    ASSERT_TRUE(oil);
+    EXPECT_TRUE(oil->daqEvents.variable);
+    EXPECT_EQ(oil->daqEvents.availableEvents, (std::vector<std::uint32_t>{0, 2}));
+    EXPECT_EQ(oil->daqEvents.defaultEvents, (std::vector<std::uint32_t>{2}));
+    EXPECT_TRUE(oil->daqEvents.fixedEvents.empty());
+    auto etk = doc().findMeasurement("etk");
+    ASSERT_TRUE(etk);
+    EXPECT_FALSE(etk->daqEvents.fromXcp);
+    EXPECT_EQ(etk->daqEvents.rasters, (std::vector<std::uint32_t>{5}));
+    EXPECT_DOUBLE_EQ(etk->lowerLimit, -1e12);
+    auto types = doc().findMeasurement("types");
+    ASSERT_TRUE(types);
+    EXPECT_EQ(types->dataType, a2l::DataType::UInt64);
+    EXPECT_DOUBLE_EQ(types->upperLimit, 4.29497e9);
+    EXPECT_TRUE(types->daqEvents.empty());
+}
+
+TEST_F(Model, CompuMethodsOfEveryKind) {
+    auto all = doc().compuMethods();
+    ASSERT_EQ(all.size(), 8u);
+    std::vector<a2l::ConversionKind> kinds;
+    for (const auto& c : all) {
+        kinds.push_back(c.kind);
+    }
+    using K = a2l::ConversionKind;
+    EXPECT_EQ(kinds, (std::vector<K>{K::Identical, K::Linear, K::RatFunc, K::TabIntp, K::TabNoIntp,
+                                     K::TabVerb, K::TabVerb, K::Form}));
+    auto lin = doc().findCompuMethod("CM_Lin");
+    ASSERT_TRUE(lin);
+    EXPECT_EQ(lin->format, "%6.1");
+    EXPECT_EQ(lin->unit, "rpm");
+    EXPECT_EQ(lin->coeffsLinear, (std::array<double, 2>{0.5, -10}));
+    auto rat = doc().findCompuMethod("CM_Rat");
+    EXPECT_EQ(rat->coeffs, (std::array<double, 6>{0, 4, 8, 0, 0, 5}));
+    EXPECT_EQ(rat->refUnit, "U_Nm");
+    EXPECT_EQ(doc().findCompuMethod("CM_Intp")->compuTabRef, "T_Intp");
+    auto form = doc().findCompuMethod("CM_Form");
+    EXPECT_EQ(form->formula, "X1/10-40");
+    EXPECT_EQ(form->formulaInv, "(X1+40)*10");
+    EXPECT_EQ(form->statusStringRef, "V_Gear");
+    EXPECT_FALSE(doc().findCompuMethod("CM_Absent"));
+}
+
+TEST_F(Model, ConversionTables) {
+    auto t = doc().findCompuTab("T_Intp");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->kind, a2l::ConversionKind::TabIntp);
+    EXPECT_EQ(t->pairs, (std::vector<std::pair<double, double>>{{0, 0}, {100, 5.5}, {200, 10}}));
+    EXPECT_EQ(t->defaultValueNumeric, -1.0);
+    EXPECT_FALSE(t->defaultValue);
+    auto n = doc().findCompuTab("T_NoIntp");
+    EXPECT_EQ(n->kind, a2l::ConversionKind::TabNoIntp);
+    EXPECT_EQ(n->defaultValue, "none");
+    auto v = doc().findCompuVtab("V_Gear");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->entries, (std::vector<std::pair<double, std::string>>{
+                              {0, "Neutral"}, {1, "First"}, {2, "Second"}}));
+    EXPECT_EQ(v->defaultValue, "?");
+    auto r = doc().findCompuVtabRange("R_Level");
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->entries.size(), 2u);
+    EXPECT_DOUBLE_EQ(r->entries[1].min, 9.5);
+    EXPECT_DOUBLE_EQ(r->entries[1].max, 100);
+    EXPECT_EQ(r->entries[1].text, "high");
+    EXPECT_EQ(r->defaultValue, "out");
+}
+
+TEST_F(Model, CharacteristicWithAxes) {
+    auto c = doc().findCharacteristic("KF");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->type, "MAP");
+    EXPECT_EQ(c->address, 0x80010100u);
+    EXPECT_EQ(c->deposit, "RL_Map");
+    EXPECT_DOUBLE_EQ(c->maxDiff, 0.5);
+    EXPECT_EQ(c->conversion, "CM_Lin");
+    EXPECT_EQ(c->bitMask, 0xFFu);
+    EXPECT_EQ(c->byteOrder, a2l::ByteOrder::MsbFirst);
+    EXPECT_EQ(c->ecuAddressExtension, 2u);
+    EXPECT_EQ(c->number, 8u);
+    EXPECT_TRUE(c->readOnly);
+    EXPECT_EQ(c->displayIdentifier, "kf");
+    ASSERT_EQ(c->axes.size(), 4u);
+    EXPECT_EQ(c->axes[0].attribute, "STD_AXIS");
+    EXPECT_EQ(c->axes[0].inputQuantity, "nEng");
+    EXPECT_EQ(c->axes[0].maxAxisPoints, 8u);
+    EXPECT_EQ(c->axes[0].monotony, "MON_INCREASE");
+    EXPECT_EQ(c->axes[1].axisPtsRef, "AX_Oil");
+    EXPECT_DOUBLE_EQ(c->axes[1].lowerLimit, -40);
+    EXPECT_EQ(c->axes[2].fixAxisParDist, (std::array<double, 3>{0, 1, 4}));
+    EXPECT_EQ(c->axes[3].fixAxisParList, (std::vector<double>{0, 5, 20}));
+    auto a = doc().findAxisPts("AX_Oil");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->address, 0x80010200u);
+    EXPECT_EQ(a->inputQuantity, "tOil");
+    EXPECT_EQ(a->deposit, "RL_Axis");
+    EXPECT_EQ(a->maxAxisPoints, 6u);
+    EXPECT_EQ(a->depositMode, "ABSOLUTE");
+    EXPECT_EQ(a->ecuAddressExtension, 1u);
+}
+
+TEST_F(Model, RecordLayoutUnitGroupFunction) {
+    auto rl = doc().findRecordLayout("RL_Map");
+    ASSERT_TRUE(rl);
+    ASSERT_EQ(rl->entries.size(), 4u);
+    EXPECT_EQ(rl->entries[2].keyword, "NO_AXIS_PTS_X");
+    EXPECT_EQ(rl->entries[2].params, (std::vector<std::string>{"2", "UBYTE"}));
+    EXPECT_EQ(rl->fncValuesPosition, 1u);
+    EXPECT_EQ(rl->fncValuesType, a2l::DataType::SWord);
+    EXPECT_EQ(rl->fncValuesIndexMode, "COLUMN_DIR");
+    EXPECT_EQ(rl->fncValuesAddressType, "DIRECT");
+    EXPECT_EQ(rl->alignmentWord, 2u);
+    auto nm = doc().findUnit("U_Nm");
+    ASSERT_TRUE(nm);
+    EXPECT_EQ(nm->display, "Nm");
+    EXPECT_EQ(nm->type, "EXTENDED_SI");
+    EXPECT_EQ(nm->siExponents, (std::array<int, 7>{2, 1, -2, 0, 0, 0, 0}));
+    auto knm = doc().findUnit("U_kNm");
+    EXPECT_EQ(knm->refUnit, "U_Nm");
+    EXPECT_EQ(knm->unitConversion, std::make_pair(1000.0, 0.0));
+    auto groups = doc().groups();
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_TRUE(groups[0].root);
+    EXPECT_EQ(groups[0].refMeasurements, (std::vector<std::string>{"nEng", "tOil"}));
+    EXPECT_EQ(groups[0].refCharacteristics, (std::vector<std::string>{"KF"}));
+    EXPECT_EQ(groups[0].subGroups, (std::vector<std::string>{"G_Sub"}));
+    EXPECT_FALSE(groups[1].root);
+    auto functions = doc().functions();
+    ASSERT_EQ(functions.size(), 1u);
+    EXPECT_EQ(functions[0].version, "2.0");
+    EXPECT_EQ(functions[0].defCharacteristics, (std::vector<std::string>{"KF"}));
+    EXPECT_EQ(functions[0].inMeasurements, (std::vector<std::string>{"nEng"}));
+    EXPECT_EQ(functions[0].outMeasurements, (std::vector<std::string>{"tOil"}));
+    EXPECT_EQ(functions[0].locMeasurements, (std::vector<std::string>{"etk"}));
+    EXPECT_EQ(functions[0].subFunctions, (std::vector<std::string>{"F_Sub"}));
+}
+
+TEST_F(Model, XcpProtocolDaqAndTransportLayers) {
+    auto xcp = doc().xcp();
+    ASSERT_EQ(xcp.size(), 1u);
+    const auto& x = xcp[0];
+    ASSERT_TRUE(x.protocolLayer);
+    EXPECT_EQ(x.protocolLayer->version, 0x104u);
+    EXPECT_EQ(x.protocolLayer->timeouts[0], 1000u);
+    EXPECT_EQ(x.protocolLayer->maxCto, 8u);
+    EXPECT_EQ(x.protocolLayer->byteOrder, "BYTE_ORDER_MSB_LAST");
+    EXPECT_EQ(x.protocolLayer->optionalCommands, (std::vector<std::string>{"GET_ID", "SET_MTA"}));
+    ASSERT_TRUE(x.daq);
+    EXPECT_EQ(x.daq->config, "STATIC");
+    EXPECT_EQ(x.daq->maxDaq, 3u);
+    EXPECT_TRUE(x.daq->prescalerSupported);
+    EXPECT_EQ(x.daq->timestampUnit, "UNIT_1US");
+    ASSERT_EQ(x.daq->events.size(), 3u);
+    const auto& e0 = x.daq->events[0];
+    EXPECT_EQ(e0.name, "10 ms task");
+    EXPECT_EQ(e0.shortName, "10ms");
+    EXPECT_EQ(e0.channel, 0u);
+    EXPECT_EQ(e0.direction, "DAQ");
+    EXPECT_DOUBLE_EQ(*e0.cycleSeconds(), 0.010);
+    EXPECT_DOUBLE_EQ(*e0.cycleMicroseconds(), 10000);
+    EXPECT_DOUBLE_EQ(*x.daq->events[1].cycleMicroseconds(), 250);
+    EXPECT_EQ(x.daq->events[1].priority, 1u);
+    EXPECT_FALSE(x.daq->events[2].cycleSeconds());  // not cyclic
+    EXPECT_EQ(doc().xcpEvents().size(), 3u);
+    ASSERT_EQ(x.onCan.size(), 1u);
+    EXPECT_EQ(x.onCan[0].canIdBroadcast, 0x100u);
+    EXPECT_EQ(x.onCan[0].canIdMaster, 0x7E0u);
+    EXPECT_EQ(x.onCan[0].canIdSlave, 0x7E8u);
+    EXPECT_EQ(x.onCan[0].baudrate, 500000u);
+    EXPECT_EQ(x.onCan[0].samplePoint, 80.0);
+    EXPECT_TRUE(x.onCan[0].canFd);
+    EXPECT_EQ(x.onCan[0].canFdDataBaudrate, 2000000u);
+    ASSERT_EQ(x.onIp.size(), 2u);
+    EXPECT_FALSE(x.onIp[0].tcp);
+    EXPECT_EQ(x.onIp[0].port, 5555u);
+    EXPECT_EQ(x.onIp[0].address, "192.168.1.10");
+    EXPECT_TRUE(x.onIp[1].tcp);
+    EXPECT_EQ(x.onIp[1].address, "ecu.local");
+}
+
+TEST_F(Model, CcpBasics) {
+    auto ccp = doc().ccp();
+    ASSERT_EQ(ccp.size(), 1u);
+    const auto& c = ccp[0];
+    EXPECT_EQ(c.ccpVersion, 0x201u);
+    EXPECT_EQ(c.canIdCro, 0x700u);
+    EXPECT_EQ(c.canIdDto, 0x701u);
+    EXPECT_EQ(c.stationAddress, 0x33u);
+    EXPECT_EQ(c.byteOrder, 1u);
+    EXPECT_EQ(c.baudrate, 500000u);
+    ASSERT_EQ(c.sources.size(), 2u);
+    EXPECT_EQ(c.sources[0].name, "10ms");
+    EXPECT_EQ(c.sources[0].canIdFixed, 0x210u);
+    EXPECT_EQ(c.sources[0].raster, 0u);
+    EXPECT_DOUBLE_EQ(*c.sources[0].cycleSeconds(), 0.010);
+    EXPECT_FALSE(c.sources[1].cycleSeconds());  // angle based
+}
+
+TEST_F(Model, GenericTreeKeepsEverything) {
+    auto m = doc().find(a2l::BlockKind::Measurement, "nEng");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m.keyword(), "MEASUREMENT");
+    EXPECT_EQ(m.parent().kind(), a2l::BlockKind::Module);
+    auto items = m.items();
+    // name, long identifier, 6 fixed parameters, 33 optional tokens, 2 IF_DATA blocks
+    ASSERT_EQ(items.size(), 43u);
+    EXPECT_EQ(items[1].kind, a2l::Item::Kind::String);
+    EXPECT_EQ(items.back().kind, a2l::Item::Kind::Block);
+    EXPECT_EQ(items.back().block.keyword(), "IF_DATA");
+    auto canape = items.back().block.params();
+    ASSERT_EQ(canape.size(), 11u);
+    EXPECT_EQ(canape[2].text, "LINK_MAP");
+    EXPECT_EQ(canape[3].text, "nEng");
+    EXPECT_EQ(canape[3].location().line, 51u);
+    auto xcp = doc().blocks(a2l::BlockKind::IfData);
+    EXPECT_EQ(xcp.size(), 7u);
+}
+
+}  // namespace

@@ -1,0 +1,241 @@
+// The public sample files, read in place. Object counts are compared with an independent
+// scan of the files (test_helpers.cpp), not with the engine's own figures.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "test_helpers.h"
+
+namespace fs = std::filesystem;
+using a2ltest::countBlocks;
+using a2ltest::sharedDir;
+using a2ltest::slurp;
+
+namespace {
+
+#define REQUIRE_SHARED()                                                                    \
+    if (sharedDir().empty()) {                                                              \
+        GTEST_SKIP() << "public A2L samples not found at " QUILLMOOR_SHARED_A2L_DIR         \
+                        " (set QUILLMOOR_SHARED_A2L_DIR); the inline tests cover the rest"; \
+    }
+
+// Independent counts over every A2L/AML file below the sample's folder that the sample
+// reaches (for the include samples that is the whole folder).
+std::map<std::string, std::size_t> scanCounts(const std::vector<fs::path>& files) {
+    std::map<std::string, std::size_t> total;
+    for (const auto& f : files) {
+        std::string text = slurp(f);
+        if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
+            text.erase(0, 3);
+        }
+        for (const auto& [k, n] : countBlocks(text)) {
+            total[k] += n;
+        }
+    }
+    return total;
+}
+
+struct Sample {
+    const char* file;
+    std::vector<const char*> alsoScanned;  // included files
+};
+
+TEST(Samples, EveryGoodSampleReadsAndCountsAgree) {
+    REQUIRE_SHARED();
+    const Sample samples[] = {
+        {"ASAP2_Demo_V161.a2l", {}},
+        {"ASAP2_Demo_V171.a2l", {}},
+        {"A2L_Example.a2l", {}},
+        {"example-a2l-file.a2l", {}},
+        {"torture/freeTest.a2l", {}},
+        {"xcplite/xcp_demo_autodetect.a2l", {"xcplite/XCP_104.aml"}},
+        {"nested_includes/TEST_Nested_Includes.a2l",
+         {"nested_includes/AMLTemplate.aml", "nested_includes/submodules/MODULE_INCLUDES.a2l",
+          "nested_includes/submodules/MEASUREMENTS.a2l",
+          "nested_includes/submodules/CHARACTERISTICS.a2l",
+          "nested_includes/submodules/TRANSFORMERS.a2l"}},
+    };
+    using K = a2l::BlockKind;
+    const std::pair<const char*, K> kinds[] = {
+        {"MEASUREMENT", K::Measurement},
+        {"CHARACTERISTIC", K::Characteristic},
+        {"AXIS_PTS", K::AxisPts},
+        {"COMPU_METHOD", K::CompuMethod},
+        {"COMPU_TAB", K::CompuTab},
+        {"COMPU_VTAB", K::CompuVtab},
+        {"COMPU_VTAB_RANGE", K::CompuVtabRange},
+        {"RECORD_LAYOUT", K::RecordLayout},
+        {"UNIT", K::Unit},
+        {"GROUP", K::Group},
+        {"FUNCTION", K::Function},
+        {"AXIS_DESCR", K::AxisDescr},
+        {"MODULE", K::Module},
+    };
+    for (const auto& s : samples) {
+        fs::path main = sharedDir() / s.file;
+        auto result = a2l::readFile(main);
+        ASSERT_TRUE(result.ok()) << s.file << ": " << result.error->toString();
+        const auto& doc = *result.document;
+        std::vector<fs::path> files{main};
+        for (const char* extra : s.alsoScanned) {
+            files.push_back(sharedDir() / extra);
+        }
+        EXPECT_EQ(doc.files().size(), files.size()) << s.file;
+        auto expected = scanCounts(files);
+        std::size_t total = 0;
+        for (const auto& [k, n] : expected) {
+            total += n;
+        }
+        EXPECT_EQ(doc.blockCount(), total) << s.file;
+        for (const auto& [keyword, kind] : kinds) {
+            EXPECT_EQ(doc.count(kind), expected[keyword]) << s.file << " " << keyword;
+        }
+        EXPECT_GT(doc.count(K::Measurement) + doc.count(K::Characteristic), 0u) << s.file;
+        // Every object decodes and has a name.
+        for (const auto& m : doc.measurements()) {
+            EXPECT_FALSE(m.name.empty()) << s.file;
+            EXPECT_NE(m.dataType, a2l::DataType::Unknown) << s.file << " " << m.name;
+        }
+        for (const auto& c : doc.characteristics()) {
+            EXPECT_FALSE(c.name.empty()) << s.file;
+        }
+    }
+}
+
+TEST(Samples, BrokenSamplesFailAtTheRightLine) {
+    REQUIRE_SHARED();
+    auto missing = a2l::readFile(sharedDir() / "engine_ecu.a2l");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(fs::path(missing.error->location.file).filename(), "engine_ecu.a2l");
+    EXPECT_EQ(missing.error->location.line, 7u);
+    EXPECT_EQ(missing.error->location.column, 5u);
+    EXPECT_NE(missing.error->message.find("\"supp1_if.aml\" not found"), std::string::npos);
+
+    auto bad = a2l::readFile(sharedDir() / "malformed/invalidString.a2l");
+    ASSERT_FALSE(bad.ok());
+    EXPECT_EQ(bad.error->location.line, 13u);
+    EXPECT_EQ(bad.error->location.column, 28u);
+    EXPECT_NE(bad.error->message.find("unterminated string"), std::string::npos);
+}
+
+TEST(Samples, Demo161ConversionsAndXcpOnCan) {
+    REQUIRE_SHARED();
+    auto result = a2l::readFile(sharedDir() / "ASAP2_Demo_V161.a2l");
+    ASSERT_TRUE(result.ok());
+    const auto& doc = *result.document;
+    std::set<a2l::ConversionKind> kinds;
+    for (const auto& c : doc.compuMethods()) {
+        kinds.insert(c.kind);
+    }
+    using K = a2l::ConversionKind;
+    // TAB_NOINTP occurs in this file only as a COMPU_TAB, not as a COMPU_METHOD kind.
+    EXPECT_EQ(kinds,
+              (std::set<K>{K::Identical, K::Linear, K::RatFunc, K::TabIntp, K::TabVerb, K::Form}));
+    auto tab = doc.findCompuTab("CM.TAB_NOINTP.DEFAULT_VALUE.REF");
+    ASSERT_TRUE(tab);
+    EXPECT_EQ(tab->kind, K::TabNoIntp);
+    ASSERT_EQ(tab->pairs.size(), 12u);
+    EXPECT_EQ(tab->pairs[0], std::make_pair(-3.0, 98.0));
+    auto xcp = doc.xcp();
+    ASSERT_EQ(xcp.size(), 1u);
+    ASSERT_EQ(xcp[0].onCan.size(), 1u);
+    EXPECT_EQ(xcp[0].onCan[0].canIdBroadcast, 0x52u);
+    EXPECT_EQ(xcp[0].onCan[0].canIdMaster, 0x51u);
+    EXPECT_EQ(xcp[0].onCan[0].canIdSlave, 0x50u);
+    EXPECT_EQ(xcp[0].onCan[0].baudrate, 0x7A120u);
+    auto events = doc.xcpEvents();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].name, "5ms");
+    EXPECT_DOUBLE_EQ(*events[0].cycleSeconds(), 0.005);
+    EXPECT_EQ(doc.blocks(a2l::BlockKind::A2ml).size(), 1u);
+}
+
+TEST(Samples, Demo171WithBom) {
+    REQUIRE_SHARED();
+    auto result = a2l::readFile(sharedDir() / "ASAP2_Demo_V171.a2l");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.document->encoding(), a2l::Encoding::Utf8Bom);
+    EXPECT_EQ(result.document->asap2Version(), std::make_pair(1, 71));
+}
+
+TEST(Samples, ToolWrittenFileWithCrlfAndVendorIfData) {
+    REQUIRE_SHARED();
+    auto result = a2l::readFile(sharedDir() / "A2L_Example.a2l");
+    ASSERT_TRUE(result.ok());
+    const auto& doc = *result.document;
+    auto m = doc.findMeasurement("backgroundlightmax");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->dataType, a2l::DataType::UInt64);
+    EXPECT_EQ(m->ecuAddress, 0x70012470u);
+    EXPECT_EQ(m->physUnit, "km/h");
+    EXPECT_TRUE(m->readWrite);
+    ASSERT_EQ(m->ifData.size(), 1u);
+    EXPECT_EQ(m->ifData[0].name(), "CANAPE_EXT");
+    EXPECT_EQ(m->block.line(), 874u);
+    auto xcp = doc.xcp();
+    ASSERT_EQ(xcp.size(), 1u);
+    ASSERT_EQ(xcp[0].onIp.size(), 1u);
+    EXPECT_EQ(xcp[0].onIp[0].port, 0x15B3u);
+    EXPECT_EQ(xcp[0].onIp[0].address, "192.168.0.128");
+}
+
+TEST(Samples, TortureStringsAndNumbers) {
+    REQUIRE_SHARED();
+    auto result = a2l::readFile(sharedDir() / "torture/freeTest.a2l");
+    ASSERT_TRUE(result.ok());
+    const auto& doc = *result.document;
+    ASSERT_EQ(doc.modules().size(), 1u);
+    EXPECT_EQ(doc.modules()[0].longIdentifier,
+              "great example with different escaped quotation \" marks like double quotes \" and "
+              "backslash escaped at the end \"");
+    auto a = doc.findCharacteristic("char_a");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->longIdentifier,
+              "any unknown es\\cape\\d\\ \\character, escaped backslash \\ and for fun \\\\ and "
+              "\\\\");
+    auto b = doc.findCharacteristic("char_b");
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->longIdentifier.find('\n'), std::string::npos);
+    auto c = doc.findCharacteristic("char_c");
+    ASSERT_TRUE(c);
+    EXPECT_DOUBLE_EQ(c->lowerLimit, 0.001);
+    EXPECT_DOUBLE_EQ(c->upperLimit, 100);
+    EXPECT_TRUE(doc.findCharacteristic("veRy_ComPlex[identifier_123].and.I.am.lo__n_g"));
+}
+
+TEST(Samples, XcpliteIncludeAndEventBindings) {
+    REQUIRE_SHARED();
+    auto result = a2l::readFile(sharedDir() / "xcplite/xcp_demo_autodetect.a2l");
+    ASSERT_TRUE(result.ok());
+    const auto& doc = *result.document;
+    auto a2ml = doc.blocks(a2l::BlockKind::A2ml);
+    ASSERT_EQ(a2ml.size(), 1u);
+    EXPECT_EQ(fs::path(a2ml[0].location().file).filename(), "XCP_104.aml");
+    EXPECT_NE(a2ml[0].rawText().find("\"XCP_ON_CAN\""), std::string_view::npos);
+    auto sum = doc.findMeasurement("g_param_sum");
+    ASSERT_TRUE(sum);
+    EXPECT_TRUE(sum->daqEvents.variable);
+    EXPECT_EQ(sum->daqEvents.defaultEvents, std::vector<std::uint32_t>{0});
+    auto c32 = doc.findMeasurement("counter32");
+    ASSERT_TRUE(c32);
+    EXPECT_EQ(c32->daqEvents.fixedEvents, std::vector<std::uint32_t>{0});
+    EXPECT_DOUBLE_EQ(c32->upperLimit, 4.29497e9);
+    EXPECT_EQ(c32->ecuAddressExtension, 2u);
+    auto events = doc.xcpEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].name, "mainloop");
+    auto par = doc.modPar();
+    ASSERT_TRUE(par);
+    EXPECT_EQ(par->epk, "V1.5");
+    ASSERT_EQ(par->memorySegments.size(), 2u);
+    EXPECT_EQ(par->memorySegments[1].address, 0x80010000u);
+}
+
+TEST(Samples, LatinOneCommentAndCommentedInclude) {
+    REQUIRE_SHARED();
+    auto result = a2l::readFile(sharedDir() / "example-a2l-file.a2l");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.document->files().size(), 1u);
+}
+
+}  // namespace

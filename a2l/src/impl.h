@@ -46,13 +46,33 @@ inline std::uint8_t charClass(char c) {
     return kChars.cls[static_cast<unsigned char>(c)];
 }
 
+// The bytes of one file: a read-only mapping of the file when the page after its end
+// supplies the sentinel, else a heap copy.
+class Buffer {
+public:
+    Buffer() = default;
+    explicit Buffer(std::unique_ptr<char[]> heap) : heap_(std::move(heap)), ptr_(heap_.get()) {}
+    Buffer(char* mapped, std::size_t mapLen) : ptr_(mapped), mapLen_(mapLen) {}
+    Buffer(Buffer&& other) noexcept { *this = std::move(other); }
+    Buffer& operator=(Buffer&& other) noexcept;
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+    ~Buffer();
+    char* get() const { return ptr_; }
+
+private:
+    std::unique_ptr<char[]> heap_;
+    char* ptr_ = nullptr;
+    std::size_t mapLen_ = 0;
+};
+
 // Every buffer ends in a NUL sentinel so hot loops test one condition; a NUL inside the
 // file is treated as white space.
 struct FileData {
     std::string path;
     std::filesystem::path dir;  // folder the file's own /include paths are relative to
     Encoding encoding = Encoding::Bytes;
-    std::unique_ptr<char[]> data;
+    Buffer data;
     std::uint32_t size = 0;   // bytes without the sentinel
     std::uint32_t begin = 0;  // first byte after a UTF-8 BOM
 
@@ -159,8 +179,36 @@ private:
         const char* end;
         std::uint32_t nextChild;
     };
+    // A stack of frames that lives inside the cursor for the usual depth (one frame, plus
+    // one per /include being walked): cursors are made for every decoded object.
+    class Frames {
+    public:
+        bool empty() const { return size_ == 0; }
+        Frame& back() { return size_ <= kInline ? inline_[size_ - 1] : more_.back(); }
+        void push_back(const Frame& f) {
+            if (size_ < kInline) {
+                inline_[size_] = f;
+            } else {
+                more_.push_back(f);
+            }
+            ++size_;
+        }
+        void pop_back() {
+            if (size_ > kInline) {
+                more_.pop_back();
+            }
+            --size_;
+        }
+
+    private:
+        static constexpr std::size_t kInline = 4;
+        Frame inline_[kInline];
+        std::vector<Frame> more_;
+        std::size_t size_ = 0;
+    };
+
     const Document::Impl& doc_;
-    std::vector<Frame> frames_;
+    Frames frames_;
 };
 
 // ---- lexing helpers shared by the reader and the cursor ----

@@ -1,5 +1,10 @@
 // The reading pass: loads files (decoding UTF-16/32 to UTF-8), checks the token structure,
 // builds the block records and the kind/name indexes, and follows /include.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +16,30 @@ namespace a2l {
 
 namespace detail {
 void validateDocument(const Document& doc, Document::Impl& impl);
+
+Buffer& Buffer::operator=(Buffer&& other) noexcept {
+    if (this != &other) {
+        if (mapLen_ != 0) {
+            ::munmap(ptr_, mapLen_);
+        }
+        heap_ = std::move(other.heap_);
+        ptr_ = other.ptr_;
+        mapLen_ = other.mapLen_;
+        other.ptr_ = nullptr;
+        other.mapLen_ = 0;
+    }
+    return *this;
 }
+
+Buffer::~Buffer() {
+    if (mapLen_ != 0) {
+        ::munmap(ptr_, mapLen_);
+        mapLen_ = 0;
+        ptr_ = nullptr;
+    }
+}
+
+}  // namespace detail
 
 namespace {
 
@@ -89,8 +117,8 @@ public:
     Reader(Document::Impl& doc, const ReadOptions& options) : d_(doc), opt_(options) {}
 
     // Takes the bytes of one file (BOM detection, UTF-16/32 decoding) and registers it.
-    std::uint16_t addFile(std::unique_ptr<char[]> bytes, std::uint64_t size, std::string path,
-                          fs::path dir, std::uint16_t fromFile, const char* fromPos) {
+    std::uint16_t addFile(detail::Buffer bytes, std::uint64_t size, std::string path, fs::path dir,
+                          std::uint16_t fromFile, const char* fromPos) {
         if (d_.files.size() >= 0xFFFF) {
             fail(fromFile, fromPos, "too many included files");
         }
@@ -125,11 +153,12 @@ public:
             if (converted.size() > kMaxFileSize) {
                 fail(fromFile, fromPos, "file too large: " + f->path);
             }
-            bytes = std::make_unique<char[]>(converted.size() + 1);
-            std::memcpy(bytes.get(), converted.data(), converted.size());
+            auto heap = std::make_unique<char[]>(converted.size() + 1);
+            std::memcpy(heap.get(), converted.data(), converted.size());
+            heap[converted.size()] = '\0';
+            bytes = detail::Buffer(std::move(heap));
             size = converted.size();
         }
-        bytes[size] = '\0';
         f->data = std::move(bytes);
         f->size = static_cast<std::uint32_t>(size);
         d_.publicFiles.push_back({f->path, f->encoding, size});
@@ -139,27 +168,48 @@ public:
 
     std::uint16_t loadFile(const fs::path& path, std::string display, std::uint16_t fromFile,
                            const char* fromPos) {
-        std::FILE* fp = std::fopen(path.c_str(), "rb");
-        if (fp == nullptr) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             std::string why = std::strerror(errno);
             fail(fromFile, fromPos, "cannot open \"" + display + "\": " + why);
         }
-        std::error_code ec;
-        std::uint64_t size = fs::file_size(path, ec);
-        if (ec || size > kMaxFileSize) {
-            std::fclose(fp);
-            fail(fromFile, fromPos,
-                 ec ? "cannot read \"" + display + "\": " + ec.message()
-                    : "\"" + display + "\" is larger than 4 GiB");
+        struct Closer {
+            int fd;
+            ~Closer() { ::close(fd); }
+        } closer{fd};
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            fail(fromFile, fromPos, "cannot read \"" + display + "\": not a regular file");
+        }
+        auto size = static_cast<std::uint64_t>(st.st_size);
+        if (size > kMaxFileSize) {
+            fail(fromFile, fromPos, "\"" + display + "\" is larger than 4 GiB");
+        }
+        // Map the file when its last page has room for the sentinel (the kernel fills the
+        // rest of that page with zeros): no copy, and the pages stay shared with the cache.
+        const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+        if (size > 0 && size % page != 0) {
+            void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (map != MAP_FAILED) {
+                return addFile(detail::Buffer(static_cast<char*>(map), size), size,
+                               std::move(display), path.parent_path(), fromFile, fromPos);
+            }
         }
         auto bytes = std::make_unique<char[]>(size + 1);
-        std::size_t got = size == 0 ? 0 : std::fread(bytes.get(), 1, size, fp);
-        std::fclose(fp);
-        if (got != size) {
-            fail(fromFile, fromPos, "cannot read \"" + display + "\": short read");
+        std::uint64_t got = 0;
+        while (got < size) {
+            ssize_t n = ::read(fd, bytes.get() + got, size - got);
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                fail(fromFile, fromPos, "cannot read \"" + display + "\": short read");
+            }
+            got += static_cast<std::uint64_t>(n);
         }
-        return addFile(std::move(bytes), size, std::move(display), path.parent_path(), fromFile,
-                       fromPos);
+        bytes[size] = '\0';
+        return addFile(detail::Buffer(std::move(bytes)), size, std::move(display),
+                       path.parent_path(), fromFile, fromPos);
     }
 
     void parseRoot() {
@@ -522,6 +572,9 @@ private:
     void include(std::uint16_t fi, std::vector<Open>& stack, const char* w, const char*& p,
                  const char* end, std::uint32_t includeDepth) {
         const char* base = d_.files[fi]->data.get();
+        if (!opt_.followIncludes) {
+            fail(fi, w, "/include is switched off for this read");
+        }
         p = skip(fi, p, end);
         std::string name;
         if (p < end && *p == '"') {
@@ -652,8 +705,9 @@ ReadResult readText(std::string_view text, const std::string& name, const ReadOp
         if (!text.empty()) {
             std::memcpy(bytes.get(), text.data(), text.size());
         }
-        reader.addFile(std::move(bytes), text.size(), name, fs::path(name).parent_path(), 0xFFFF,
-                       nullptr);
+        bytes[text.size()] = '\0';
+        reader.addFile(detail::Buffer(std::move(bytes)), text.size(), name,
+                       fs::path(name).parent_path(), 0xFFFF, nullptr);
     } catch (const ReadFailure& failure) {
         ReadResult result;
         result.error = failure.diagnostic;

@@ -167,3 +167,19 @@ TEST(Includes, MissingMainFileIsAnError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Includes, CanBeSwitchedOffForUntrustedInput) {
+    TempDir dir;
+    auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n  /include part.a2l\n/end MODULE\n");
+    dir.write("part.a2l", meas("x"));
+    a2l::ReadOptions options;
+    options.followIncludes = false;
+    auto result = a2l::readFile(main, options);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error->location.line, 2u);
+    EXPECT_NE(result.error->message.find("/include is switched off"), std::string::npos);
+}
+
+}  // namespace

@@ -36,6 +36,9 @@ struct ReadOptions {
     bool validate = true;
     // Warnings kept beyond this are only counted (Document::suppressedWarnings()).
     std::size_t maxWarnings = 1000;
+    // Off: an /include directive is an error (for untrusted input that must not reach
+    // other files).
+    bool followIncludes = true;
     // Folders searched for /include files after the folder of the including file.
     std::vector<std::filesystem::path> includePaths;
 };

@@ -1,0 +1,60 @@
+// libFuzzer target: reads arbitrary bytes as an A2L file and, when that succeeds, walks the
+// whole block tree and decodes every typed object, so the lazy lexing paths run as well.
+#include <a2l/a2l.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+std::size_t walk(const a2l::BlockRef& block, int depth) {
+    std::size_t n = 0;
+    for (const auto& item : block.items()) {
+        n += item.text.size();
+        if (item.isNumber()) {
+            n += item.toDouble().has_value() + item.toUInt().has_value();
+        }
+        if (item.isBlock() && depth < 64) {
+            n += walk(item.block, depth + 1) + item.block.rawText().size() +
+                 item.block.name().size() + item.block.location().line;
+        }
+    }
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    a2l::ReadOptions options;
+    options.followIncludes = false;  // keep runs hermetic
+    options.maxNesting = 64;
+    auto result = a2l::readText(std::string_view(reinterpret_cast<const char*>(data), size),
+                                "fuzz.a2l", options);
+    if (!result.ok()) {
+        return result.error->toString().empty() ? 1 : 0;
+    }
+    const auto& doc = *result.document;
+    volatile std::size_t sink = walk(doc.root(), 0);
+    sink = sink + doc.measurements().size() + doc.characteristics().size() + doc.axisPts().size() +
+           doc.compuMethods().size() + doc.compuTabs().size() + doc.compuVtabs().size() +
+           doc.compuVtabRanges().size() + doc.recordLayouts().size() + doc.units().size() +
+           doc.groups().size() + doc.functions().size() + doc.xcp().size() + doc.ccp().size() +
+           doc.xcpEvents().size() + doc.modules().size();
+    if (auto p = doc.modPar()) {
+        sink = sink + p->memorySegments.size();
+    }
+    if (auto c = doc.modCommon()) {
+        sink = sink + static_cast<std::size_t>(c->byteOrder);
+    }
+    if (auto p = doc.project()) {
+        sink = sink + p->name.size();
+    }
+    if (auto h = doc.header()) {
+        sink = sink + h->comment.size();
+    }
+    for (const auto& m : doc.measurements()) {
+        sink = sink + m.daqEvents.rasters.size() + doc.findCompuMethod(m.conversion).has_value();
+    }
+    return 0;
+}

@@ -5,7 +5,6 @@
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "cfgconv/app.hpp"
@@ -151,6 +150,23 @@ JobRun convertBothWays(const fs::path& a2l, const fs::path& dir, const std::stri
     return ri;
 }
 
+// "....a2l:LINE:COLUMN: " somewhere in the text.
+bool namesLineAndColumn(const std::string& s) {
+    for (std::size_t p = s.find(".a2l:"); p != std::string::npos; p = s.find(".a2l:", p + 1)) {
+        std::size_t i = p + 5, digits = 0;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+            ++i, ++digits;
+        if (!digits || i >= s.size() || s[i] != ':')
+            continue;
+        std::size_t j = i + 1, digits2 = 0;
+        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
+            ++j, ++digits2;
+        if (digits2 && j + 1 < s.size() && s[j] == ':' && s[j + 1] == ' ')
+            return true;
+    }
+    return false;
+}
+
 std::vector<fs::path> sharedA2lFiles() {
     std::vector<fs::path> files;
     for (const auto& e : fs::recursive_directory_iterator(kSharedDir))
@@ -215,8 +231,7 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
             JobRun r = convertBothWays(f, dir, t);
             if (r.rc == 2) {
                 // An A2L error names file, line and column.
-                EXPECT_TRUE(std::regex_search(r.status(), std::regex(R"(\.a2l:\d+:\d+: )")))
-                    << r.status();
+                EXPECT_TRUE(namesLineAndColumn(r.status())) << r.status();
             } else {
                 ++converted;
             }

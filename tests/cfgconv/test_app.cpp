@@ -2,11 +2,14 @@
 // runConverter(), and through the built QuillmoorConverter.exe.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "a2l_generator.h"
 #include "cfgconv/app.hpp"
 #include "cfgconv/zstream.hpp"
 #include "xml_check.hpp"
@@ -457,4 +460,43 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
                       (dir / "b.cfginclude").string() + "'");
     EXPECT_EQ(dec.rc, 0);
     EXPECT_EQ(dec.out.substr(dec.out.size() - 6), "Done.\n");
+}
+
+TEST_F(AppTest, InterruptedConvertLeavesOldOutputAndNoStrayFile) {
+    a2l::gen::Options go;
+    go.targetBytes = 20'000'000;
+    go.seed = 3;
+    fs::path big = dir / "big.a2l", out = dir / "out.cfginclude";
+    a2l::gen::generateFile(big, go);
+    spit(out, "previous");
+    int interrupted = 0;
+    // SIGTERM at different moments: while reading, building, writing, or after the end.
+    for (int delayMs = 20; delayMs <= 600; delayMs += 40) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            FILE* o = std::freopen("/dev/null", "w", stdout);
+            FILE* e = std::freopen("/dev/null", "w", stderr);
+            (void)o;
+            (void)e;
+            execl(CFGCONV_EXE, CFGCONV_EXE, "convert", big.c_str(), out.c_str(), "-i", "-l",
+                  "tarVix=2017.06.0", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        usleep(static_cast<useconds_t>(delayMs) * 1000);
+        kill(pid, SIGTERM);
+        int st = 0;
+        waitpid(pid, &st, 0);
+        if (WIFSIGNALED(st))
+            ++interrupted;
+        std::string now = slurp(out);
+        bool complete = now.rfind("<?xml", 0) == 0 && now.size() > 20 &&
+                        now.compare(now.size() - 14, 14, "</cfginclude>\n") == 0;
+        EXPECT_TRUE(now == "previous" || complete)
+            << "after " << delayMs << " ms: " << now.size() << " bytes";
+        EXPECT_EQ(fileCount(), 2u) << "after " << delayMs << " ms";
+        if (now != "previous")
+            spit(out, "previous");
+    }
+    EXPECT_GT(interrupted, 0);
 }

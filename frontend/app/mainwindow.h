@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QStringList>
 #include <QTranslator>
+#include <functional>
 
 #include "app/formstate.h"
 
@@ -101,4 +102,10 @@ private:
     QTranslator translator;
     int logDockWidth = 0;
     QSize savedWindowSize;
+
+    // Language restart (prefs/): starts the new instance; tests replace it.
+    std::function<bool(const QString&, const QStringList&)> launchDetached =
+        [](const QString& program, const QStringList& arguments) {
+            return QProcess::startDetached(program, arguments);
+        };
 };

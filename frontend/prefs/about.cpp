@@ -1,7 +1,36 @@
+#include <QDesktopServices>
+#include <QDir>
+#include <QMessageBox>
+
 #include "app/mainwindow.h"
+#include "prefs/aboutline.h"
+#include "prefs/manualurl.h"
 
-void MainWindow::ReadyReadInfo() {}
+namespace {
+const QString kFrontendVersion = QStringLiteral("1.28");
+const QString kFirstYears = QStringLiteral("2014-2017");
+const QString kSecondYears = QStringLiteral("2018-2019");
+}  // namespace
 
-void MainWindow::info() {}
+// Runs the converter without arguments; its first output line names its version.
+void MainWindow::info() {
+    startJob(infoProcess, state.converterName);
+}
 
-void MainWindow::documentation() {}
+// One line per delivery; later lines wait in the buffer for the next signal.
+void MainWindow::ReadyReadInfo() {
+    const QString converterVersion = aboutline::cleanVersionLine(infoProcess.readLine());
+    if (!aboutline::isConverterVersion(converterVersion)) {
+        return;
+    }
+    // One multi-argument arg() so that a "%" in the converter's line stays text.
+    const QString text = tr("Version %1 (GUI)\nVersion %2 (Converter)\n\n"
+                            "© %3 KOLDAN Messtechnik\n"
+                            "© %4 KOLDAN Messtechnik und das Quillmoor-Team")
+                             .arg(kFrontendVersion, converterVersion, kFirstYears, kSecondYears);
+    QMessageBox::about(this, tr("KOLDAN Quillmoor"), text);
+}
+
+void MainWindow::documentation() {
+    QDesktopServices::openUrl(manualurl::manualUrl(language, QDir::currentPath()));
+}

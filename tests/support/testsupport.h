@@ -34,6 +34,10 @@ public:
     static QTranslator& translator(MainWindow& w) { return w.translator; }
     static int& logDockWidth(MainWindow& w) { return w.logDockWidth; }
     static QSize& savedWindowSize(MainWindow& w) { return w.savedWindowSize; }
+    static std::function<bool(const QString&, const QStringList&)>& launchDetached(
+        MainWindow& w) {
+        return w.launchDetached;
+    }
 };
 
 // A temporary working directory per test: it becomes the current directory, gets

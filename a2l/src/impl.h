@@ -29,12 +29,9 @@ struct CharTable {
         for (auto& c : cls) {
             c = kWord;
         }
-        cls[' '] = kSpace;
-        cls['\t'] = kSpace;
-        cls['\r'] = kSpace;
-        cls['\n'] = kSpace;
-        cls['\v'] = kSpace;
-        cls['\f'] = kSpace;
+        for (int i = 1; i <= 0x20; ++i) {
+            cls[i] = kSpace;
+        }
         cls['"'] = kQuote;
         cls['/'] = kSlash;
         cls[0] = kNul;
@@ -105,13 +102,13 @@ struct BlockRec {
     std::uint8_t flags = 0;
 };
 
-struct StringViewHash {
-    using is_transparent = void;
-    // FNV-1a over 8-byte words: names are short, and this is cheaper than the library's
-    // byte-wise Murmur hash on them. Deliberately not noexcept: libstdc++ then stores the
-    // hash in each node, so rehashing and probing do not reread keys from the file buffer.
-    std::size_t operator()(std::string_view s) const {
-        std::uint64_t h = 0xcbf29ce484222325ull;
+// Objects by name: open addressing over (hash, block id). Keys are not stored; a hash match
+// is confirmed by reading the block's name from the buffer, which happens only for true
+// duplicates and (rarely) equal 64-bit hashes. One cache miss per insert, no node per name.
+class NameIndex {
+public:
+    static std::uint64_t hash(std::string_view s) {
+        std::uint64_t h = 0xcbf29ce484222325ull ^ s.size();
         std::size_t i = 0;
         for (; i + 8 <= s.size(); i += 8) {
             std::uint64_t w;
@@ -122,8 +119,82 @@ struct StringViewHash {
         for (; i < s.size(); ++i) {
             h = (h ^ static_cast<unsigned char>(s[i])) * 0x100000001b3ull;
         }
-        return static_cast<std::size_t>(h ^ (h >> 32));
+        h ^= h >> 33;
+        h *= 0xff51afd7ed558ccdull;
+        h ^= h >> 33;
+        return h;
     }
+
+    void reserve(std::size_t n) {
+        if (n * 2 > slots_.size()) {
+            rehash(n * 2);
+        }
+    }
+    std::size_t size() const { return count_; }
+
+    // Inserts `id` unless a block of the same name is there; returns that block, else kNone.
+    template <typename SameName>
+    std::uint32_t insert(std::uint64_t h, std::uint32_t id, SameName&& same) {
+        if ((count_ + 1) * 2 > slots_.size()) {
+            rehash(slots_.empty() ? 16 : slots_.size() * 2);
+        }
+        for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+            Slot& s = slots_[i];
+            if (s.id == kEmpty) {
+                s.hash = h;
+                s.id = id;
+                ++count_;
+                return kEmpty;
+            }
+            if (s.hash == h && same(s.id)) {
+                return s.id;
+            }
+        }
+    }
+
+    template <typename SameName>
+    std::uint32_t find(std::uint64_t h, SameName&& same) const {
+        if (slots_.empty()) {
+            return kEmpty;
+        }
+        for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+            const Slot& s = slots_[i];
+            if (s.id == kEmpty) {
+                return kEmpty;
+            }
+            if (s.hash == h && same(s.id)) {
+                return s.id;
+            }
+        }
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t id = kEmpty;
+    };
+    void rehash(std::size_t want) {
+        std::size_t n = 16;
+        while (n < want) {
+            n *= 2;
+        }
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(n, Slot{});
+        mask_ = n - 1;
+        for (const Slot& s : old) {
+            if (s.id != kEmpty) {
+                std::size_t i = s.hash & mask_;
+                while (slots_[i].id != kEmpty) {
+                    i = (i + 1) & mask_;
+                }
+                slots_[i] = s;
+            }
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
 };
 
 }  // namespace a2l::detail
@@ -135,9 +206,7 @@ struct Document::Impl {
     std::vector<SourceFile> publicFiles;
     std::vector<detail::BlockRec> blocks;
     std::array<std::vector<std::uint32_t>, static_cast<std::size_t>(BlockKind::Count_)> byKind;
-    std::array<std::unordered_map<std::string_view, std::uint32_t, detail::StringViewHash>,
-               static_cast<std::size_t>(BlockKind::Count_)>
-        byName;
+    std::array<detail::NameIndex, static_cast<std::size_t>(BlockKind::Count_)> byName;
     std::vector<Diagnostic> warnings;
     std::size_t suppressed = 0;
     std::size_t maxWarnings = 1000;
@@ -149,6 +218,10 @@ struct Document::Impl {
         return {files[b.file]->ptr(b.kwOff), b.kwLen};
     }
     SourceLocation locate(std::uint16_t file, std::uint32_t offset) const;
+    // The first word after a block's keyword (its name for the named objects).
+    std::string_view nameOf(std::uint32_t id) const;
+    // The object of a kind with this name, or detail::kNone.
+    std::uint32_t findName(BlockKind kind, std::string_view name) const;
     void warn(std::uint16_t file, std::uint32_t offset, std::string message);
     void warn(Diagnostic diagnostic);
 };
@@ -213,16 +286,46 @@ private:
 
 // ---- lexing helpers shared by the reader and the cursor ----
 
-// Skips white space and comments. Returns nullptr for an unterminated /* comment, with
-// `commentStart` set to where it began. Inline: it runs between every two tokens.
+// Eight bytes at a time (SWAR): every buffer has kPadding readable bytes after its
+// sentinel, so the hot loops may load a word past the end.
+constexpr std::size_t kPadding = 8;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
+inline std::uint64_t load8(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+// High bit set in each byte < n (n <= 128); exact for the lowest such byte.
+inline std::uint64_t bytesBelow(std::uint64_t x, std::uint8_t n) {
+    return (x - kOnes * n) & ~x & kHigh;
+}
+inline std::uint64_t bytesEqual(std::uint64_t x, std::uint8_t b) {
+    return bytesBelow(x ^ (kOnes * b), 1);
+}
+// High bit set in each byte > n (n < 128); exact for every byte.
+inline std::uint64_t bytesAbove(std::uint64_t x, std::uint8_t n) {
+    return (((x & ~kHigh) + kOnes * (127 - n)) | x) & kHigh;
+}
+inline unsigned firstByte(std::uint64_t mask) {
+    return static_cast<unsigned>(__builtin_ctzll(mask)) / 8;
+}
+
+// Skips white space (bytes 0x01..0x20) and comments. Returns nullptr for an unterminated
+// /* comment, with `commentStart` set to where it began. Inline: it runs between every two
+// tokens.
 inline const char* skipTrivia(const char* p, const char* end, const char** commentStart) {
     for (;;) {
-        std::uint8_t c = charClass(*p);
-        if (c == kSpace) {
-            ++p;
+        std::uint64_t v = load8(p);
+        std::uint64_t stop = bytesAbove(v, 0x20) | bytesEqual(v, 0);
+        if (stop == 0) {
+            p += 8;
             continue;
         }
-        if (c == kSlash) {
+        p += firstByte(stop);
+        char c = *p;
+        if (c == '/') {
             if (p[1] == '*') {
                 // "/*" inside a comment is plain text: the comment ends at the first "*/".
                 const char* q = p + 2;
@@ -248,34 +351,41 @@ inline const char* skipTrivia(const char* p, const char* end, const char** comme
             }
             return p;
         }
-        if (c == kNul && p < end) {
-            ++p;
+        if (c == '\0' && p < end) {
+            ++p;  // a NUL inside the file counts as white space
             continue;
         }
         return p;
     }
 }
 
-// End of a word starting at p (stops at white space, a quote, or a comment start).
+// End of a word starting at p: it stops at white space or NUL, a quote, or a comment start.
 inline const char* scanWord(const char* p) {
     for (;;) {
-        std::uint8_t c = charClass(*p);
-        if (c == kWord) {
-            ++p;
+        std::uint64_t v = load8(p);
+        std::uint64_t stop = bytesBelow(v, 0x21) | bytesEqual(v, '"') | bytesEqual(v, '/');
+        if (stop == 0) {
+            p += 8;
             continue;
         }
-        if (c == kSlash && p[1] != '*' && p[1] != '/') {
-            ++p;
+        p += firstByte(stop);
+        if (*p == '/' && p[1] != '*' && p[1] != '/') {
+            ++p;  // a slash inside a word (a/b) is part of it
             continue;
         }
         return p;
     }
 }
+
 // p at the opening quote. Returns the position after the closing quote, or nullptr when
 // the string is not terminated on its line (`badAt` then points at the offending byte).
 const char* scanString(const char* p, const char* end, const char** badAt);
 
-bool equalsNoCase(std::string_view a, std::string_view b);
+bool equalsNoCaseSlow(std::string_view a, std::string_view b);
+// ASCII letters compared without case; the exact match (the usual case) is one memcmp.
+inline bool equalsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a == b || equalsNoCaseSlow(a, b));
+}
 bool looksNumeric(std::string_view word);
 
 // Text of a string's raw content (between the quotes) or of a word, as UTF-8: escapes

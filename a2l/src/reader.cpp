@@ -15,7 +15,7 @@
 namespace a2l {
 
 namespace detail {
-void validateDocument(const Document& doc, Document::Impl& impl);
+void validateDocument(const Document& doc, Document::Impl& impl, bool deep);
 
 Buffer& Buffer::operator=(Buffer&& other) noexcept {
     if (this != &other) {
@@ -112,6 +112,60 @@ std::string utf32ToUtf8(const unsigned char* p, std::size_t n, bool bigEndian) {
     return out;
 }
 
+// The fixed parameters of the large object kinds, checked in the reading pass itself so
+// that files with hundreds of thousands of objects need no second pass. Kinds: I identifier,
+// S string, N number, U unsigned integer. Names and messages match the typed decoder's.
+struct Schema {
+    const char* kinds;
+    const char* const* names;
+    int conversion;  // index of the COMPU_METHOD reference, -1 for none
+    int datatype;    // index of a datatype keyword, -1 for none
+};
+
+constexpr const char* kMeasurementNames[] = {
+    "the name",       "the long identifier", "the datatype",    "the conversion",
+    "the resolution", "the accuracy",        "the lower limit", "the upper limit"};
+constexpr const char* kCharacteristicNames[] = {
+    "the name",       "the long identifier", "the type",
+    "the address",    "the record layout",   "the maximum difference",
+    "the conversion", "the lower limit",     "the upper limit"};
+constexpr const char* kAxisPtsNames[] = {"the name",          "the long identifier",
+                                         "the address",       "the input quantity",
+                                         "the record layout", "the maximum difference",
+                                         "the conversion",    "the maximum number of axis points",
+                                         "the lower limit",   "the upper limit"};
+constexpr const char* kAxisDescrNames[] = {"the attribute",   "the input quantity",
+                                           "the conversion",  "the maximum number of axis points",
+                                           "the lower limit", "the upper limit"};
+
+constexpr Schema kMeasurementSchema{"ISIIUNNN", kMeasurementNames, 3, 2};
+constexpr Schema kCharacteristicSchema{"ISIUININN", kCharacteristicNames, 6, -1};
+constexpr Schema kAxisPtsSchema{"ISUIINIUNN", kAxisPtsNames, 6, -1};
+constexpr Schema kAxisDescrSchema{"IIIUNN", kAxisDescrNames, 2, -1};
+
+const Schema* schemaFor(BlockKind kind) {
+    switch (kind) {
+        case BlockKind::Measurement:
+            return &kMeasurementSchema;
+        case BlockKind::Characteristic:
+            return &kCharacteristicSchema;
+        case BlockKind::AxisPts:
+            return &kAxisPtsSchema;
+        case BlockKind::AxisDescr:
+            return &kAxisDescrSchema;
+        default:
+            return nullptr;
+    }
+}
+
+// A reference to check once every COMPU_METHOD is known.
+struct ConversionRef {
+    std::uint32_t block;
+    std::uint16_t file;
+    std::uint32_t offset;
+    std::uint32_t len;
+};
+
 class Reader {
 public:
     Reader(Document::Impl& doc, const ReadOptions& options) : d_(doc), opt_(options) {}
@@ -153,7 +207,7 @@ public:
             if (converted.size() > kMaxFileSize) {
                 fail(fromFile, fromPos, "file too large: " + f->path);
             }
-            auto heap = std::make_unique<char[]>(converted.size() + 1);
+            auto heap = std::make_unique<char[]>(converted.size() + 1 + detail::kPadding);
             std::memcpy(heap.get(), converted.data(), converted.size());
             heap[converted.size()] = '\0';
             bytes = detail::Buffer(std::move(heap));
@@ -185,17 +239,18 @@ public:
         if (size > kMaxFileSize) {
             fail(fromFile, fromPos, "\"" + display + "\" is larger than 4 GiB");
         }
-        // Map the file when its last page has room for the sentinel (the kernel fills the
-        // rest of that page with zeros): no copy, and the pages stay shared with the cache.
+        // Map the file when its last page has room for the sentinel and the padding (the
+        // kernel fills the rest of that page with zeros): no copy, and the pages stay shared
+        // with the page cache.
         const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-        if (size > 0 && size % page != 0) {
+        if (size > 0 && size % page != 0 && size % page + detail::kPadding < page) {
             void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
             if (map != MAP_FAILED) {
                 return addFile(detail::Buffer(static_cast<char*>(map), size), size,
                                std::move(display), path.parent_path(), fromFile, fromPos);
             }
         }
-        auto bytes = std::make_unique<char[]>(size + 1);
+        auto bytes = std::make_unique<char[]>(size + 1 + detail::kPadding);  // zeroed
         std::uint64_t got = 0;
         while (got < size) {
             ssize_t n = ::read(fd, bytes.get() + got, size - got);
@@ -285,6 +340,9 @@ private:
     struct Open {
         std::uint32_t rec;
         std::uint32_t last;
+        const Schema* schema = nullptr;  // fixed parameters checked while reading
+        std::uint32_t index = 0;         // next fixed parameter
+        std::string_view name;           // the object's name (first parameter)
     };
 
     std::uint32_t addChild(std::vector<Open>& stack, BlockRec rec) {
@@ -346,7 +404,7 @@ private:
         const char* p = base + f.begin;
         std::vector<Open> stack;
         stack.reserve(16);
-        stack.push_back({container, kNone});
+        stack.push_back({container, kNone, nullptr, 0, {}});
         std::uint32_t pendingName = kNone;
         int versionState = 0;
         int versionMajor = 0;
@@ -357,7 +415,11 @@ private:
                 break;
             }
             if (*p == '"') {
-                p = string(fi, p, end);
+                const char* q = string(fi, p, end);
+                if (stack.back().schema != nullptr) {
+                    checkParam(fi, stack.back(), p, static_cast<std::uint32_t>(q - p), true);
+                }
+                p = q;
                 pendingName = kNone;
                 versionState = 0;
                 continue;
@@ -365,6 +427,9 @@ private:
             const char* w = p;
             p = detail::scanWord(p);
             std::string_view word(w, static_cast<std::size_t>(p - w));
+            if (stack.back().schema != nullptr && *w != '/') {
+                checkParam(fi, stack.back(), w, static_cast<std::uint32_t>(p - w), false);
+            }
             if (*w == '/' && word.size() >= 4) {
                 if (detail::equalsNoCase(word, "/begin")) {
                     pendingName = begin(fi, stack, w, p, end);
@@ -426,6 +491,9 @@ private:
                  "blocks nested deeper than " + std::to_string(opt_.maxNesting) +
                      " levels (is a /end missing?)");
         }
+        if (stack.back().schema != nullptr) {
+            missingParams(fi, stack.back(), w);
+        }
         std::uint32_t parent = realParent(stack.back().rec);
         BlockRec rec;
         rec.kwOff = static_cast<std::uint32_t>(kw.data() - base);
@@ -463,7 +531,13 @@ private:
         if (kind == BlockKind::IfData) {
             ++ifDataDepth_;
         }
-        stack.push_back({id, kNone});
+        Open open{id, kNone, nullptr, 0, {}};
+        if (quickChecks_) {
+            // Objects count only at module level; an AXIS_DESCR belongs to its object.
+            open.schema =
+                (pendingName != kNone || kind == BlockKind::AxisDescr) ? schemaFor(kind) : nullptr;
+        }
+        stack.push_back(open);
         return pendingName;
     }
 
@@ -516,6 +590,9 @@ private:
             fail(fi, w,
                  "expected /end " + std::string(open) + " to close the block begun at line " +
                      std::to_string(line) + ", found /end " + std::string(kw));
+        }
+        if (stack.back().schema != nullptr) {
+            missingParams(fi, stack.back(), w);
         }
         BlockRec& rec = d_.blocks[top];
         rec.bodyEnd = static_cast<std::uint32_t>(w - base);
@@ -629,18 +706,123 @@ private:
         includeStack_.pop_back();
     }
 
+    std::string objectLabel(const Open& open) const {
+        std::string label(d_.keyword(open.rec));
+        std::string_view name = open.name;
+        if (d_.blocks[open.rec].kind == BlockKind::AxisDescr) {
+            name = d_.nameOf(d_.blocks[open.rec].parent);  // messages name the owner
+        }
+        if (!name.empty()) {
+            label += " ";
+            label += name;
+        }
+        return label;
+    }
+
+    // One fixed parameter of an object: its kind, and the references to check later.
+    void checkParam(std::uint16_t fi, Open& open, const char* at, std::uint32_t len,
+                    bool isString) {
+        const Schema& schema = *open.schema;
+        char want = schema.kinds[open.index];
+        if (want == '\0') {
+            open.schema = nullptr;  // all fixed parameters seen
+            return;
+        }
+        std::string_view text(isString ? at + 1 : at, isString ? len - 2 : len);
+        int index = static_cast<int>(open.index++);
+        bool ok;
+        const char* expected;
+        switch (want) {
+            case 'S':
+                ok = isString;
+                expected = "a string";
+                break;
+            case 'I':
+                ok = !isString && !detail::looksNumeric(text);
+                expected = "an identifier";
+                break;
+            case 'U': {
+                std::uint64_t u;
+                std::int64_t i;
+                ok = !isString && detail::looksNumeric(text) &&
+                     (detail::parseUInt64(text, u) || detail::parseInt64(text, i));
+                expected = "an unsigned integer";
+                break;
+            }
+            default: {
+                double v;
+                ok = !isString && detail::looksNumeric(text) && detail::parseDouble(text, v);
+                expected = "a number";
+                break;
+            }
+        }
+        if (index == 0) {
+            open.name = text;
+        }
+        const auto offset = static_cast<std::uint32_t>(at - d_.files[fi]->data.get());
+        if (!ok) {
+            const char* found = isString                     ? "string"
+                                : detail::looksNumeric(text) ? "number"
+                                                             : "identifier";
+            d_.warn(fi, offset,
+                    objectLabel(open) + ": expected " + expected + " for " + schema.names[index] +
+                        ", found " + found + " \"" + std::string(text) + "\"");
+        } else if (index == schema.datatype && dataTypeFromString(text) == DataType::Unknown) {
+            d_.warn(fi, offset,
+                    objectLabel(open) + ": unknown datatype \"" + std::string(text) + "\"");
+        }
+        if (index == schema.conversion && !isString && text != "NO_COMPU_METHOD") {
+            conversions_.push_back({open.rec, fi, offset, len});
+        }
+        if (schema.kinds[open.index] == '\0') {
+            open.schema = nullptr;
+        }
+    }
+
+    // The block ends (or a child begins) before all fixed parameters were given.
+    void missingParams(std::uint16_t fi, Open& open, const char* at) {
+        const auto offset = static_cast<std::uint32_t>(at - d_.files[fi]->data.get());
+        for (; open.schema->kinds[open.index] != '\0'; ++open.index) {
+            d_.warn(fi, offset, objectLabel(open) + ": missing " + open.schema->names[open.index]);
+        }
+        open.schema = nullptr;
+    }
+
+public:
+    void setQuickChecks(bool on) { quickChecks_ = on; }
+
+    // References to COMPU_METHODs noted while reading, checked now that all are known.
+    void checkConversions() {
+        for (const auto& ref : conversions_) {
+            std::string_view name(d_.files[ref.file]->ptr(ref.offset), ref.len);
+            if (d_.findName(BlockKind::CompuMethod, name) != kNone) {
+                continue;
+            }
+            const BlockRec& b = d_.blocks[ref.block];
+            std::string_view owner =
+                b.kind == BlockKind::AxisDescr ? d_.nameOf(b.parent) : d_.nameOf(ref.block);
+            d_.warn(b.file, b.kwOff,
+                    std::string(d_.keyword(ref.block)) + " " + std::string(owner) +
+                        ": reference to undefined COMPU_METHOD \"" + std::string(name) + "\"");
+        }
+        conversions_.clear();
+    }
+
+private:
     void setName(std::uint32_t id, std::string_view name, std::uint16_t fi, const char* at) {
         auto kind = static_cast<std::size_t>(d_.blocks[id].kind);
         auto& index = d_.byName[kind];
-        if (index.empty() && (kind == static_cast<std::size_t>(BlockKind::Measurement) ||
-                              kind == static_cast<std::size_t>(BlockKind::Characteristic))) {
+        if (index.size() == 0 && (kind == static_cast<std::size_t>(BlockKind::Measurement) ||
+                                  kind == static_cast<std::size_t>(BlockKind::Characteristic))) {
             // Real files hold one such object per few hundred bytes.
             index.reserve(d_.files[fi]->size / 512);
         }
-        auto [it, inserted] = index.try_emplace(name, id);
-        if (!inserted) {
-            const BlockRec& first = d_.blocks[it->second];
-            SourceLocation loc = d_.locate(first.file, first.kwOff);
+        std::uint32_t first =
+            index.insert(detail::NameIndex::hash(name), id,
+                         [&](std::uint32_t other) { return d_.nameOf(other) == name; });
+        if (first != kNone) {
+            const BlockRec& rec = d_.blocks[first];
+            SourceLocation loc = d_.locate(rec.file, rec.kwOff);
             d_.warn(fi, static_cast<std::uint32_t>(at - d_.files[fi]->data.get()),
                     "duplicate " + std::string(d_.keyword(id)) + " \"" + std::string(name) +
                         "\" (first defined at " + loc.file + ":" + std::to_string(loc.line) +
@@ -653,12 +835,20 @@ private:
     std::vector<std::string> includeStack_;
     std::uint32_t nesting_ = 0;
     std::uint32_t ifDataDepth_ = 0;
+    bool quickChecks_ = false;
+    std::vector<ConversionRef> conversions_;
 };
 
-ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader, bool validate) {
+ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader,
+                  const ReadOptions& options) {
     ReadResult result;
+    const bool quick = options.validate && !options.validateDeep;
+    reader.setQuickChecks(quick);
     try {
         reader.parseRoot();
+        if (quick) {
+            reader.checkConversions();
+        }
     } catch (const ReadFailure& failure) {
         result.error = failure.diagnostic;
         result.warnings = std::move(impl->warnings);
@@ -667,8 +857,8 @@ ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader, bool val
     }
     auto* raw = impl.get();
     auto doc = std::make_shared<Document>(std::move(impl));
-    if (validate) {
-        detail::validateDocument(*doc, *raw);
+    if (options.validate) {
+        detail::validateDocument(*doc, *raw, options.validateDeep);
     }
     result.warnings = raw->warnings;
     result.suppressedWarnings = raw->suppressed;
@@ -690,7 +880,7 @@ ReadResult readFile(const std::filesystem::path& path, const ReadOptions& option
         result.error->location.file = path.string();
         return result;
     }
-    return finish(std::move(impl), reader, options.validate);
+    return finish(std::move(impl), reader, options);
 }
 
 ReadResult readText(std::string_view text, const std::string& name, const ReadOptions& options) {
@@ -701,7 +891,7 @@ ReadResult readText(std::string_view text, const std::string& name, const ReadOp
         if (text.size() > kMaxFileSize) {
             reader.fail(0xFFFF, nullptr, "text larger than 4 GiB");
         }
-        auto bytes = std::make_unique<char[]>(text.size() + 1);
+        auto bytes = std::make_unique<char[]>(text.size() + 1 + detail::kPadding);
         if (!text.empty()) {
             std::memcpy(bytes.get(), text.data(), text.size());
         }
@@ -714,7 +904,7 @@ ReadResult readText(std::string_view text, const std::string& name, const ReadOp
         result.error->location.file = name;
         return result;
     }
-    return finish(std::move(impl), reader, options.validate);
+    return finish(std::move(impl), reader, options);
 }
 
 }  // namespace a2l

@@ -12,6 +12,15 @@ namespace a2l::detail {
 const char* scanString(const char* p, const char* end, const char** badAt) {
     const char* q = p + 1;
     for (;;) {
+        // Jump to the next quote, backslash, line feed or NUL, eight bytes at a time.
+        std::uint64_t v = load8(q);
+        std::uint64_t stop =
+            bytesEqual(v, '"') | bytesEqual(v, '\\') | bytesEqual(v, '\n') | bytesEqual(v, 0);
+        if (stop == 0) {
+            q += 8;
+            continue;
+        }
+        q += firstByte(stop);
         char c = *q;
         if (c == '"') {
             if (q[1] == '"') {  // "" stands for one quote
@@ -33,7 +42,7 @@ const char* scanString(const char* p, const char* end, const char** badAt) {
             *badAt = q;
             return nullptr;
         }
-        if (c == '\0' && q >= end) {
+        if (q >= end) {  // NUL: the sentinel, or a NUL byte inside the string
             *badAt = p;
             return nullptr;
         }
@@ -41,10 +50,7 @@ const char* scanString(const char* p, const char* end, const char** badAt) {
     }
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
+bool equalsNoCaseSlow(std::string_view a, std::string_view b) {
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i];
         char y = b[i];
@@ -285,6 +291,18 @@ bool parseDouble(std::string_view s, double& out) {
         }
         out = neg ? -static_cast<double>(v) : static_cast<double>(v);
         return true;
+    }
+    // Plain integers (most numbers of a file) without the general float parser.
+    if (s.size() <= 15) {
+        std::uint64_t v = 0;
+        std::size_t i = 0;
+        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+            v = v * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        }
+        if (i == s.size()) {
+            out = neg ? -static_cast<double>(v) : static_cast<double>(v);
+            return true;
+        }
     }
     // from_chars takes neither a sign nor "inf"/"nan" words we would want here.
     if (!((s[0] >= '0' && s[0] <= '9') || s[0] == '.')) {

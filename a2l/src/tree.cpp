@@ -20,6 +20,24 @@ SourceLocation Document::Impl::locate(std::uint16_t file, std::uint32_t offset) 
     return loc;
 }
 
+std::string_view Document::Impl::nameOf(std::uint32_t id) const {
+    const BlockRec& b = blocks[id];
+    const detail::FileData& f = *files[b.file];
+    const char* end = f.ptr(f.size);
+    const char* commentStart = nullptr;
+    const char* p = detail::skipTrivia(f.ptr(b.bodyBegin), end, &commentStart);
+    if (p == nullptr || p >= end || *p == '"' || *p == '/') {
+        return {};
+    }
+    const char* q = detail::scanWord(p);
+    return {p, static_cast<std::size_t>(q - p)};
+}
+
+std::uint32_t Document::Impl::findName(BlockKind kind, std::string_view name) const {
+    return byName[static_cast<std::size_t>(kind)].find(
+        detail::NameIndex::hash(name), [&](std::uint32_t id) { return nameOf(id) == name; });
+}
+
 void Document::Impl::warn(std::uint16_t file, std::uint32_t offset, std::string message) {
     if (warnings.size() >= maxWarnings) {
         ++suppressed;
@@ -362,9 +380,8 @@ std::size_t Document::count(BlockKind kind) const {
 }
 
 BlockRef Document::find(BlockKind kind, std::string_view name) const {
-    const auto& map = impl_->byName[static_cast<std::size_t>(kind)];
-    auto it = map.find(name);
-    return it == map.end() ? BlockRef() : BlockRef(this, it->second);
+    std::uint32_t id = impl_->findName(kind, name);
+    return id == kNone ? BlockRef() : BlockRef(this, id);
 }
 
 }  // namespace a2l

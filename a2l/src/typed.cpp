@@ -50,6 +50,7 @@ public:
     }
     void take() { have_ = false; }
 
+    // `name` must outlive the decoder (it is the decoded object's own name field).
     void setObjectName(std::string_view name) { objectName_ = name; }
 
     void warn(const RawTok* at, const std::string& message) {
@@ -66,7 +67,8 @@ public:
         }
         diag.message = std::string(d_.keyword(block_));
         if (!objectName_.empty()) {
-            diag.message += " " + objectName_;
+            diag.message += " ";
+            diag.message += objectName_;
         }
         diag.message += ": " + message;
         sink_->push_back(std::move(diag));
@@ -101,6 +103,9 @@ public:
         }
         if (t.kind != Kind::String) {
             wrongKind(t, what, "a string");
+        }
+        if (validating_) {
+            return {};  // the reader's check needs the kind, not the text
         }
         return detail::tokenText(t);
     }
@@ -197,7 +202,7 @@ private:
     bool have_ = false;
     bool done_ = false;
     std::vector<Diagnostic>* sink_;
-    std::string objectName_;
+    std::string_view objectName_;
 };
 
 // Loop over the optional part of a block: `onKeyword` returns false for keywords it does not
@@ -734,9 +739,8 @@ RecordLayout Document::recordLayout(BlockRef block, std::vector<Diagnostic>* war
     RecordLayout r;
     r.block = block;
     Decoder dec(*this, block.id(), warnings);
-    std::string name = dec.ident("the name");
-    dec.setObjectName(name);
-    r.name = std::move(name);
+    r.name = dec.ident("the name");
+    dec.setObjectName(r.name);
     RawTok t;
     while (dec.peek(t)) {
         dec.take();
@@ -1452,17 +1456,20 @@ std::optional<AxisPts> Document::findAxisPts(std::string_view name) const {
 
 namespace detail {
 
-void validateDocument(const Document& doc, Document::Impl& impl) {
+// After reading: decodes the conversions and their tables (few) and, when `deep`, every
+// MEASUREMENT, CHARACTERISTIC and AXIS_PTS with all optional keywords (otherwise the
+// reading pass has checked their fixed parameters and COMPU_METHOD references).
+void validateDocument(const Document& doc, Document::Impl& impl, bool deep) {
     // The DAQ event bindings are not checked; skipping them halves the cost of this pass.
     validating_ = true;
     struct Reset {
         ~Reset() { validating_ = false; }
     } reset;
     std::vector<Diagnostic> found;
-    const auto& methods = impl.byName[static_cast<std::size_t>(BlockKind::CompuMethod)];
     auto checkConversion = [&](const std::string& conversion, BlockRef where,
                                const std::string& owner) {
-        if (conversion.empty() || conversion == "NO_COMPU_METHOD" || methods.count(conversion)) {
+        if (conversion.empty() || conversion == "NO_COMPU_METHOD" ||
+            impl.findName(BlockKind::CompuMethod, conversion) != kNone) {
             return;
         }
         const auto& b = impl.blocks[where.id()];
@@ -1476,23 +1483,25 @@ void validateDocument(const Document& doc, Document::Impl& impl) {
         }
         found.clear();
     };
-    for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::Measurement)]) {
-        Measurement m = doc.measurement(BlockRef(&doc, id), &found);
-        flush();
-        checkConversion(m.conversion, m.block, m.name);
-    }
-    for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::Characteristic)]) {
-        Characteristic c = doc.characteristic(BlockRef(&doc, id), &found);
-        flush();
-        checkConversion(c.conversion, c.block, c.name);
-        for (const auto& axis : c.axes) {
-            checkConversion(axis.conversion, axis.block, c.name);
+    if (deep) {
+        for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::Measurement)]) {
+            Measurement m = doc.measurement(BlockRef(&doc, id), &found);
+            flush();
+            checkConversion(m.conversion, m.block, m.name);
         }
-    }
-    for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::AxisPts)]) {
-        AxisPts a = doc.axisPts(BlockRef(&doc, id), &found);
-        flush();
-        checkConversion(a.conversion, a.block, a.name);
+        for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::Characteristic)]) {
+            Characteristic c = doc.characteristic(BlockRef(&doc, id), &found);
+            flush();
+            checkConversion(c.conversion, c.block, c.name);
+            for (const auto& axis : c.axes) {
+                checkConversion(axis.conversion, axis.block, c.name);
+            }
+        }
+        for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::AxisPts)]) {
+            AxisPts a = doc.axisPts(BlockRef(&doc, id), &found);
+            flush();
+            checkConversion(a.conversion, a.block, a.name);
+        }
     }
     for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::CompuTab)]) {
         doc.compuTab(BlockRef(&doc, id), &found);
@@ -1506,14 +1515,13 @@ void validateDocument(const Document& doc, Document::Impl& impl) {
         doc.compuVtabRange(BlockRef(&doc, id), &found);
         flush();
     }
-    const auto& tabs = impl.byName[static_cast<std::size_t>(BlockKind::CompuTab)];
-    const auto& vtabs = impl.byName[static_cast<std::size_t>(BlockKind::CompuVtab)];
-    const auto& ranges = impl.byName[static_cast<std::size_t>(BlockKind::CompuVtabRange)];
     for (std::uint32_t id : impl.byKind[static_cast<std::size_t>(BlockKind::CompuMethod)]) {
         CompuMethod c = doc.compuMethod(BlockRef(&doc, id), &found);
         flush();
         const std::string& ref = c.compuTabRef;
-        if (!ref.empty() && !tabs.count(ref) && !vtabs.count(ref) && !ranges.count(ref)) {
+        if (!ref.empty() && impl.findName(BlockKind::CompuTab, ref) == kNone &&
+            impl.findName(BlockKind::CompuVtab, ref) == kNone &&
+            impl.findName(BlockKind::CompuVtabRange, ref) == kNone) {
             const auto& b = impl.blocks[id];
             impl.warn(
                 b.file, b.kwOff,

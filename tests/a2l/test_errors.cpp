@@ -94,6 +94,7 @@ TEST(Errors, HostileNestingDoesNotExhaustTheStack) {
 
 struct WarningRow {
     const char* name;
+    bool deepOnly;     // found only by ReadOptions::validateDeep (optional keywords)
     std::string body;  // inside a MODULE that defines COMPU_METHOD CM
     std::uint32_t line;
     std::uint32_t column;
@@ -106,50 +107,61 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
         "/begin COMPU_METHOD CM \"\" IDENTICAL \"%4.0\" \"\" /end COMPU_METHOD\n";
     const std::string tail = "\n/end MODULE\n/end PROJECT\n";
     const WarningRow rows[] = {
-        {"identifier for a number",
+        {"identifier for a number", false,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 low 255 /end MEASUREMENT", 4, 38,
          "MEASUREMENT x: expected a number for the lower limit, found identifier \"low\""},
-        {"string for an identifier",
+        {"string for an identifier", false,
          "/begin MEASUREMENT x \"\" UBYTE \"CM\" 0 0 0 255 /end MEASUREMENT", 4, 31,
          "expected an identifier for the conversion, found string \"CM\""},
-        {"bad ECU_ADDRESS",
+        {"bad ECU_ADDRESS", true,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255\n ECU_ADDRESS 0x12G4 /end MEASUREMENT", 5,
          14, "expected an unsigned integer for ECU_ADDRESS, found number \"0x12G4\""},
-        {"missing parameter", "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 /end MEASUREMENT", 4, 40,
-         "MEASUREMENT x: missing the upper limit"},
-        {"undefined COMPU_METHOD",
+        {"missing parameter", false, "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 /end MEASUREMENT", 4,
+         40, "MEASUREMENT x: missing the upper limit"},
+        {"undefined COMPU_METHOD", false,
          "/begin MEASUREMENT x \"\" UBYTE CM_NONE 0 0 0 255 /end MEASUREMENT", 4, 8,
          "MEASUREMENT x: reference to undefined COMPU_METHOD \"CM_NONE\""},
-        {"undefined axis conversion",
+        {"undefined axis conversion", false,
          "/begin CHARACTERISTIC c \"\" CURVE 0x10 RL 0 CM 0 1\n"
          "  /begin AXIS_DESCR STD_AXIS NO_INPUT_QUANTITY CM_AX 8 0 7 /end AXIS_DESCR\n"
          "/end CHARACTERISTIC",
          5, 10, "AXIS_DESCR c: reference to undefined COMPU_METHOD \"CM_AX\""},
-        {"unknown datatype", "/begin MEASUREMENT x \"\" UBYTE7 CM 0 0 0 255 /end MEASUREMENT", 4,
-         25, "unknown datatype \"UBYTE7\""},
-        {"unknown byte order",
+        {"unknown datatype", false,
+         "/begin MEASUREMENT x \"\" UBYTE7 CM 0 0 0 255 /end MEASUREMENT", 4, 25,
+         "unknown datatype \"UBYTE7\""},
+        {"unknown byte order", true,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 BYTE_ORDER SIDEWAYS /end MEASUREMENT", 4, 55,
          "unknown BYTE_ORDER \"SIDEWAYS\""},
-        {"duplicate name",
+        {"duplicate name", false,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 /end MEASUREMENT\n"
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 /end MEASUREMENT",
          5, 20, "duplicate MEASUREMENT \"x\""},
-        {"short table",
+        {"short table", false,
          "/begin COMPU_VTAB V \"\" TAB_VERB 3 0 \"a\" 1 \"b\" DEFAULT_VALUE \"z\" /end COMPU_VTAB",
          4, 47, "table announces 3 entries but has 2"},
-        {"undefined table reference",
+        {"undefined table reference", false,
          "/begin COMPU_METHOD CM2 \"\" TAB_VERB \"%4.0\" \"\" COMPU_TAB_REF NOPE /end COMPU_METHOD",
          4, 8, "COMPU_TAB_REF to undefined table \"NOPE\""},
     };
     for (const auto& row : rows) {
-        auto result = a2l::readText(head + row.body + tail, "w.a2l");
-        ASSERT_TRUE(result.ok()) << row.name << ": " << result.error->toString();
-        ASSERT_EQ(result.warnings.size(), 1u) << row.name;
-        const auto& w = result.warnings[0];
-        EXPECT_EQ(w.severity, a2l::Severity::Warning) << row.name;
-        EXPECT_EQ(w.location.line, row.line) << row.name << ": " << w.toString();
-        EXPECT_EQ(w.location.column, row.column) << row.name << ": " << w.toString();
-        EXPECT_NE(w.message.find(row.says), std::string::npos) << row.name << ": " << w.message;
+        for (bool deep : {false, true}) {
+            if (row.deepOnly && !deep) {
+                a2l::ReadOptions quick;
+                auto result = a2l::readText(head + row.body + tail, "w.a2l", quick);
+                EXPECT_TRUE(result.warnings.empty()) << row.name;
+                continue;
+            }
+            a2l::ReadOptions options;
+            options.validateDeep = deep;
+            auto result = a2l::readText(head + row.body + tail, "w.a2l", options);
+            ASSERT_TRUE(result.ok()) << row.name << ": " << result.error->toString();
+            ASSERT_EQ(result.warnings.size(), 1u) << row.name;
+            const auto& w = result.warnings[0];
+            EXPECT_EQ(w.severity, a2l::Severity::Warning) << row.name;
+            EXPECT_EQ(w.location.line, row.line) << row.name << ": " << w.toString();
+            EXPECT_EQ(w.location.column, row.column) << row.name << ": " << w.toString();
+            EXPECT_NE(w.message.find(row.says), std::string::npos) << row.name << ": " << w.message;
+        }
     }
 }
 

@@ -34,6 +34,13 @@ struct ReadOptions {
     // report parameters of the wrong kind and references to undefined COMPU_METHODs as
     // warnings. Off: only the structure is checked.
     bool validate = true;
+    // With validate: the reading pass checks the fixed parameters of MEASUREMENT,
+    // CHARACTERISTIC, AXIS_PTS and AXIS_DESCR and their COMPU_METHOD references, and the
+    // conversions and tables are decoded. validateDeep also decodes every one of those
+    // objects with all optional keywords (ECU_ADDRESS, BYTE_ORDER, ...) while reading, which
+    // costs a second pass over them; without it such problems are reported when an object is
+    // decoded (the `warnings` argument of Document::measurement and the like).
+    bool validateDeep = false;
     // Warnings kept beyond this are only counted (Document::suppressedWarnings()).
     std::size_t maxWarnings = 1000;
     // Off: an /include directive is an error (for untrusted input that must not reach

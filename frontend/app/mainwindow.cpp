@@ -33,7 +33,10 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowFlags(windowFlags() | Qt::CustomizeWindowHint);
 }
 
-MainWindow::~MainWindow() { delete ui; }
+MainWindow::~MainWindow() {
+    detachJobProcesses();
+    delete ui;
+}
 
 void MainWindow::applyInitialState() {
     setMinimumWidth(kStartWidth);

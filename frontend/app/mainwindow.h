@@ -9,8 +9,10 @@
 #include <functional>
 
 #include "app/formstate.h"
+#include "converter/markers.h"
 
 class MainWindowForm;
+class QLineEdit;
 class QTextBrowser;
 
 class MainWindow : public QMainWindow {
@@ -102,6 +104,27 @@ private:
     QTranslator translator;
     int logDockWidth = 0;
     QSize savedWindowSize;
+
+    // Job runs: file choice, start guard, the end of a run (converter/)
+    void chooseInputAndSuggestOutput(QLineEdit* inputEdit, QLineEdit* outputEdit, QString& stem,
+                                     const QString& caption, const QString& filter);
+    void chooseOutputFile(QLineEdit* outputEdit, const QString& startPath);
+    void chooseFile(QLineEdit* edit, const QString& caption, const QString& filter);
+    bool jobStillRunning(const QProcess& process);
+    void launchJob(QProcess& process, const QString& command);
+    void watchJobEnds();
+    void jobEnded(QProcess& process, QProcess::ProcessError error, int exitCode,
+                  QProcess::ExitStatus exitStatus);
+    void readJobOutput(QProcess& process);
+    void detachJobProcesses();
+    void reportMarkers(const output::Markers& markers, const QString& successText);
+    output::RunOutput& runOf(const QProcess& process);
+    QString successTextOf(const QProcess& process) const;
+    output::RunOutput convertRun;
+    output::RunOutput compareRun;
+    output::RunOutput decompressRun;
+    bool busy = false;
+    bool jobEndsWatched = false;
 
     // Language restart (prefs/): starts the new instance; tests replace it.
     std::function<bool(const QString&, const QStringList&)> launchDetached =

@@ -126,11 +126,13 @@ public:
     }
 
     void reserve(std::size_t n) {
-        if (n * 2 > slots_.size()) {
+        if (n != 0 && n * 2 > slots_.size()) {
             rehash(n * 2);
         }
     }
     std::size_t size() const { return count_; }
+    // The slot a hash starts probing at (valid after reserve()).
+    std::size_t home(std::uint64_t h) const { return h & mask_; }
 
     // Inserts `id` unless a block of the same name is there; returns that block, else kNone.
     template <typename SameName>

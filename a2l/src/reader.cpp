@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -275,6 +277,9 @@ public:
         root.bodyBegin = f.begin;
         root.bodyEnd = f.size;
         root.after = f.size;
+        // Generous: pages of the reservation that stay unused are never touched, so they cost
+        // address space, not memory; growing by copying would briefly need both copies.
+        d_.blocks.reserve(f.size / 48 + 16);
         d_.blocks.push_back(root);
         std::error_code ec;
         includeStack_.push_back(fs::weakly_canonical(fs::absolute(f.path, ec), ec).string());
@@ -809,26 +814,63 @@ public:
     }
 
 private:
+    // Names are noted while reading and indexed afterwards, in the order of their home
+    // slots: inserting while the file streams through the cache cost a cache and TLB miss
+    // per name, sorted insertion touches the table almost sequentially.
     void setName(std::uint32_t id, std::string_view name, std::uint16_t fi, const char* at) {
-        auto kind = static_cast<std::size_t>(d_.blocks[id].kind);
-        auto& index = d_.byName[kind];
-        if (index.size() == 0 && (kind == static_cast<std::size_t>(BlockKind::Measurement) ||
-                                  kind == static_cast<std::size_t>(BlockKind::Characteristic))) {
-            // Real files hold one such object per few hundred bytes.
-            index.reserve(d_.files[fi]->size / 512);
-        }
-        std::uint32_t first =
-            index.insert(detail::NameIndex::hash(name), id,
-                         [&](std::uint32_t other) { return d_.nameOf(other) == name; });
-        if (first != kNone) {
-            const BlockRec& rec = d_.blocks[first];
-            SourceLocation loc = d_.locate(rec.file, rec.kwOff);
-            d_.warn(fi, static_cast<std::uint32_t>(at - d_.files[fi]->data.get()),
-                    "duplicate " + std::string(d_.keyword(id)) + " \"" + std::string(name) +
-                        "\" (first defined at " + loc.file + ":" + std::to_string(loc.line) +
-                        "); the first one is used");
-        }
+        names_.push_back({detail::NameIndex::hash(name), 0, id,
+                          static_cast<std::uint32_t>(at - d_.files[fi]->data.get()),
+                          static_cast<std::uint32_t>(name.size()), fi,
+                          static_cast<std::uint8_t>(d_.blocks[id].kind)});
     }
+
+public:
+    void buildNameIndex() {
+        constexpr auto kKinds = static_cast<std::size_t>(BlockKind::Count_);
+        std::array<std::size_t, kKinds> perKind{};
+        for (const auto& n : names_) {
+            ++perKind[n.kind];
+        }
+        for (std::size_t k = 0; k < kKinds; ++k) {
+            d_.byName[k].reserve(perKind[k]);
+        }
+        for (auto& n : names_) {
+            n.home = d_.byName[n.kind].home(n.hash);
+        }
+        std::sort(names_.begin(), names_.end(), [](const PendingName& a, const PendingName& b) {
+            if (a.kind != b.kind) {
+                return a.kind < b.kind;
+            }
+            return a.home != b.home ? a.home < b.home : a.id < b.id;
+        });
+        for (const auto& n : names_) {
+            std::string_view name(d_.files[n.file]->ptr(n.offset), n.len);
+            std::uint32_t first = d_.byName[n.kind].insert(
+                n.hash, n.id, [&](std::uint32_t other) { return d_.nameOf(other) == name; });
+            if (first != kNone) {
+                const BlockRec& rec = d_.blocks[first];
+                SourceLocation loc = d_.locate(rec.file, rec.kwOff);
+                d_.warn(n.file, n.offset,
+                        "duplicate " + std::string(d_.keyword(n.id)) + " \"" + std::string(name) +
+                            "\" (first defined at " + loc.file + ":" + std::to_string(loc.line) +
+                            "); the first one is used");
+            }
+        }
+        names_.clear();
+        names_.shrink_to_fit();
+    }
+
+private:
+    struct PendingName {
+        std::uint64_t hash;
+        std::uint64_t home;  // first probe slot, set before sorting
+        std::uint32_t id;
+        std::uint32_t offset;
+        std::uint32_t len;
+        std::uint16_t file;
+        std::uint8_t kind;
+    };
+    std::vector<PendingName> names_;
 
     Document::Impl& d_;
     const ReadOptions& opt_;
@@ -846,6 +888,7 @@ ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader,
     reader.setQuickChecks(quick);
     try {
         reader.parseRoot();
+        reader.buildNameIndex();
         if (quick) {
             reader.checkConversions();
         }

@@ -1,0 +1,270 @@
+// quillmoor_screenshots: pictures of the real main window for the manuals.
+//   quillmoor_screenshots --language 0|1 [--catalogue A2Ltranslator_la.qm] --out DIR
+// Builds MainWindow on the offscreen platform in a scratch working directory
+// with its own settings store (the user's store is never touched), fills the
+// fields with example values through the settings, and saves each tab, the
+// advanced version selection, the log window, the language dialog and the
+// "missing arguments" box as PNG files in DIR.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "app/mainwindow.h"
+
+namespace {
+
+const char* const kVersions =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<TarVix>\n"
+    "  <TopVersion>2019.02</TopVersion>\n"
+    "  <VersionList>1.4.4 1.5.4 1.5.5 2015.07.0 2016.03.0 2017.02.0 2017.06.0 2017.10.0 "
+    "2018.04.0 2019.02</VersionList>\n"
+    "</TarVix>\n";
+
+const char* const kLogText =
+    "QuillmoorConverter.exe convert  \"C:/Messung/ECU_V12.a2l\" "
+    "\"C:/Messung/ECU_V12.cfginclude\" -z  -n Station1 -p ECU1 -l tarVix=2017.06.0\n"
+    "Reading C:/Messung/ECU_V12.a2l (3.4 MB)\n"
+    "Read 1843 measurements, 412 characteristics, 260 conversions, 31 conversion tables "
+    "in 0.4 s\n"
+    "Converting for tarVix=2017.06.0 (logger versions 2017.06.0 and later, format "
+    "generation 3)\n"
+    "Compressed 2.1 MB to 0.3 MB with zlib\n"
+    "Wrote C:/Messung/ECU_V12.cfginclude: 1843 signals from 1843 measurements, 260 "
+    "conversions, 31 tables, 4 events, 312345 bytes in 0.6 s\n"
+    "Done.\n";
+
+bool failed = false;
+
+void fail(const QString& what) {
+    std::fprintf(stderr, "quillmoor_screenshots: %s\n", qPrintable(what));
+    failed = true;
+}
+
+void save(QWidget* widget, const QString& path) {
+    QApplication::processEvents();
+    if (!widget->grab().save(path)) {
+        fail(QStringLiteral("cannot write %1").arg(path));
+    }
+}
+
+// Runs `open`, which shows a modal dialog; the dialog is photographed and then
+// closed from a timer inside its own event loop.
+void captureModal(const std::function<void()>& open, const QString& path) {
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || seen) {
+            return;
+        }
+        seen = true;
+        save(modal, path);
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    });
+    poll.start();
+    open();
+    poll.stop();
+    if (!seen) {
+        fail(QStringLiteral("no dialog appeared for %1").arg(path));
+    }
+}
+
+// Any other modal dialog (a box the window shows on its own) is reported,
+// closed and fails the run, so that the build never waits for a click.
+void watchForStrayDialogs() {
+    static QPointer<QWidget> seen;
+    static int ticks = 0;
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(200);
+    QObject::connect(timer, &QTimer::timeout, qApp, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal != seen) {
+            seen = modal;
+            ticks = 0;
+            return;
+        }
+        if (++ticks < 25) {
+            return;
+        }
+        QString text;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            text = box->text();
+        }
+        fail(QStringLiteral("unexpected dialog \"%1\": %2").arg(modal->windowTitle(), text));
+        modal->close();
+    });
+    timer->start();
+    // A hard limit for the whole run.
+    QTimer::singleShot(120000, qApp, [] {
+        std::fprintf(stderr, "quillmoor_screenshots: gave up after 120 s\n");
+        std::_Exit(1);
+    });
+}
+
+QAction* findAction(QMainWindow& window, const QStringList& texts) {
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (texts.contains(action->text())) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+void writeSettings(int language) {
+    QSettings settings(QStringLiteral("KOLDAN"), QStringLiteral("VELMOR"));
+    settings.setValue(QStringLiteral("lang"), language);
+    settings.setValue(QStringLiteral("convinput"), QStringLiteral("C:/Messung/ECU_V12.a2l"));
+    settings.setValue(QStringLiteral("convoutput"),
+                      QStringLiteral("C:/Messung/ECU_V12.cfginclude"));
+    settings.setValue(QStringLiteral("prefix"), QStringLiteral("ECU1"));
+    settings.setValue(QStringLiteral("stationname"), QStringLiteral("Station1"));
+    settings.setValue(QStringLiteral("compinputold"), QStringLiteral("C:/Messung/ECU_V11.a2l"));
+    settings.setValue(QStringLiteral("compinputnew"), QStringLiteral("C:/Messung/ECU_V12.a2l"));
+    settings.setValue(QStringLiteral("detailchecked"), true);
+    settings.setValue(QStringLiteral("decompinput"),
+                      QStringLiteral("C:/Messung/ECU_V12.cfginclude"));
+    settings.setValue(QStringLiteral("decompoutput"),
+                      QStringLiteral("C:/Messung/ECU_V12_klartext.cfginclude"));
+    settings.setValue(QStringLiteral("zlibradio"), true);
+    settings.setValue(QStringLiteral("intenradio"), false);
+    settings.setValue(QStringLiteral("currenttab"), 0);
+    settings.sync();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption languageOption(QStringLiteral("language"),
+                                            QStringLiteral("0 English, 1 German"),
+                                            QStringLiteral("value"), QStringLiteral("1"));
+    const QCommandLineOption catalogueOption(QStringLiteral("catalogue"),
+                                             QStringLiteral("English catalogue (.qm)"),
+                                             QStringLiteral("file"));
+    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Output folder"),
+                                       QStringLiteral("dir"));
+    parser.addOptions({languageOption, catalogueOption, outOption});
+    parser.addHelpOption();
+    parser.process(app);
+    const int language = parser.value(languageOption).toInt();
+    const QString out = QDir(parser.value(outOption)).absolutePath();
+    const QString catalogue = parser.isSet(catalogueOption)
+                                  ? QFileInfo(parser.value(catalogueOption)).absoluteFilePath()
+                                  : QString();
+    if (!parser.isSet(outOption) || !QDir().mkpath(out)) {
+        std::fprintf(stderr, "quillmoor_screenshots: --out DIR is required\n");
+        return 2;
+    }
+
+    QTemporaryDir scratch;
+    if (!scratch.isValid() || !QDir::setCurrent(scratch.path())) {
+        std::fprintf(stderr, "quillmoor_screenshots: no scratch folder\n");
+        return 1;
+    }
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+    writeSettings(language);
+    QFile versions(QStringLiteral("tarvixVersions.xml"));
+    if (!versions.open(QIODevice::WriteOnly) || versions.write(kVersions) < 0) {
+        fail(QStringLiteral("cannot write the versions file"));
+    }
+    versions.close();
+    if (!catalogue.isEmpty() &&
+        !QFile::copy(catalogue, scratch.filePath(QStringLiteral("A2Ltranslator_la.qm")))) {
+        fail(QStringLiteral("cannot copy %1").arg(catalogue));
+    }
+
+    watchForStrayDialogs();
+    {
+        MainWindow window;
+        window.show();
+        QApplication::processEvents();
+        auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabWidget"));
+        if (tabs == nullptr) {
+            fail(QStringLiteral("no tab widget"));
+            return 1;
+        }
+        const char* tabNames[] = {"convert.png", "compare.png", "decompress.png"};
+        for (int i = 0; i < 3; ++i) {
+            tabs->setCurrentIndex(i);
+            save(&window, out + u'/' + QString::fromLatin1(tabNames[i]));
+        }
+
+        tabs->setCurrentIndex(0);
+        auto* advanced = window.findChild<QCheckBox*>(QStringLiteral("cbAdvancedOptions"));
+        if (advanced != nullptr) {
+            advanced->setChecked(true);
+            if (!advanced->isChecked()) {
+                fail(QStringLiteral("the advanced version selection did not switch on"));
+            }
+            save(&window, out + QStringLiteral("/advanced.png"));
+            advanced->setChecked(false);
+        }
+
+        // "Fehlende Argumente": convert with an empty source path.
+        auto* input = window.findChild<QLineEdit*>(QStringLiteral("convertInputInputfile"));
+        auto* convert = window.findChild<QPushButton*>(QStringLiteral("convertButtonConvert"));
+        if (input != nullptr && convert != nullptr) {
+            const QString kept = input->text();
+            input->clear();
+            captureModal([convert] { convert->click(); }, out + QStringLiteral("/missing.png"));
+            input->setText(kept);
+        }
+
+        QAction* logAction = findAction(window, {QStringLiteral("Optionales Ausgabefenster"),
+                                                 QStringLiteral("Optional log window")});
+        QWidget* log = window.findChild<QWidget*>(QStringLiteral("logOptionalLog"));
+        if (logAction == nullptr || log == nullptr) {
+            fail(QStringLiteral("no log window"));
+        } else {
+            if (auto* range = window.findChild<QComboBox*>(QStringLiteral("convertSelectLibrary"));
+                range != nullptr && range->count() == 3) {
+                range->setCurrentIndex(2);  // matches the command in the log
+            }
+            logAction->trigger();
+            log->setProperty("plainText", QString::fromLatin1(kLogText));
+            save(&window, out + QStringLiteral("/log.png"));
+            logAction->trigger();
+        }
+
+        QAction* languages =
+            findAction(window, {QStringLiteral("Sprachen"), QStringLiteral("Languages")});
+        if (languages == nullptr) {
+            fail(QStringLiteral("no Sprachen entry"));
+        } else {
+            captureModal([languages] { languages->trigger(); },
+                         out + QStringLiteral("/languages.png"));
+        }
+    }
+    QDir::setCurrent(QDir::tempPath());
+    return failed ? 1 : 0;
+}

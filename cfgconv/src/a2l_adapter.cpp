@@ -180,10 +180,43 @@ void fillStation(const a2l::Document& doc, Station& st) {
     }
 }
 
-}  // namespace
+// Measurements decoded one at a time from the document: the typed views of a whole file at once
+// would double the peak memory.
+class DocMeasurementSource : public MeasurementSource {
+public:
+    explicit DocMeasurementSource(const a2l::Document& doc)
+        : doc_(doc), blocks_(doc.blocks(a2l::BlockKind::Measurement)) {}
+    std::size_t sizeHint() const override { return blocks_.size(); }
+    bool next(Measurement& x) override {
+        if (i_ >= blocks_.size())
+            return false;
+        a2l::Measurement a = doc_.measurement(blocks_[i_++]);
+        x.name = std::move(a.name);
+        x.type = mapType(a.dataType);
+        x.typeText =
+            a.dataTypeText.empty() ? std::string(a2l::toString(a.dataType)) : a.dataTypeText;
+        x.conversion = std::move(a.conversion);
+        x.lower = a.lowerLimit;
+        x.upper = a.upperLimit;
+        x.address = a.ecuAddress;
+        x.extension = a.ecuAddressExtension.value_or(0);
+        x.bitMask = a.bitMask;
+        x.byteOrder = mapOrder(a.byteOrder);
+        x.dims = dimsOf(a.arraySize, a.matrixDim);
+        x.physUnit = std::move(a.physUnit);
+        x.event = eventOf(a.daqEvents);
+        return true;
+    }
 
-bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
-             std::string* error, const LoadOptions& loadOptions) {
+private:
+    const a2l::Document& doc_;
+    std::vector<a2l::BlockRef> blocks_;
+    std::size_t i_ = 0;
+};
+
+bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
+          std::string* error, const LoadOptions& loadOptions,
+          const std::function<void(MeasurementSource&)>& consume) {
     a2l::ReadOptions options;
     // The adapter decodes every object itself and names what it cannot use (an undefined
     // COMPU_METHOD leaves its signal out with a reason); decoding them twice would only cost time.
@@ -208,29 +241,6 @@ bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* i
     ConvertModel& m = *model;
     m = ConvertModel();
     fillStation(doc, m.station);
-
-    // One object at a time: the typed views of a whole file at once would double the peak memory.
-    auto measurementBlocks = doc.blocks(a2l::BlockKind::Measurement);
-    m.measurements.reserve(measurementBlocks.size());
-    for (const auto& block : measurementBlocks) {
-        a2l::Measurement a = doc.measurement(block);
-        Measurement x;
-        x.name = std::move(a.name);
-        x.type = mapType(a.dataType);
-        x.typeText =
-            a.dataTypeText.empty() ? std::string(a2l::toString(a.dataType)) : a.dataTypeText;
-        x.conversion = std::move(a.conversion);
-        x.lower = a.lowerLimit;
-        x.upper = a.upperLimit;
-        x.address = a.ecuAddress;
-        x.extension = a.ecuAddressExtension.value_or(0);
-        x.bitMask = a.bitMask;
-        x.byteOrder = mapOrder(a.byteOrder);
-        x.dims = dimsOf(a.arraySize, a.matrixDim);
-        x.physUnit = std::move(a.physUnit);
-        x.event = eventOf(a.daqEvents);
-        m.measurements.push_back(std::move(x));
-    }
 
     std::vector<a2l::BlockRef> characteristicBlocks;
     if (loadOptions.characteristics)
@@ -312,7 +322,31 @@ bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* i
         m.tables.push_back(std::move(t));
     }
     m.reindex();
+
+    DocMeasurementSource source(doc);
+    if (consume) {
+        consume(source);
+        return true;
+    }
+    m.measurements.reserve(source.sizeHint());
+    Measurement x;
+    while (source.next(x))
+        m.measurements.push_back(std::move(x));
     return true;
+}
+
+}  // namespace
+
+bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
+             std::string* error, const LoadOptions& options) {
+    return load(path, model, info, error, options, nullptr);
+}
+
+bool streamA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
+               std::string* error, const std::function<void(MeasurementSource&)>& consume) {
+    LoadOptions options;
+    options.characteristics = false;
+    return load(path, model, info, error, options, consume);
 }
 
 }  // namespace cfgconv

@@ -46,6 +46,14 @@ std::string fileNameOf(const std::string& path) {
     return std::string(u.begin(), u.end());
 }
 
+void reportTolerated(Reporter& rep, const LoadInfo& info) {
+    if (!info.warnings)
+        return;
+    rep.line("The A2L reader tolerated " + std::to_string(info.warnings) + " problem(s), first:");
+    for (const auto& w : info.firstWarnings)
+        rep.line("  " + w);
+}
+
 bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::string* error,
           const LoadOptions& options = {}) {
     auto t0 = std::chrono::steady_clock::now();
@@ -61,12 +69,7 @@ bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::stri
                   : std::string()) +
              std::to_string(model->conversions.size()) + " conversions, " +
              std::to_string(model->tables.size()) + " conversion tables in " + seconds(t0));
-    if (info.warnings) {
-        rep.line("The A2L reader tolerated " + std::to_string(info.warnings) +
-                 " problem(s), first:");
-        for (const auto& w : info.firstWarnings)
-            rep.line("  " + w);
-    }
+    reportTolerated(rep, info);
     return true;
 }
 
@@ -78,23 +81,38 @@ int convert(const Command& cmd, Reporter& rep) {
             "the output " + cmd.output + " is the input A2L itself; choose another output file");
     ConvertModel model;
     std::string error;
-    LoadOptions loadOptions;
-    loadOptions.characteristics = false;  // a .cfginclude holds measurements only
-    if (!load(rep, cmd.input, &model, &error, loadOptions))
-        return rep.finish(Status::Error, "cannot read the A2L file: " + error);
-
     ConvertOptions opt;
     opt.target = cmd.target;
     opt.station = cmd.station;
     opt.prefix = cmd.prefix.value_or("");
     opt.sourceName = fileNameOf(cmd.input);
     opt.indent = !cmd.compressed;
-    rep.line("Converting for " + cmd.target.text + " (logger versions " + cmd.target.describe() +
-             ", format generation " + std::to_string(static_cast<int>(cmd.target.generation)) +
-             ")");
-    ConvertResult r = buildCfgInclude(model, opt);
-    for (const auto& lo : r.leftOut)
-        rep.line("Left out " + lo.name + ": " + lo.reason);
+    // The measurements go from the A2L document straight into the XML, so the document and a
+    // full model never need memory at the same time.
+    ConvertResult r;
+    std::error_code ec;
+    auto size = fs::file_size(toPath(cmd.input), ec);
+    rep.line("Reading " + cmd.input + (ec ? std::string() : " (" + megabytes(size) + ")"));
+    LoadInfo info;
+    bool read = streamA2l(toPath(cmd.input), &model, &info, &error, [&](MeasurementSource& source) {
+        rep.line("Read " + std::to_string(source.sizeHint()) + " measurements, " +
+                 std::to_string(model.conversions.size()) + " conversions, " +
+                 std::to_string(model.tables.size()) + " conversion tables in " + seconds(t0));
+        reportTolerated(rep, info);
+        rep.line("Converting for " + cmd.target.text + " (logger versions " +
+                 cmd.target.describe() + ", format generation " +
+                 std::to_string(static_cast<int>(cmd.target.generation)) + ")");
+        r = buildCfgInclude(model, source, opt);
+    });
+    if (!read)
+        return rep.finish(Status::Error, "cannot read the A2L file: " + error);
+    // One line per left-out measurement, but not thousands: the front-end shows them in its log.
+    constexpr std::size_t kListed = 100;
+    for (std::size_t i = 0; i < r.leftOut.size() && i < kListed; ++i)
+        rep.line("Left out " + r.leftOut[i].name + ": " + r.leftOut[i].reason);
+    if (r.leftOut.size() > kListed)
+        rep.line("... and " + std::to_string(r.leftOut.size() - kListed) +
+                 " more measurements left out");
 
     std::string data;
     if (cmd.compressed) {
@@ -121,9 +139,8 @@ int convert(const Command& cmd, Reporter& rep) {
     std::map<std::string, std::size_t> byCategory;
     for (const auto& lo : r.leftOut)
         ++byCategory[lo.category];
-    std::string text = std::to_string(r.leftOut.size()) + " of " +
-                       std::to_string(model.measurements.size()) + " measurements left out for " +
-                       cmd.target.text + " (";
+    std::string text = std::to_string(r.leftOut.size()) + " of " + std::to_string(r.measurements) +
+                       " measurements left out for " + cmd.target.text + " (";
     bool first = true;
     for (const auto& [cat, n] : byCategory) {
         if (!first)

@@ -119,7 +119,8 @@ struct Planned {
 
 }  // namespace
 
-ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& opt) {
+ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& source,
+                              const ConvertOptions& opt) {
     ConvertResult result;
     const Generation gen = opt.target.generation;
     const ByteOrder moduleOrder = model.station.byteOrder;
@@ -136,8 +137,120 @@ ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& o
         return &resolved.emplace(name, resolveConversion(*c, model)).first->second;
     };
 
-    std::vector<Planned> planned;
-    planned.reserve(model.measurements.size());
+    // Signals are written while the measurements arrive (the caller may stream them from the
+    // A2L document without keeping them); the conversions and tables they use follow.
+    XmlWriter w(opt.indent, source.sizeHint() * 400 + 4096);
+    w.open("cfginclude");
+    w.attr("format", static_cast<std::uint64_t>(static_cast<int>(gen)));
+    w.attr("generator", kGeneratorName);
+    w.attr("generatorVersion", kGeneratorVersion);
+    w.attr("target", opt.target.text);
+    w.attr("firstVersion", opt.target.first.str());
+    if (opt.target.last) {
+        w.attr("lastVersion", opt.target.last->str());
+        if (opt.target.lastExclusive)
+            w.attr("lastExclusive", "true");
+    }
+    w.attr("source", opt.sourceName);
+
+    const Station& st = model.station;
+    w.open("station");
+    w.attr("name", opt.station ? *opt.station : st.moduleName);
+    if (!opt.prefix.empty())
+        w.attr("prefix", opt.prefix);
+    if (st.byteOrder == ByteOrder::Little || st.byteOrder == ByteOrder::Big)
+        w.attr("byteOrder", byteOrderName(st.byteOrder));
+    if (!st.protocol.empty()) {
+        w.open("protocol");
+        w.attr("name", st.protocol);
+        if (!st.transport.empty())
+            w.attr("transport", st.transport);
+        for (const auto& [k, v] : st.transportParams) {
+            w.open("param");
+            w.attr("name", k);
+            w.attr("value", v);
+            w.close();
+        }
+        w.close();
+    }
+    if (!st.events.empty()) {
+        w.open("events");
+        for (const auto& e : st.events) {
+            w.open("event");
+            w.attr("channel", e.channel);
+            w.attr("name", e.name);
+            if (!e.shortName.empty())
+                w.attr("shortName", e.shortName);
+            w.attr("cycleNs", e.cycleNs);
+            w.attr("priority", e.priority);
+            w.close();
+            ++result.events;
+        }
+        w.close();
+    }
+    w.close();  // station
+
+    w.open("signals");
+    const std::string prefix = opt.prefix.empty() ? std::string() : opt.prefix + ".";
+    auto writeSignal = [&](const Planned& p, const std::string& name, std::uint64_t address,
+                           bool withDims) {
+        const Measurement& m = *p.m;
+        w.open("signal");
+        w.attr("name", prefix + name);
+        w.attr("a2lName", m.name);
+        w.attrHex("address", address);
+        w.attr("extension", m.extension);
+        w.attr("type", formatTypeName(m.type));
+        w.attr("byteOrder", byteOrderName(p.order));
+        if (p.mask)
+            w.attrHex("bitMask", *p.mask);
+        if (withDims) {
+            std::string d;
+            for (std::size_t i = 0; i < p.dims.size(); ++i) {
+                if (i)
+                    d += 'x';
+                d += std::to_string(p.dims[i]);
+            }
+            w.attr("dims", d);
+        }
+        if (!p.unit.empty())
+            w.attr("unit", p.unit);
+        w.attr("min", m.lower);
+        w.attr("max", m.upper);
+        if (m.event)
+            w.attr("event", *m.event);
+        if (!p.conversionId.empty())
+            w.attr("conversion", p.conversionId);
+        w.close();
+        ++result.signals;
+    };
+    auto writePlanned = [&](const Planned& p) {
+        const Measurement& m = *p.m;
+        ++result.measurementsWritten;
+        if (!p.split) {
+            writeSignal(p, m.name, *m.address, !p.dims.empty());
+            return;
+        }
+        // One signal per element, row-major (the last index varies fastest).
+        ++result.arraysSplit;
+        const std::uint64_t size = dataTypeBytes(m.type);
+        std::uint64_t count = 1;
+        for (auto d : p.dims)
+            count *= d;
+        std::vector<std::uint32_t> idx(p.dims.size(), 0);
+        std::string name;
+        for (std::uint64_t i = 0; i < count; ++i) {
+            name = m.name;
+            for (auto v : idx)
+                name += "[" + std::to_string(v) + "]";
+            writeSignal(p, name, *m.address + i * size, false);
+            for (std::size_t k = idx.size(); k-- > 0;) {
+                if (++idx[k] < p.dims[k])
+                    break;
+                idx[k] = 0;
+            }
+        }
+    };
     std::vector<std::string> usedConversions;
     std::unordered_map<std::string, bool> conversionSeen;
     auto leave = [&](const Measurement& m, std::string category, std::string reason) {
@@ -145,7 +258,9 @@ ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& o
     };
     const std::string needNewer = " needs logger version ";
 
-    for (const auto& m : model.measurements) {
+    Measurement m;
+    while (source.next(m)) {
+        ++result.measurements;
         auto tg = typeGeneration(m.type);
         if (!tg) {
             leave(m, m.typeText + " data type",
@@ -220,8 +335,10 @@ ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& o
             conversionSeen[convName] = true;
             usedConversions.push_back(convName);
         }
-        planned.push_back({&m, convName, mask, order, std::move(dims), split, std::move(unit)});
+        writePlanned({&m, convName, mask, order, std::move(dims), split, std::move(unit)});
     }
+
+    w.close();  // signals
 
     // Tables used by the written conversions, in order of first use.
     std::vector<const Table*> usedTables;
@@ -235,57 +352,6 @@ ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& o
             }
         }
     }
-
-    XmlWriter w(opt.indent, model.measurements.size() * 260 + 4096);
-    w.open("cfginclude");
-    w.attr("format", static_cast<std::uint64_t>(static_cast<int>(gen)));
-    w.attr("generator", kGeneratorName);
-    w.attr("generatorVersion", kGeneratorVersion);
-    w.attr("target", opt.target.text);
-    w.attr("firstVersion", opt.target.first.str());
-    if (opt.target.last) {
-        w.attr("lastVersion", opt.target.last->str());
-        if (opt.target.lastExclusive)
-            w.attr("lastExclusive", "true");
-    }
-    w.attr("source", opt.sourceName);
-
-    const Station& st = model.station;
-    w.open("station");
-    w.attr("name", opt.station ? *opt.station : st.moduleName);
-    if (!opt.prefix.empty())
-        w.attr("prefix", opt.prefix);
-    if (st.byteOrder == ByteOrder::Little || st.byteOrder == ByteOrder::Big)
-        w.attr("byteOrder", byteOrderName(st.byteOrder));
-    if (!st.protocol.empty()) {
-        w.open("protocol");
-        w.attr("name", st.protocol);
-        if (!st.transport.empty())
-            w.attr("transport", st.transport);
-        for (const auto& [k, v] : st.transportParams) {
-            w.open("param");
-            w.attr("name", k);
-            w.attr("value", v);
-            w.close();
-        }
-        w.close();
-    }
-    if (!st.events.empty()) {
-        w.open("events");
-        for (const auto& e : st.events) {
-            w.open("event");
-            w.attr("channel", e.channel);
-            w.attr("name", e.name);
-            if (!e.shortName.empty())
-                w.attr("shortName", e.shortName);
-            w.attr("cycleNs", e.cycleNs);
-            w.attr("priority", e.priority);
-            w.close();
-            ++result.events;
-        }
-        w.close();
-    }
-    w.close();  // station
 
     if (!usedTables.empty()) {
         w.open("tables");
@@ -373,71 +439,14 @@ ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& o
         w.close();
     }
 
-    w.open("signals");
-    const std::string prefix = opt.prefix.empty() ? std::string() : opt.prefix + ".";
-    auto writeSignal = [&](const Planned& p, const std::string& name, std::uint64_t address,
-                           bool withDims) {
-        const Measurement& m = *p.m;
-        w.open("signal");
-        w.attr("name", prefix + name);
-        w.attr("a2lName", m.name);
-        w.attrHex("address", address);
-        w.attr("extension", m.extension);
-        w.attr("type", formatTypeName(m.type));
-        w.attr("byteOrder", byteOrderName(p.order));
-        if (p.mask)
-            w.attrHex("bitMask", *p.mask);
-        if (withDims) {
-            std::string d;
-            for (std::size_t i = 0; i < p.dims.size(); ++i) {
-                if (i)
-                    d += 'x';
-                d += std::to_string(p.dims[i]);
-            }
-            w.attr("dims", d);
-        }
-        if (!p.unit.empty())
-            w.attr("unit", p.unit);
-        w.attr("min", m.lower);
-        w.attr("max", m.upper);
-        if (m.event)
-            w.attr("event", *m.event);
-        if (!p.conversionId.empty())
-            w.attr("conversion", p.conversionId);
-        w.close();
-        ++result.signals;
-    };
-    for (const auto& p : planned) {
-        const Measurement& m = *p.m;
-        ++result.measurementsWritten;
-        if (!p.split) {
-            writeSignal(p, m.name, *m.address, !p.dims.empty());
-            continue;
-        }
-        // One signal per element, row-major (the last index varies fastest).
-        ++result.arraysSplit;
-        const std::uint64_t size = dataTypeBytes(m.type);
-        std::uint64_t count = 1;
-        for (auto d : p.dims)
-            count *= d;
-        std::vector<std::uint32_t> idx(p.dims.size(), 0);
-        std::string name;
-        for (std::uint64_t i = 0; i < count; ++i) {
-            name = m.name;
-            for (auto v : idx)
-                name += "[" + std::to_string(v) + "]";
-            writeSignal(p, name, *m.address + i * size, false);
-            for (std::size_t k = idx.size(); k-- > 0;) {
-                if (++idx[k] < p.dims[k])
-                    break;
-                idx[k] = 0;
-            }
-        }
-    }
-    w.close();  // signals
     w.close();  // cfginclude
     result.document = w.take();
     return result;
+}
+
+ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& opt) {
+    VectorMeasurementSource source(model.measurements);
+    return buildCfgInclude(model, source, opt);
 }
 
 }  // namespace cfgconv

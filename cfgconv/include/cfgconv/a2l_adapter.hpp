@@ -3,9 +3,11 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "cfgconv/cfginclude.hpp"
 #include "cfgconv/model.hpp"
 
 namespace cfgconv {
@@ -25,5 +27,11 @@ struct LoadOptions {
 // "file:line:column: message" (or a sentence when there is no position).
 bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
              std::string* error, const LoadOptions& options = {});
+
+// For convert: fills *model without measurements or characteristics, then, while the A2L
+// document is still open, hands its measurements to `consume` one at a time. Peak memory is
+// the document plus what `consume` keeps, not the document plus a full model.
+bool streamA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
+               std::string* error, const std::function<void(MeasurementSource&)>& consume);
 
 }  // namespace cfgconv

@@ -34,7 +34,8 @@ struct LeftOut {
 
 struct ConvertResult {
     std::string document;
-    std::size_t signals = 0;  // <signal> elements written
+    std::size_t measurements = 0;  // measurements seen
+    std::size_t signals = 0;       // <signal> elements written
     std::size_t measurementsWritten = 0;
     std::size_t arraysSplit = 0;  // arrays written as one signal per element
     std::size_t conversions = 0;
@@ -43,6 +44,35 @@ struct ConvertResult {
     std::vector<LeftOut> leftOut;
 };
 
+// Measurements one at a time, so a large A2L need not be held twice (document and model).
+class MeasurementSource {
+public:
+    virtual ~MeasurementSource() = default;
+    virtual std::size_t sizeHint() const = 0;  // expected count, for reserving the output
+    virtual bool next(Measurement& out) = 0;   // false when there are no more
+};
+
+class VectorMeasurementSource : public MeasurementSource {
+public:
+    explicit VectorMeasurementSource(const std::vector<Measurement>& v) : v_(v) {}
+    std::size_t sizeHint() const override { return v_.size(); }
+    bool next(Measurement& out) override {
+        if (i_ >= v_.size())
+            return false;
+        out = v_[i_++];
+        return true;
+    }
+
+private:
+    const std::vector<Measurement>& v_;
+    std::size_t i_ = 0;
+};
+
+// Writes the .cfginclude for `model` (station, conversions, tables) and the measurements of
+// `source`; model.measurements is not used.
+ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& source,
+                              const ConvertOptions& options);
+// The same with the measurements of the model.
 ConvertResult buildCfgInclude(const ConvertModel& model, const ConvertOptions& options);
 
 // "uint8", "int16", "float32", ... (empty for types no format generation holds).

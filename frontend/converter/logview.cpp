@@ -37,7 +37,10 @@ void appendPlainText(QTextEdit* view, const QString& text) {
     }
     QTextCursor cursor(documentOf(view));
     cursor.movePosition(QTextCursor::End);
+    // One edit block: the layout hears of the whole piece once, not of each line.
+    cursor.beginEditBlock();
     cursor.insertText(text);
+    cursor.endEditBlock();
 }
 
 void appendLine(QTextEdit* view, const QString& line) {

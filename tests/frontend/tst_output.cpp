@@ -44,13 +44,7 @@ void startJob(MainWindow& w, Job job) {
     auto& ui = Access::ui(w);
     switch (job) {
         case Job::Convert:
-            // The version fragment is the newest basic range; built by the
-            // version row when it offers its ranges.
-            if (ui.convertSelectLibrary->count() > 2) {
-                ui.convertSelectLibrary->setCurrentIndex(2);
-            } else {
-                Access::state(w).libraryArgument = QStringLiteral(" -l tarVix=2017.06.0");
-            }
+            ui.convertSelectLibrary->setCurrentIndex(2);
             ui.convertInputInputfile->setText(QStringLiteral("in.a2l"));
             ui.convertInputOutputfile->setText(QStringLiteral("out.cfginclude"));
             ui.convertButtonConvert->click();

@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVariantMap>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -135,6 +136,26 @@ QAction* findAction(QMainWindow& window, const QStringList& texts) {
     return nullptr;
 }
 
+// Where the native store cannot be redirected (the registry on Windows), the
+// user's own values are put back after the run.
+QVariantMap readSettings() {
+    QSettings settings(QStringLiteral("KOLDAN"), QStringLiteral("VELMOR"));
+    QVariantMap values;
+    for (const QString& key : settings.allKeys()) {
+        values.insert(key, settings.value(key));
+    }
+    return values;
+}
+
+void restoreSettings(const QVariantMap& values) {
+    QSettings settings(QStringLiteral("KOLDAN"), QStringLiteral("VELMOR"));
+    settings.clear();
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        settings.setValue(it.key(), it.value());
+    }
+    settings.sync();
+}
+
 void writeSettings(int language) {
     QSettings settings(QStringLiteral("KOLDAN"), QStringLiteral("VELMOR"));
     settings.setValue(QStringLiteral("lang"), language);
@@ -192,6 +213,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+    const QVariantMap userSettings = readSettings();
     writeSettings(language);
     QFile versions(QStringLiteral("tarvixVersions.xml"));
     if (!versions.open(QIODevice::WriteOnly) || versions.write(kVersions) < 0) {
@@ -211,6 +233,7 @@ int main(int argc, char* argv[]) {
         auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabWidget"));
         if (tabs == nullptr) {
             fail(QStringLiteral("no tab widget"));
+            restoreSettings(userSettings);
             return 1;
         }
         const char* tabNames[] = {"convert.png", "compare.png", "decompress.png"};
@@ -265,6 +288,7 @@ int main(int argc, char* argv[]) {
                          out + QStringLiteral("/languages.png"));
         }
     }
+    restoreSettings(userSettings);
     QDir::setCurrent(QDir::tempPath());
     return failed ? 1 : 0;
 }

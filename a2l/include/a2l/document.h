@@ -30,9 +30,8 @@ struct ReadOptions {
     std::uint32_t maxNesting = 256;
     // Deepest chain of /include accepted.
     std::uint32_t maxIncludeDepth = 32;
-    // Decode MEASUREMENT, CHARACTERISTIC, AXIS_PTS and COMPU_METHOD blocks while reading and
-    // report parameters of the wrong kind and references to undefined COMPU_METHODs as
-    // warnings. Off: only the structure is checked.
+    // Report parameters of the wrong kind and references to undefined COMPU_METHODs (and
+    // COMPU_TAB_REFs to undefined tables) as warnings. Off: only the structure is checked.
     bool validate = true;
     // With validate: the reading pass checks the fixed parameters of MEASUREMENT,
     // CHARACTERISTIC, AXIS_PTS and AXIS_DESCR and their COMPU_METHOD references, and the

@@ -432,9 +432,6 @@ private:
             const char* w = p;
             p = detail::scanWord(p);
             std::string_view word(w, static_cast<std::size_t>(p - w));
-            if (stack.back().schema != nullptr && *w != '/') {
-                checkParam(fi, stack.back(), w, static_cast<std::uint32_t>(p - w), false);
-            }
             if (*w == '/' && word.size() >= 4) {
                 if (detail::equalsNoCase(word, "/begin")) {
                     pendingName = begin(fi, stack, w, p, end);
@@ -453,6 +450,9 @@ private:
                     versionState = 0;
                     continue;
                 }
+            }
+            if (stack.back().schema != nullptr) {
+                checkParam(fi, stack.back(), w, static_cast<std::uint32_t>(p - w), false);
             }
             if (pendingName != kNone) {
                 setName(pendingName, word, fi, w);

@@ -169,11 +169,24 @@ std::string appendCp1252(std::string_view bytes) {
 }
 
 std::string decodeText(std::string_view raw, bool isString) {
+    // Plain ASCII without escapes is the rule; test eight bytes at a time for the exceptions.
     bool plain = true;
-    for (char ch : raw) {
-        if (static_cast<unsigned char>(ch) >= 0x80 || (isString && (ch == '\\' || ch == '"'))) {
+    std::size_t at = 0;
+    for (; at + 8 <= raw.size(); at += 8) {
+        std::uint64_t v = load8(raw.data() + at);
+        std::uint64_t odd = v & kHigh;
+        if (isString) {
+            odd |= bytesEqual(v, '\\') | bytesEqual(v, '"');
+        }
+        if (odd != 0) {
             plain = false;
             break;
+        }
+    }
+    for (; plain && at < raw.size(); ++at) {
+        char ch = raw[at];
+        if (static_cast<unsigned char>(ch) >= 0x80 || (isString && (ch == '\\' || ch == '"'))) {
+            plain = false;
         }
     }
     if (plain) {

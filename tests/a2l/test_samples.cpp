@@ -239,3 +239,31 @@ TEST(Samples, LatinOneCommentAndCommentedInclude) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reading pass checks fixed parameters itself; the full decoder (validateDeep) checks
+// them again with the optional keywords. Whatever the first reports, the second must too.
+TEST(Samples, QuickChecksAgreeWithTheFullDecoder) {
+    REQUIRE_SHARED();
+    for (const char* file :
+         {"ASAP2_Demo_V161.a2l", "ASAP2_Demo_V171.a2l", "A2L_Example.a2l", "example-a2l-file.a2l",
+          "torture/freeTest.a2l", "xcplite/xcp_demo_autodetect.a2l",
+          "nested_includes/TEST_Nested_Includes.a2l"}) {
+        a2l::ReadOptions deep;
+        deep.validateDeep = true;
+        auto quick = a2l::readFile(sharedDir() / file);
+        auto full = a2l::readFile(sharedDir() / file, deep);
+        ASSERT_TRUE(quick.ok() && full.ok()) << file;
+        std::set<std::string> fullSet;
+        for (const auto& w : full.warnings) {
+            fullSet.insert(w.toString());
+        }
+        for (const auto& w : quick.warnings) {
+            EXPECT_TRUE(fullSet.count(w.toString())) << file << ": " << w.toString();
+        }
+        EXPECT_LE(quick.warnings.size(), full.warnings.size()) << file;
+    }
+}
+
+}  // namespace

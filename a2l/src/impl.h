@@ -13,14 +13,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "a2l/document.h"
 
 namespace a2l::detail {
 
-// Byte classes for the lexer's hot loops.
+// Byte classes, where a byte at a time is enough (the hot loops test eight at a time).
 enum CharClass : std::uint8_t { kWord = 0, kSpace = 1, kQuote = 2, kSlash = 3, kNul = 4 };
 
 struct CharTable {

@@ -33,9 +33,13 @@ double since(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
+// CPU time of the last child run, printed (and cleared) by the next row().
+double gLastCpuSeconds = -1;
+
 struct ChildRun {
     int status = -1;
     double seconds = 0;
+    double cpuSeconds = 0;  // user + system: less disturbed by other load on the machine
     long peakKb = 0;
 };
 
@@ -62,6 +66,9 @@ ChildRun runChild(const std::vector<std::string>& argv, const char* outFile = "/
     r.seconds = since(t0);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     r.peakKb = ru.ru_maxrss;
+    r.cpuSeconds = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec +
+                   ru.ru_stime.tv_usec / 1e6;
+    gLastCpuSeconds = r.cpuSeconds;
     return r;
 }
 
@@ -75,6 +82,9 @@ void row(const char* what, double seconds, std::uint64_t bytes, long peakKb, con
     if (peakKb > 0)
         std::printf("   peak %7.1f MB (%.2fx input)", peakKb / 1024.0,
                     peakKb * 1024.0 / inputBytes);
+    if (gLastCpuSeconds >= 0)
+        std::printf("   cpu %6.3f s", gLastCpuSeconds);
+    gLastCpuSeconds = -1;
     std::printf("  %s\n", note);
 }
 
@@ -171,7 +181,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "read failed: %s\n", err.c_str());
         return 1;
     }
-    row("read A2L into the converter's model", since(t), bytes, 0);
+    row("read A2L into a full model (compare)", since(t), bytes, 0);
     std::string targetErr;
     cfgconv::ConvertOptions opt;
     opt.target = *cfgconv::parseTarget("tarVix=2017.06.0", &targetErr);

@@ -16,6 +16,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "prefs/languageselection.h"
 #include "testsupport.h"
 
 namespace {
@@ -153,6 +154,7 @@ private slots:
     void compiledCatalogueSpotChecks_data();
     void compiledCatalogueSpotChecks();
     void windowShowsNoGermanText();
+    void languageDialogShowsNoGermanText();
 };
 
 void CatalogueTest::everySourceTextIsTranslated() {
@@ -313,6 +315,55 @@ void CatalogueTest::compiledCatalogueSpotChecks() {
     QCOMPARE(byName.translate(context.toUtf8().constData(), source.toUtf8().constData()), expected);
 }
 
+// Every text a widget tree shows: titles, labels, buttons, group boxes, tabs,
+// combo items, tool tips and actions.
+QStringList shownTexts(QWidget* top) {
+    QStringList shown{top->windowTitle()};
+    for (QWidget* widget : top->findChildren<QWidget*>()) {
+        shown << widget->toolTip();
+        if (auto* l = qobject_cast<QLabel*>(widget)) {
+            shown << l->text();
+        } else if (auto* b = qobject_cast<QAbstractButton*>(widget)) {
+            shown << b->text();
+        } else if (auto* g = qobject_cast<QGroupBox*>(widget)) {
+            shown << g->title();
+        } else if (auto* t = qobject_cast<QTabWidget*>(widget)) {
+            for (int i = 0; i < t->count(); ++i) {
+                shown << t->tabText(i);
+            }
+        } else if (auto* c = qobject_cast<QComboBox*>(widget)) {
+            for (int i = 0; i < c->count(); ++i) {
+                shown << c->itemText(i);
+            }
+        }
+    }
+    for (QAction* action : top->findChildren<QAction*>()) {
+        shown << action->text();
+    }
+    shown.removeAll(QString());
+    shown.removeDuplicates();
+    return shown;
+}
+
+// The texts among `shown` that are still German: a source text whose English
+// translation differs, or anything with umlauts or sharp s.
+QStringList germanTexts(const QStringList& shown) {
+    QString error;
+    QSet<QString> translatable;
+    for (const auto& m : readCatalogue(QStringLiteral(QUILLMOOR_CATALOGUE_TS), &error)) {
+        if (isFinished(m) && m.translation != m.source) {
+            translatable.insert(m.source);
+        }
+    }
+    QStringList german;
+    for (const QString& text : shown) {
+        if (translatable.contains(text) || hasGermanLetters(text)) {
+            german << text;
+        }
+    }
+    return german;
+}
+
 // Every text of the window (form, tool tips, menus, range items) comes out in
 // English: a text left German was not passed through the translation in
 // context MainWindow, or its translation is missing.
@@ -325,59 +376,49 @@ void CatalogueTest::windowShowsNoGermanText() {
     DialogWatcher watcher;  // answers the versions-file warning, if any
     {
         MainWindow w;
-        QStringList shown;
-        shown << w.windowTitle();
-        for (QWidget* widget : w.findChildren<QWidget*>()) {
-            shown << widget->toolTip();
-            if (auto* l = qobject_cast<QLabel*>(widget)) {
-                shown << l->text();
-            } else if (auto* b = qobject_cast<QAbstractButton*>(widget)) {
-                shown << b->text();
-            } else if (auto* g = qobject_cast<QGroupBox*>(widget)) {
-                shown << g->title();
-            } else if (auto* t = qobject_cast<QTabWidget*>(widget)) {
-                for (int i = 0; i < t->count(); ++i) {
-                    shown << t->tabText(i);
-                }
-            } else if (auto* c = qobject_cast<QComboBox*>(widget)) {
-                for (int i = 0; i < c->count(); ++i) {
-                    shown << c->itemText(i);
-                }
-            }
-        }
-        for (QAction* action : w.menuBar()->findChildren<QAction*>()) {
-            shown << action->text();
-        }
-        for (QAction* action : w.findChildren<QAction*>()) {
-            shown << action->text();
-        }
-        shown.removeAll(QString());
-        shown.removeDuplicates();
+        const QStringList shown = shownTexts(&w);
         QVERIFY(shown.size() > 40);
         QVERIFY(shown.contains(QStringLiteral("Convert")));
         QVERIFY(shown.contains(QStringLiteral("Compare A2L")));
         QVERIFY(shown.contains(QStringLiteral("Optional log window")));
-
-        QString error;
-        const auto messages = readCatalogue(QStringLiteral(QUILLMOOR_CATALOGUE_TS), &error);
-        QSet<QString> germanOnly;
-        for (const auto& m : messages) {
-            if (isFinished(m) && m.translation != m.source) {
-                germanOnly.insert(m.source);
-            }
-        }
-        QStringList german;
-        for (const QString& text : shown) {
-            if (germanOnly.contains(text) || hasGermanLetters(text)) {
-                german << text;
-            }
-        }
+        const QStringList german = germanTexts(shown);
         QVERIFY2(german.isEmpty(),
                  qPrintable(QStringLiteral("German texts in the English window:\n  ") +
                             german.join(QStringLiteral("\n  "))));
     }
     QCoreApplication::removeTranslator(&english);
     QCOMPARE(watcher.unexpected, 0);
+}
+
+// The language dialog and its restart notice, in context LanguageSelection.
+void CatalogueTest::languageDialogShowsNoGermanText() {
+    TestWorkspace ws;
+    QVERIFY(ws.isValid());
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(QUILLMOOR_CATALOGUE_QM)));
+    QCoreApplication::installTranslator(&english);
+    {
+        LanguageSelection dialog(LanguageSelection::kEnglishCode);
+        const QStringList shown = shownTexts(&dialog);
+        QVERIFY(shown.contains(QStringLiteral("Language selection")));
+        QVERIFY(shown.contains(QStringLiteral("German")));
+        QVERIFY(shown.contains(QStringLiteral("Cancel")));
+        QStringList german = germanTexts(shown);
+
+        DialogWatcher watcher;
+        watcher.queueButton(QStringLiteral("OK"));
+        dialog.acceptChanges();  // shows the restart notice
+        QCOMPARE(watcher.boxes.size(), 1);
+        const DialogWatcher::Box& notice = watcher.boxes.first();
+        QCOMPARE(notice.title, QStringLiteral("Restart required"));
+        QVERIFY(notice.buttons.contains(QStringLiteral("Restart now")));
+        german << germanTexts(QStringList{notice.title, notice.text} + notice.buttons);
+        QVERIFY2(german.isEmpty(),
+                 qPrintable(QStringLiteral("German texts in the English dialog:\n  ") +
+                            german.join(QStringLiteral("\n  "))));
+        QCOMPARE(watcher.unexpected, 0);
+    }
+    QCoreApplication::removeTranslator(&english);
 }
 
 QUILLMOOR_TEST_MAIN(CatalogueTest)

@@ -110,8 +110,8 @@ int convert(const Command& cmd, Reporter& rep) {
     constexpr std::size_t kListed = 100;
     for (std::size_t i = 0; i < r.leftOut.size() && i < kListed; ++i)
         rep.line("Left out " + r.leftOut[i].name + ": " + r.leftOut[i].reason);
-    if (r.leftOut.size() > kListed)
-        rep.line("... and " + std::to_string(r.leftOut.size() - kListed) +
+    if (r.leftOutCount > kListed)
+        rep.line("... and " + std::to_string(r.leftOutCount - kListed) +
                  " more measurements left out");
 
     std::string data;
@@ -132,17 +132,14 @@ int convert(const Command& cmd, Reporter& rep) {
              ", " + std::to_string(r.conversions) + " conversions, " + std::to_string(r.tables) +
              " tables, " + std::to_string(r.events) + " events, " + std::to_string(data.size()) +
              " bytes in " + seconds(t0));
-    if (r.leftOut.empty())
+    if (r.leftOutCount == 0)
         return rep.finish(Status::Done);
 
-    // Counts by cause, then the names (the log above has one line per signal).
-    std::map<std::string, std::size_t> byCategory;
-    for (const auto& lo : r.leftOut)
-        ++byCategory[lo.category];
-    std::string text = std::to_string(r.leftOut.size()) + " of " + std::to_string(r.measurements) +
+    // Counts by cause, then the first names (the log above lists the first hundred with reasons).
+    std::string text = std::to_string(r.leftOutCount) + " of " + std::to_string(r.measurements) +
                        " measurements left out for " + cmd.target.text + " (";
     bool first = true;
-    for (const auto& [cat, n] : byCategory) {
+    for (const auto& [cat, n] : r.leftOutByCategory) {
         if (!first)
             text += ", ";
         first = false;
@@ -155,8 +152,8 @@ int convert(const Command& cmd, Reporter& rep) {
             text += ", ";
         text += r.leftOut[i].name;
     }
-    if (r.leftOut.size() > kNamed)
-        text += " and " + std::to_string(r.leftOut.size() - kNamed) + " more";
+    if (r.leftOutCount > kNamed)
+        text += " and " + std::to_string(r.leftOutCount - kNamed) + " more";
     return rep.finish(Status::Warning, text);
 }
 

@@ -254,7 +254,10 @@ ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& sour
     std::vector<std::string> usedConversions;
     std::unordered_map<std::string, bool> conversionSeen;
     auto leave = [&](const Measurement& m, std::string category, std::string reason) {
-        result.leftOut.push_back({m.name, std::move(category), std::move(reason)});
+        ++result.leftOutCount;
+        ++result.leftOutByCategory[category];
+        if (result.leftOut.size() < kKeptLeftOut)
+            result.leftOut.push_back({m.name, std::move(category), std::move(reason)});
     };
     const std::string needNewer = " needs logger version ";
 

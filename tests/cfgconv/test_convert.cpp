@@ -321,3 +321,19 @@ TEST(CfgInclude, ByteOrderAndLimitsOfSplitting) {
                     "name=\"huge\" a2lName=\"huge\" address=\"0x00001000\" extension=\"0\" "
                     "type=\"uint8\" byteOrder=\"little\" dims=\"1000x1000\""));
 }
+
+TEST(CfgInclude, LeftOutAreAllCountedButOnlyTheFirstKeptInDetail) {
+    ConvertModel m;
+    for (int i = 0; i < 1500; ++i)
+        m.measurements.push_back(meas("h" + std::to_string(i), DataType::Float16));
+    m.measurements.push_back(meas("ok", DataType::UByte));
+    m.reindex();
+    auto r = build(m, "tarVix=2017.06.0");
+    EXPECT_EQ(r.measurements, 1501u);
+    EXPECT_EQ(r.leftOutCount, 1500u);
+    EXPECT_EQ(r.leftOut.size(), kKeptLeftOut);
+    EXPECT_EQ(r.leftOut.front().name, "h0");
+    ASSERT_EQ(r.leftOutByCategory.size(), 1u);
+    EXPECT_EQ(r.leftOutByCategory.begin()->second, 1500u);
+    EXPECT_EQ(r.signals, 1u);
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ struct ConvertOptions {
     bool indent = true;                  // -i; false gives the compact form written by -z
 };
 
+inline constexpr std::size_t kKeptLeftOut = 1000;
+
 struct LeftOut {
     std::string name;      // MEASUREMENT name
     std::string category;  // e.g. "A_UINT64 data type", "bit mask", "rational function"
@@ -41,6 +44,10 @@ struct ConvertResult {
     std::size_t conversions = 0;
     std::size_t tables = 0;
     std::size_t events = 0;
+    // Measurements left out: all counted, per category; the first kKeptLeftOut kept in detail
+    // (a large A2L for an old target can leave out a hundred thousand).
+    std::size_t leftOutCount = 0;
+    std::map<std::string, std::size_t> leftOutByCategory;
     std::vector<LeftOut> leftOut;
 };
 

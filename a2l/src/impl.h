@@ -387,7 +387,15 @@ bool equalsNoCaseSlow(std::string_view a, std::string_view b);
 inline bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && (a == b || equalsNoCaseSlow(a, b));
 }
-bool looksNumeric(std::string_view word);
+// A word is a number when it starts like one: a digit, or a sign or point before a digit.
+inline bool looksNumeric(std::string_view w) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = !w.empty() && (w[0] == '+' || w[0] == '-') ? 1 : 0;
+    if (i < w.size() && digit(w[i])) {
+        return true;
+    }
+    return i + 1 < w.size() && w[i] == '.' && digit(w[i + 1]);
+}
 
 // Text of a string's raw content (between the quotes) or of a word, as UTF-8: escapes
 // resolved for strings; bytes decoded as UTF-8 when valid, else as Windows-1252.

@@ -67,21 +67,6 @@ bool equalsNoCaseSlow(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool looksNumeric(std::string_view w) {
-    if (w.empty()) {
-        return false;
-    }
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    std::size_t i = 0;
-    if (w[0] == '+' || w[0] == '-') {
-        i = 1;
-    }
-    if (i < w.size() && digit(w[i])) {
-        return true;
-    }
-    return i + 1 < w.size() && w[i] == '.' && digit(w[i + 1]);
-}
-
 namespace {
 
 // Windows-1252 bytes 0x80..0x9F; the five unassigned ones map to the C1 controls as

@@ -1130,12 +1130,29 @@ std::uint32_t u32Of(const Item& item) {
 DaqEventBinding Document::daqEvents(const std::vector<BlockRef>& ifData) const {
     DaqEventBinding out;
     for (const BlockRef& b : ifData) {
-        std::string_view name = b.name();
+        // The interface name is the first word; reading it directly saves a cursor per block
+        // (this runs for every decoded measurement).
+        std::string_view name = impl_->nameOf(b.id());
         if (isXcpName(name)) {
-            for (std::uint32_t c : detail::childIds(*impl_, b.id())) {
+            auto visit = [&](std::uint32_t c) {
                 if (impl_->keyword(c) == "DAQ_EVENT") {
                     out.fromXcp = true;
                     collectEvents(*this, BlockRef(this, c), nullptr, out);
+                }
+            };
+            bool viaInclude = false;
+            for (std::uint32_t c = impl_->blocks[b.id()].firstChild; c != kNone;
+                 c = impl_->blocks[c].nextSibling) {
+                viaInclude = viaInclude || (impl_->blocks[c].flags & detail::kIncludeFlag) != 0;
+            }
+            if (viaInclude) {  // an /include inside IF_DATA: the include-transparent walk
+                for (std::uint32_t c : detail::childIds(*impl_, b.id())) {
+                    visit(c);
+                }
+            } else {
+                for (std::uint32_t c = impl_->blocks[b.id()].firstChild; c != kNone;
+                     c = impl_->blocks[c].nextSibling) {
+                    visit(c);
                 }
             }
         } else if (name != "CANAPE_EXT" && name != "CANAPE") {

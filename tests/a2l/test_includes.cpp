@@ -183,3 +183,23 @@ TEST(Includes, CanBeSwitchedOffForUntrustedInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Includes, TransparentInsideIfData) {
+    TempDir dir;
+    auto main = dir.write(
+        "main.a2l",
+        "/begin MODULE m \"\"\n/begin MEASUREMENT x \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
+        "  /begin IF_DATA XCP /include daq.a2l /end IF_DATA\n/end MEASUREMENT\n/end MODULE\n");
+    dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
+    auto result = a2l::readFile(main);
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    auto m = result.document->findMeasurement("x");
+    ASSERT_TRUE(m);
+    ASSERT_EQ(m->ifData.size(), 1u);
+    EXPECT_EQ(m->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
+    EXPECT_EQ(m->ifData[0].children().size(), 1u);
+}
+
+}  // namespace

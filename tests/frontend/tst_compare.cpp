@@ -21,19 +21,7 @@ const QString kMissingText = QStringLiteral(
     "Der Pfad der bisherigen A2L und/oder der Pfad der neuen A2L wurden nicht "
     "angegeben!\n\nBitte korrigieren!");
 
-QString logText(MainWindow& w) {
-    return Access::ui(w).logOptionalLog->toPlainText();
-}
-
-struct Fixture {
-    TestWorkspace ws;
-    DialogWatcher watcher;
-    MainWindow w;
-    MainWindowForm& ui = Access::ui(w);
-    FormState& state = Access::state(w);
-
-    Fixture() { watcher.boxes.clear(); }
-
+struct Fixture : WindowFixture {
     void compare(const QString& oldPath, const QString& newPath) {
         ui.compareInputOld->setText(oldPath);
         ui.compareInputNew->setText(newPath);

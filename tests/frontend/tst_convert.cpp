@@ -19,20 +19,8 @@ const QString kMissingText = QStringLiteral(
     "Der Pfad der Ursprungs-A2L und/oder der Pfad und Name der Ausgabe .cfginclude wurden "
     "nicht angegeben!\n\nBitte korrigieren!");
 
-QString logText(MainWindow& w) {
-    return Access::ui(w).logOptionalLog->toPlainText();
-}
-
 // A window whose start-up boxes (the versions file) have been answered.
-struct Fixture {
-    TestWorkspace ws;
-    DialogWatcher watcher;
-    MainWindow w;
-    MainWindowForm& ui = Access::ui(w);
-    FormState& state = Access::state(w);
-
-    Fixture() { watcher.boxes.clear(); }
-};
+using Fixture = WindowFixture;
 
 }  // namespace
 
@@ -53,10 +41,7 @@ private slots:
 };
 
 void ConvertTest::cleanup() {
-    // A failing test must not leave its cursor to the next one.
-    while (QApplication::overrideCursor() != nullptr) {
-        QApplication::restoreOverrideCursor();
-    }
+    clearOverrideCursors();
 }
 
 void ConvertTest::commandOfTheExample() {

@@ -13,19 +13,7 @@ using Access = MainWindowTestAccess;
 
 namespace {
 
-QString logText(MainWindow& w) {
-    return Access::ui(w).logOptionalLog->toPlainText();
-}
-
-struct Fixture {
-    TestWorkspace ws;
-    DialogWatcher watcher;
-    MainWindow w;
-    MainWindowForm& ui = Access::ui(w);
-    FormState& state = Access::state(w);
-
-    Fixture() { watcher.boxes.clear(); }
-};
+using Fixture = WindowFixture;
 
 }  // namespace
 

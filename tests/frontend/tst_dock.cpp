@@ -26,12 +26,7 @@ QAction* logAction(MainWindow& w) {
     return nullptr;
 }
 
-struct Fixture {
-    TestWorkspace ws;
-    DialogWatcher watcher;
-    MainWindow w;
-    MainWindowForm& ui = Access::ui(w);
-
+struct Fixture : WindowFixture {
     bool show() {
         w.show();
         return QTest::qWaitForWindowExposed(&w);

@@ -76,10 +76,6 @@ bool isIdle(MainWindow& w) {
            QApplication::overrideCursor() == nullptr;
 }
 
-QString logText(MainWindow& w) {
-    return Access::ui(w).logOptionalLog->toPlainText();
-}
-
 QStringList titles(const DialogWatcher& watcher) {
     QStringList result;
     for (const auto& box : watcher.boxes) {
@@ -184,10 +180,7 @@ private slots:
 };
 
 void OutputTest::cleanup() {
-    // A failing test must not leave its cursor to the next one.
-    while (QApplication::overrideCursor() != nullptr) {
-        QApplication::restoreOverrideCursor();
-    }
+    clearOverrideCursors();
 }
 
 void OutputTest::scanMarkers_data() {

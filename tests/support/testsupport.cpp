@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTextBrowser>
 
 namespace {
 constexpr int kPollMs = 10;
@@ -26,7 +27,9 @@ TestWorkspace::TestWorkspace() : previousDirectory_(QDir::currentPath()) {
              QDir::setCurrent(dir_.path());
 }
 
-TestWorkspace::~TestWorkspace() { QDir::setCurrent(previousDirectory_); }
+TestWorkspace::~TestWorkspace() {
+    QDir::setCurrent(previousDirectory_);
+}
 
 QString TestWorkspace::settingsFile() const {
     return dir_.filePath(QStringLiteral("settings/KOLDAN/VELMOR.conf"));
@@ -153,5 +156,15 @@ void DialogWatcher::poll() {
         } else {
             modal->close();
         }
+    }
+}
+
+QString logText(MainWindow& w) {
+    return MainWindowTestAccess::ui(w).logOptionalLog->toPlainText();
+}
+
+void clearOverrideCursors() {
+    while (QApplication::overrideCursor() != nullptr) {
+        QApplication::restoreOverrideCursor();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -7,9 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 
 #include "app/formstate.h"
@@ -34,8 +34,7 @@ public:
     static QTranslator& translator(MainWindow& w) { return w.translator; }
     static int& logDockWidth(MainWindow& w) { return w.logDockWidth; }
     static QSize& savedWindowSize(MainWindow& w) { return w.savedWindowSize; }
-    static std::function<bool(const QString&, const QStringList&)>& launchDetached(
-        MainWindow& w) {
+    static std::function<bool(const QString&, const QStringList&)>& launchDetached(MainWindow& w) {
         return w.launchDetached;
     }
 };
@@ -116,16 +115,34 @@ private:
     qint64 currentSince_ = 0;
 };
 
+// A window built in its own workspace; boxes shown during start-up (the
+// versions file) have been answered and are forgotten.
+struct WindowFixture {
+    TestWorkspace ws;
+    DialogWatcher watcher;
+    MainWindow w;
+    MainWindowForm& ui = MainWindowTestAccess::ui(w);
+    FormState& state = MainWindowTestAccess::state(w);
+
+    WindowFixture() { watcher.boxes.clear(); }
+};
+
+// The plain text of the log view.
+QString logText(MainWindow& w);
+
+// Pops every override cursor, so that a failing test leaves none to the next one.
+void clearOverrideCursors();
+
 // main() for a front-end test: headless unless a platform is chosen, widget
 // file dialogs (so that tests can answer them), then the Qt Test run.
-#define QUILLMOOR_TEST_MAIN(TestClass)                                   \
-    int main(int argc, char* argv[]) {                                   \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {            \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                     \
-        }                                                                \
-        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);         \
-        QApplication app(argc, argv);                                    \
-        TestClass test;                                                  \
-        QTEST_SET_MAIN_SOURCE_PATH                                       \
-        return QTest::qExec(&test, argc, argv);                          \
+#define QUILLMOOR_TEST_MAIN(TestClass)                           \
+    int main(int argc, char* argv[]) {                           \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {    \
+            qputenv("QT_QPA_PLATFORM", "offscreen");             \
+        }                                                        \
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs); \
+        QApplication app(argc, argv);                            \
+        TestClass test;                                          \
+        QTEST_SET_MAIN_SOURCE_PATH                               \
+        return QTest::qExec(&test, argc, argv);                  \
     }

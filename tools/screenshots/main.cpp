@@ -194,11 +194,17 @@ int main(int argc, char* argv[]) {
                                              QStringLiteral("file"));
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Output folder"),
                                        QStringLiteral("dir"));
-    parser.addOptions({languageOption, catalogueOption, outOption});
+    const QCommandLineOption versionsOption(
+        QStringLiteral("versions"), QStringLiteral("Versions file to show (else a built-in one)"),
+        QStringLiteral("file"));
+    parser.addOptions({languageOption, catalogueOption, outOption, versionsOption});
     parser.addHelpOption();
     parser.process(app);
     const int language = parser.value(languageOption).toInt();
     const QString out = QDir(parser.value(outOption)).absolutePath();
+    const QString versionsFile = parser.isSet(versionsOption)
+                                     ? QFileInfo(parser.value(versionsOption)).absoluteFilePath()
+                                     : QString();
     const QString catalogue = parser.isSet(catalogueOption)
                                   ? QFileInfo(parser.value(catalogueOption)).absoluteFilePath()
                                   : QString();
@@ -215,8 +221,16 @@ int main(int argc, char* argv[]) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
     const QVariantMap userSettings = readSettings();
     writeSettings(language);
+    QByteArray versionsText(kVersions);
+    if (!versionsFile.isEmpty()) {
+        QFile given(versionsFile);
+        if (!given.open(QIODevice::ReadOnly)) {
+            fail(QStringLiteral("cannot read %1").arg(given.fileName()));
+        }
+        versionsText = given.readAll();
+    }
     QFile versions(QStringLiteral("tarvixVersions.xml"));
-    if (!versions.open(QIODevice::WriteOnly) || versions.write(kVersions) < 0) {
+    if (!versions.open(QIODevice::WriteOnly) || versions.write(versionsText) < 0) {
         fail(QStringLiteral("cannot write the versions file"));
     }
     versions.close();

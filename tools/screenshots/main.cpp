@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -32,27 +33,6 @@
 #include "app/mainwindow.h"
 
 namespace {
-
-const char* const kVersions =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<TarVix>\n"
-    "  <TopVersion>2019.02</TopVersion>\n"
-    "  <VersionList>1.4.4 1.5.4 1.5.5 2015.07.0 2016.03.0 2017.02.0 2017.06.0 2017.10.0 "
-    "2018.04.0 2019.02</VersionList>\n"
-    "</TarVix>\n";
-
-const char* const kLogText =
-    "QuillmoorConverter.exe convert  \"C:/Messung/ECU_V12.a2l\" "
-    "\"C:/Messung/ECU_V12.cfginclude\" -z  -n Station1 -p ECU1 -l tarVix=2017.06.0\n"
-    "Reading C:/Messung/ECU_V12.a2l (3.4 MB)\n"
-    "Read 1843 measurements, 412 characteristics, 260 conversions, 31 conversion tables "
-    "in 0.4 s\n"
-    "Converting for tarVix=2017.06.0 (logger versions 2017.06.0 and later, format "
-    "generation 3)\n"
-    "Compressed 2.1 MB to 0.3 MB with zlib\n"
-    "Wrote C:/Messung/ECU_V12.cfginclude: 1843 signals from 1843 measurements, 260 "
-    "conversions, 31 tables, 4 events, 312345 bytes in 0.6 s\n"
-    "Done.\n";
 
 bool failed = false;
 
@@ -127,6 +107,35 @@ void watchForStrayDialogs() {
     });
 }
 
+// Converts the bundled sample with the real converter through the window, so
+// that the log shows what the converter really prints. The result box is
+// answered as soon as it appears.
+bool convertSample(QLineEdit* input, QLineEdit* output, QPushButton* convert) {
+    input->setText(QStringLiteral("demo_ecu.a2l"));
+    output->setText(QStringLiteral("demo_ecu.cfginclude"));
+    QString title;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            box->accept();
+        }
+    });
+    poll.start();
+    convert->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (title.isEmpty() && clock.elapsed() < 30000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    if (title != QLatin1String("Abgeschlossen!") && title != QLatin1String("Finished!")) {
+        fail(QStringLiteral("the sample conversion did not succeed (box \"%1\")").arg(title));
+        return false;
+    }
+    return true;
+}
+
 QAction* findAction(QMainWindow& window, const QStringList& texts) {
     for (QAction* action : window.findChildren<QAction*>()) {
         if (texts.contains(action->text())) {
@@ -194,20 +203,33 @@ int main(int argc, char* argv[]) {
                                              QStringLiteral("file"));
     const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Output folder"),
                                        QStringLiteral("dir"));
-    const QCommandLineOption versionsOption(
-        QStringLiteral("versions"), QStringLiteral("Versions file to show (else a built-in one)"),
+    const QCommandLineOption versionsOption(QStringLiteral("versions"),
+                                            QStringLiteral("Versions file to show"),
+                                            QStringLiteral("file"));
+    const QCommandLineOption converterOption(
+        QStringLiteral("converter"), QStringLiteral("The converter, run for the log picture"),
         QStringLiteral("file"));
-    parser.addOptions({languageOption, catalogueOption, outOption, versionsOption});
+    const QCommandLineOption sampleOption(
+        QStringLiteral("sample"), QStringLiteral("The A2L file converted for the log picture"),
+        QStringLiteral("file"));
+    parser.addOptions({languageOption, catalogueOption, outOption, versionsOption, converterOption,
+                       sampleOption});
     parser.addHelpOption();
     parser.process(app);
     const int language = parser.value(languageOption).toInt();
     const QString out = QDir(parser.value(outOption)).absolutePath();
-    const QString versionsFile = parser.isSet(versionsOption)
-                                     ? QFileInfo(parser.value(versionsOption)).absoluteFilePath()
-                                     : QString();
+    const QString versionsFile = QFileInfo(parser.value(versionsOption)).absoluteFilePath();
     const QString catalogue = parser.isSet(catalogueOption)
                                   ? QFileInfo(parser.value(catalogueOption)).absoluteFilePath()
                                   : QString();
+    const QString converter = QFileInfo(parser.value(converterOption)).absoluteFilePath();
+    const QString sample = QFileInfo(parser.value(sampleOption)).absoluteFilePath();
+    if (!parser.isSet(converterOption) || !parser.isSet(sampleOption) ||
+        !parser.isSet(versionsOption)) {
+        std::fprintf(stderr,
+                     "quillmoor_screenshots: --converter, --sample and --versions are required\n");
+        return 2;
+    }
     if (!parser.isSet(outOption) || !QDir().mkpath(out)) {
         std::fprintf(stderr, "quillmoor_screenshots: --out DIR is required\n");
         return 2;
@@ -221,22 +243,17 @@ int main(int argc, char* argv[]) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
     const QVariantMap userSettings = readSettings();
     writeSettings(language);
-    QByteArray versionsText(kVersions);
-    if (!versionsFile.isEmpty()) {
-        QFile given(versionsFile);
-        if (!given.open(QIODevice::ReadOnly)) {
-            fail(QStringLiteral("cannot read %1").arg(given.fileName()));
-        }
-        versionsText = given.readAll();
+    if (!QFile::copy(versionsFile, scratch.filePath(QStringLiteral("tarvixVersions.xml")))) {
+        fail(QStringLiteral("cannot copy %1").arg(versionsFile));
     }
-    QFile versions(QStringLiteral("tarvixVersions.xml"));
-    if (!versions.open(QIODevice::WriteOnly) || versions.write(versionsText) < 0) {
-        fail(QStringLiteral("cannot write the versions file"));
-    }
-    versions.close();
     if (!catalogue.isEmpty() &&
         !QFile::copy(catalogue, scratch.filePath(QStringLiteral("A2Ltranslator_la.qm")))) {
         fail(QStringLiteral("cannot copy %1").arg(catalogue));
+    }
+
+    if (!QFile::copy(converter, scratch.filePath(QStringLiteral("QuillmoorConverter.exe"))) ||
+        !QFile::copy(sample, scratch.filePath(QStringLiteral("demo_ecu.a2l")))) {
+        fail(QStringLiteral("cannot copy the converter or the sample"));
     }
 
     watchForStrayDialogs();
@@ -285,11 +302,14 @@ int main(int argc, char* argv[]) {
         } else {
             if (auto* range = window.findChild<QComboBox*>(QStringLiteral("convertSelectLibrary"));
                 range != nullptr && range->count() == 3) {
-                range->setCurrentIndex(2);  // matches the command in the log
+                range->setCurrentIndex(2);  // loggers 2017.06.0 and later
             }
             logAction->trigger();
-            log->setProperty("plainText", QString::fromLatin1(kLogText));
-            save(&window, out + QStringLiteral("/log.png"));
+            auto* output = window.findChild<QLineEdit*>(QStringLiteral("convertInputOutputfile"));
+            if (input != nullptr && output != nullptr && convert != nullptr &&
+                convertSample(input, output, convert)) {
+                save(&window, out + QStringLiteral("/log.png"));
+            }
             logAction->trigger();
         }
 

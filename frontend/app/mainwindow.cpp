@@ -78,8 +78,7 @@ void MainWindow::connectSignals() {
     connect(f->convertOptionIntenation, &QRadioButton::toggled, this,
             &MainWindow::convertSelectIntenation);
     connect(f->convertInputPrefix, &QLineEdit::textChanged, this, &MainWindow::convertPrefixname);
-    connect(f->convertInputStation, &QLineEdit::textChanged, this,
-            &MainWindow::convertStationname);
+    connect(f->convertInputStation, &QLineEdit::textChanged, this, &MainWindow::convertStationname);
     connect(f->convertSelectLibrary, &QComboBox::currentIndexChanged, this,
             &MainWindow::convertLibraryVersion);
     connect(f->convertSelectLibraryLast, &QComboBox::currentIndexChanged, this,
@@ -87,11 +86,9 @@ void MainWindow::connectSignals() {
     connect(f->convertButtonConvert, &QPushButton::released, this, &MainWindow::convert);
     connect(f->cbAdvancedOptions, &QCheckBox::toggled, this, &MainWindow::advancedOptions);
     connect(f->compareSelectOld, &QToolButton::released, this, &MainWindow::compareSelectFileOld);
-    connect(f->compareInputOld, &QLineEdit::textChanged, this,
-            &MainWindow::compareOldTextChanged);
+    connect(f->compareInputOld, &QLineEdit::textChanged, this, &MainWindow::compareOldTextChanged);
     connect(f->compareSelectNew, &QToolButton::released, this, &MainWindow::compareSelectFileNew);
-    connect(f->compareInputNew, &QLineEdit::textChanged, this,
-            &MainWindow::compareNewTextChanged);
+    connect(f->compareInputNew, &QLineEdit::textChanged, this, &MainWindow::compareNewTextChanged);
     connect(f->compareSelectDetail, &QCheckBox::toggled, this, &MainWindow::compareSelectDetail);
     connect(f->compareButtonCompare, &QPushButton::released, this, &MainWindow::compare);
     connect(f->decompressInputFile, &QLineEdit::textChanged, this,
@@ -102,12 +99,10 @@ void MainWindow::connectSignals() {
             &MainWindow::decompressSelectInputFile);
     connect(f->decompressSelectOutput, &QToolButton::released, this,
             &MainWindow::decompressSelectOutputFile);
-    connect(f->decompressButtonDecompress, &QPushButton::released, this,
-            &MainWindow::decompress);
+    connect(f->decompressButtonDecompress, &QPushButton::released, this, &MainWindow::decompress);
     connect(&converterProcess, &QProcess::readyRead, this, &MainWindow::ReadyReadConverter);
     connect(&comparerProcess, &QProcess::readyRead, this, &MainWindow::ReadyReadComparer);
-    connect(&decompresserProcess, &QProcess::readyRead, this,
-            &MainWindow::ReadyReadDecompresser);
+    connect(&decompresserProcess, &QProcess::readyRead, this, &MainWindow::ReadyReadDecompresser);
     connect(&infoProcess, &QProcess::readyRead, this, &MainWindow::ReadyReadInfo);
 }
 

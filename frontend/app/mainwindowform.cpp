@@ -249,8 +249,7 @@ void MainWindowForm::setupUi(QMainWindow* window) {
     verticalLayout_22->setContentsMargins(0, -1, -1, -1);
     decompressButtonDecompress = makeWidget<QPushButton>(widget, "decompressButtonDecompress");
     verticalLayout_22->addWidget(decompressButtonDecompress);
-    decompressButtonSpacer =
-        new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding);
+    decompressButtonSpacer = new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding);
     verticalLayout_22->addItem(decompressButtonSpacer);
     gridLayout_5->addLayout(verticalLayout_22, 1, 1, 1, 1);
 
@@ -293,70 +292,92 @@ void MainWindowForm::setupUi(QMainWindow* window) {
 void MainWindowForm::retranslateUi(QMainWindow* window) {
     window->setWindowTitle(QCoreApplication::translate("MainWindow", "Quillmoor Converter"));
     ConvertGroupInput->setTitle(QCoreApplication::translate("MainWindow", "Ursprungsdatei"));
-    convertLabelInput->setToolTip(QCoreApplication::translate("MainWindow", "Hier wird die zu konvertierende A2L ausgewählt"));
+    convertLabelInput->setToolTip(QCoreApplication::translate(
+        "MainWindow", "Hier wird die zu konvertierende A2L ausgewählt"));
     convertLabelInput->setText(QCoreApplication::translate("MainWindow", "Ursprungs-A2L*"));
     convertSelectInput->setToolTip(QCoreApplication::translate("MainWindow", "Datei auswählen..."));
     convertSelectInput->setText(QCoreApplication::translate("MainWindow", "..."));
     ConvertGroupOptions->setTitle(QCoreApplication::translate("MainWindow", "Ausgabeformat"));
-    convertOptionZlib->setToolTip(
-        QCoreApplication::translate("MainWindow", "<html><head/><body><p>Die Ausgabedatei wird komprimiert<br/>-------------<br/>Diese "
-           "Option wird für die Übertragung an den Logger empfohlen</p></body></html>"));
-    convertOptionZlib->setText(QCoreApplication::translate("MainWindow", "Datei &zlib komprimieren"));
-    convertOptionIntenation->setToolTip(
-        QCoreApplication::translate("MainWindow", "<html><head/><body><p>Bei unkomprimierter Ausgabe wird die Zeileneinrückung "
-           "aktiviert, dies dient zur besseren Lesbarkeit der Datei<br/>-------------<br/>Diese "
-           "Option ist für die menschenlesbare Ausgabe der .cfginclude "
-           "empfohlen</p></body></html>"));
-    convertOptionIntenation->setText(QCoreApplication::translate("MainWindow", "Datei in Klarte&xt ausgeben"));
-    ConvertGroupOutput->setTitle(QCoreApplication::translate("MainWindow", "Parameter der Ausgabedatei"));
-    convertLabelPrefix->setToolTip(
-        QCoreApplication::translate("MainWindow", "<html><head/><body><p>Hier können Sie ein Signal-Prefix festlegen<br/>-------------"
-           "<br/>Das Signal-Prefix muss dem in der Hauptkonfig entsprechen</p></body></html>"));
+    convertOptionZlib->setToolTip(QCoreApplication::translate(
+        "MainWindow",
+        "<html><head/><body><p>Die Ausgabedatei wird komprimiert<br/>-------------<br/>Diese "
+        "Option wird für die Übertragung an den Logger empfohlen</p></body></html>"));
+    convertOptionZlib->setText(
+        QCoreApplication::translate("MainWindow", "Datei &zlib komprimieren"));
+    convertOptionIntenation->setToolTip(QCoreApplication::translate(
+        "MainWindow",
+        "<html><head/><body><p>Bei unkomprimierter Ausgabe wird die Zeileneinrückung "
+        "aktiviert, dies dient zur besseren Lesbarkeit der Datei<br/>-------------<br/>Diese "
+        "Option ist für die menschenlesbare Ausgabe der .cfginclude "
+        "empfohlen</p></body></html>"));
+    convertOptionIntenation->setText(
+        QCoreApplication::translate("MainWindow", "Datei in Klarte&xt ausgeben"));
+    ConvertGroupOutput->setTitle(
+        QCoreApplication::translate("MainWindow", "Parameter der Ausgabedatei"));
+    convertLabelPrefix->setToolTip(QCoreApplication::translate(
+        "MainWindow",
+        "<html><head/><body><p>Hier können Sie ein Signal-Prefix festlegen<br/>-------------"
+        "<br/>Das Signal-Prefix muss dem in der Hauptkonfig entsprechen</p></body></html>"));
     convertLabelPrefix->setText(QCoreApplication::translate("MainWindow", "Signal-Prefix"));
-    convertLabelStation->setToolTip(
-        QCoreApplication::translate("MainWindow", "<html><head/><body><p>Hier können Sie einen Stationsnamen festlegen<br/>"
-           "-------------<br/>Der Stationsname muss dem in der Hauptkonfig "
-           "entsprechen</p></body></html>"));
+    convertLabelStation->setToolTip(QCoreApplication::translate(
+        "MainWindow",
+        "<html><head/><body><p>Hier können Sie einen Stationsnamen festlegen<br/>"
+        "-------------<br/>Der Stationsname muss dem in der Hauptkonfig "
+        "entsprechen</p></body></html>"));
     convertLabelStation->setText(QCoreApplication::translate("MainWindow", "Stationsname"));
-    convertLabelOutput->setToolTip(
-        QCoreApplication::translate("MainWindow", "<html><head/><body><p>Hier wird das Ausgabeverzeichnis für die .cfginclude "
-           "festgelegt</p></body></html>"));
+    convertLabelOutput->setToolTip(QCoreApplication::translate(
+        "MainWindow",
+        "<html><head/><body><p>Hier wird das Ausgabeverzeichnis für die .cfginclude "
+        "festgelegt</p></body></html>"));
     convertLabelOutput->setText(QCoreApplication::translate("MainWindow", "Ausgabeverzeichnis*"));
-    convertSelectOutput->setToolTip(QCoreApplication::translate("MainWindow", "Verzeichnis wählen..."));
+    convertSelectOutput->setToolTip(
+        QCoreApplication::translate("MainWindow", "Verzeichnis wählen..."));
     convertSelectOutput->setText(QCoreApplication::translate("MainWindow", "..."));
     convertLabelLibrary->setText(QCoreApplication::translate("MainWindow", "Kompatible Versionen"));
     label->setText(QCoreApplication::translate("MainWindow", "-"));
     cbAdvancedOptions->setText(QCoreApplication::translate("MainWindow", "Erw."));
-    ConvertLabelMandatory->setText(QCoreApplication::translate("MainWindow", "* = Diese Felder sind Pflichtfelder"));
-    convertButtonConvert->setToolTip(
-        QCoreApplication::translate("MainWindow", "<html><head/><body><p>Jetzt konvertieren!</p></body></html>"));
+    ConvertLabelMandatory->setText(
+        QCoreApplication::translate("MainWindow", "* = Diese Felder sind Pflichtfelder"));
+    convertButtonConvert->setToolTip(QCoreApplication::translate(
+        "MainWindow", "<html><head/><body><p>Jetzt konvertieren!</p></body></html>"));
     convertButtonConvert->setText(QCoreApplication::translate("MainWindow", "Konvertieren"));
-    tabWidget->setTabText(tabWidget->indexOf(convert), QCoreApplication::translate("MainWindow", "A2L konvertieren"));
+    tabWidget->setTabText(tabWidget->indexOf(convert),
+                          QCoreApplication::translate("MainWindow", "A2L konvertieren"));
     CompareGroupFiles->setTitle(QCoreApplication::translate("MainWindow", "Dateiauswahl"));
     compareSelectOld->setToolTip(QCoreApplication::translate("MainWindow", "Datei auswählen..."));
     compareSelectOld->setText(QCoreApplication::translate("MainWindow", "..."));
-    compareLabelNew->setToolTip(QCoreApplication::translate("MainWindow", "Hier wird das zu vergleichende A2L ausgewählt"));
+    compareLabelNew->setToolTip(
+        QCoreApplication::translate("MainWindow", "Hier wird das zu vergleichende A2L ausgewählt"));
     compareLabelNew->setText(QCoreApplication::translate("MainWindow", "Neues A2L-File*"));
     compareSelectNew->setToolTip(QCoreApplication::translate("MainWindow", "Datei auswählen..."));
     compareSelectNew->setText(QCoreApplication::translate("MainWindow", "..."));
-    compareLabelOld->setToolTip(QCoreApplication::translate("MainWindow", "Hier wird das bisher genutzte A2L ausgewählt"));
+    compareLabelOld->setToolTip(
+        QCoreApplication::translate("MainWindow", "Hier wird das bisher genutzte A2L ausgewählt"));
     compareLabelOld->setText(QCoreApplication::translate("MainWindow", "Bisheriges A2L-File*"));
     CompareGroupOptions->setTitle(QCoreApplication::translate("MainWindow", "Optionen"));
-    compareSelectDetail->setToolTip(
-        QCoreApplication::translate("MainWindow", "Zeigt alle verglichenen Werte und die Einzelresultate der Vergleiche an"));
+    compareSelectDetail->setToolTip(QCoreApplication::translate(
+        "MainWindow", "Zeigt alle verglichenen Werte und die Einzelresultate der Vergleiche an"));
     compareSelectDetail->setText(QCoreApplication::translate("MainWindow", "Detailausgabe"));
     CompareGroupOutput->setTitle(QCoreApplication::translate("MainWindow", "Ausgabefenster"));
-    CompareLabelMandatory->setText(QCoreApplication::translate("MainWindow", "* = Diese Felder sind Pflichtfelder"));
-    compareButtonCompare->setToolTip(QCoreApplication::translate("MainWindow", "Jetzt vergleichen!"));
+    CompareLabelMandatory->setText(
+        QCoreApplication::translate("MainWindow", "* = Diese Felder sind Pflichtfelder"));
+    compareButtonCompare->setToolTip(
+        QCoreApplication::translate("MainWindow", "Jetzt vergleichen!"));
     compareButtonCompare->setText(QCoreApplication::translate("MainWindow", "Vergleichen"));
-    tabWidget->setTabText(tabWidget->indexOf(compile), QCoreApplication::translate("MainWindow", "A2L Vergleich"));
+    tabWidget->setTabText(tabWidget->indexOf(compile),
+                          QCoreApplication::translate("MainWindow", "A2L Vergleich"));
     groupBox->setTitle(QCoreApplication::translate("MainWindow", "Dateiauswahl"));
-    decompressLabelOutputFile->setText(QCoreApplication::translate("MainWindow", "Ausgabeverzeichnis*"));
-    decompressLabelInputFile->setText(QCoreApplication::translate("MainWindow", "Datei auswählen (.cfginclude)*"));
+    decompressLabelOutputFile->setText(
+        QCoreApplication::translate("MainWindow", "Ausgabeverzeichnis*"));
+    decompressLabelInputFile->setText(
+        QCoreApplication::translate("MainWindow", "Datei auswählen (.cfginclude)*"));
     decompressSelectInput->setText(QCoreApplication::translate("MainWindow", "..."));
     decompressSelectOutput->setText(QCoreApplication::translate("MainWindow", "..."));
-    decompressButtonDecompress->setText(QCoreApplication::translate("MainWindow", "Dekomprimieren"));
-    DecompressLabelMandatory->setText(QCoreApplication::translate("MainWindow", "* = Diese Felder sind Pflichtfelder"));
-    tabWidget->setTabText(tabWidget->indexOf(decompress), QCoreApplication::translate("MainWindow", "CfgInclude dekomprimieren"));
+    decompressButtonDecompress->setText(
+        QCoreApplication::translate("MainWindow", "Dekomprimieren"));
+    DecompressLabelMandatory->setText(
+        QCoreApplication::translate("MainWindow", "* = Diese Felder sind Pflichtfelder"));
+    tabWidget->setTabText(tabWidget->indexOf(decompress),
+                          QCoreApplication::translate("MainWindow", "CfgInclude dekomprimieren"));
     LogGroupBox->setTitle(QCoreApplication::translate("MainWindow", "Optionales Ausgabefenster"));
 }

@@ -30,12 +30,13 @@ QString stemOf(const QString& path) {
     return stem;
 }
 
-QString commandString(const QString& converterName, const QString& verb,
-                      const QString& arguments) {
+QString commandString(const QString& converterName, const QString& verb, const QString& arguments) {
     return converterName + QLatin1Char(' ') + verb + QLatin1Char(' ') + arguments;
 }
 
-QStringList splitCommand(const QString& command) { return QProcess::splitCommand(command); }
+QStringList splitCommand(const QString& command) {
+    return QProcess::splitCommand(command);
+}
 
 namespace {
 

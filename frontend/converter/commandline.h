@@ -22,8 +22,7 @@ QString valueFragment(const QString& text, const QString& option);
 QString stemOf(const QString& path);
 
 // converterName, the verb framed by blanks, then the argument tail.
-QString commandString(const QString& converterName, const QString& verb,
-                      const QString& arguments);
+QString commandString(const QString& converterName, const QString& verb, const QString& arguments);
 
 // Splits a command string the way the converter's argument list is formed:
 // blanks outside double quotes separate, three quotes in a row stand for one

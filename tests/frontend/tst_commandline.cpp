@@ -36,11 +36,16 @@ void CommandLineTest::fragments() {
 void CommandLineTest::stem_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("stem");
-    QTest::newRow("normal") << "C:/Daten/ecu.a2l" << "C:/Daten/ecu";
-    QTest::newRow("dot only in a directory") << "C:/Daten/rev2.1/ecu" << "C:/Daten/rev2";
-    QTest::newRow("no dot") << "C:/Daten/ecu" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("two dots") << "/x/ecu.v2.cfginclude" << "/x/ecu.v2";
+    QTest::newRow("normal") << "C:/Daten/ecu.a2l"
+                            << "C:/Daten/ecu";
+    QTest::newRow("dot only in a directory") << "C:/Daten/rev2.1/ecu"
+                                             << "C:/Daten/rev2";
+    QTest::newRow("no dot") << "C:/Daten/ecu"
+                            << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("two dots") << "/x/ecu.v2.cfginclude"
+                              << "/x/ecu.v2";
 }
 
 void CommandLineTest::stem() {
@@ -56,14 +61,21 @@ void CommandLineTest::splitting_data() {
     QTest::newRow("convert example")
         << "QuillmoorConverter.exe convert  \"C:/Daten/ecu.a2l\" \"C:/Daten/ecu.cfginclude\"  -i  "
            "-p ECU1 -l tarVix=2017.06.0"
-        << QStringList{"QuillmoorConverter.exe", "convert", "C:/Daten/ecu.a2l",
-                       "C:/Daten/ecu.cfginclude", "-i", "-p", "ECU1", "-l", "tarVix=2017.06.0"};
-    QTest::newRow("quoted blanks") << "prog  \"/a b/c d.a2l\"  x"
-                                   << QStringList{"prog", "/a b/c d.a2l", "x"};
-    QTest::newRow("prefix of two words") << "prog -p two words"
-                                         << QStringList{"prog", "-p", "two", "words"};
-    QTest::newRow("prefix of blanks") << "prog -p    -l tarVix=1.4.4"
-                                      << QStringList{"prog", "-p", "-l", "tarVix=1.4.4"};
+        << QStringList{"QuillmoorConverter.exe",
+                       "convert",
+                       "C:/Daten/ecu.a2l",
+                       "C:/Daten/ecu.cfginclude",
+                       "-i",
+                       "-p",
+                       "ECU1",
+                       "-l",
+                       "tarVix=2017.06.0"};
+    QTest::newRow("quoted blanks")
+        << "prog  \"/a b/c d.a2l\"  x" << QStringList{"prog", "/a b/c d.a2l", "x"};
+    QTest::newRow("prefix of two words")
+        << "prog -p two words" << QStringList{"prog", "-p", "two", "words"};
+    QTest::newRow("prefix of blanks")
+        << "prog -p    -l tarVix=1.4.4" << QStringList{"prog", "-p", "-l", "tarVix=1.4.4"};
     QTest::newRow("empty quotes vanish") << "prog \"\" x" << QStringList{"prog", "x"};
     QTest::newRow("triple quote is a literal quote")
         << "prog \"a\"\"\"b\"" << QStringList{"prog", "a\"b"};
@@ -91,7 +103,8 @@ void CommandLineTest::resolution() {
         }
         QVERIFY(QFile::setPermissions(dir.filePath(name), p));
     };
-    const QByteArray searchPath = (pathA.path() + QDir::listSeparator() + pathB.path()).toLocal8Bit();
+    const QByteArray searchPath =
+        (pathA.path() + QDir::listSeparator() + pathB.path()).toLocal8Bit();
 
     // Nothing anywhere: the bare name comes back, so that starting fails visibly.
     QCOMPARE(commandline::resolveProgram(name, work.path(), app.path(), searchPath), name);

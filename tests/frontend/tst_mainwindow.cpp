@@ -147,10 +147,10 @@ void MainWindowTest::restoreRunsNoSlot() {
     const FormState& s = Access::state(w);
     // Whatever the window restored, no change slot ran: every fragment is empty.
     for (const QString* fragment :
-         {&s.convertInputArgument, &s.convertOutputArgument, &s.zlibArgument,
-          &s.intenationArgument, &s.prefixArgument, &s.stationArgument, &s.libraryArgument,
-          &s.compareOldArgument, &s.compareNewArgument, &s.compareDetailArgument,
-          &s.decompressInputArgument, &s.decompressOutputArgument}) {
+         {&s.convertInputArgument, &s.convertOutputArgument, &s.zlibArgument, &s.intenationArgument,
+          &s.prefixArgument, &s.stationArgument, &s.libraryArgument, &s.compareOldArgument,
+          &s.compareNewArgument, &s.compareDetailArgument, &s.decompressInputArgument,
+          &s.decompressOutputArgument}) {
         QVERIFY(fragment->isEmpty());
     }
 }

@@ -30,17 +30,27 @@ std::string unescape(const std::string& text) {
         }
         const char c = text[++i];
         switch (c) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case '0': out += '\0'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case '0':
+                out += '\0';
+                break;
             case 'x':
                 if (i + 2 < text.size()) {
                     out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
                     i += 2;
                 }
                 break;
-            default: out += c; break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
@@ -49,10 +59,14 @@ std::string unescape(const std::string& text) {
 std::string escapeArgument(const std::string& arg) {
     std::string out;
     for (char c : arg) {
-        if (c == '%') out += "%25";
-        else if (c == '\r') out += "%0D";
-        else if (c == '\n') out += "%0A";
-        else out += c;
+        if (c == '%')
+            out += "%25";
+        else if (c == '\r')
+            out += "%0D";
+        else if (c == '\n')
+            out += "%0A";
+        else
+            out += c;
     }
     return out;
 }
@@ -75,10 +89,12 @@ int main(int argc, char* argv[]) {
     std::ifstream script("standin-script.txt", std::ios::binary);
     std::string line;
     while (std::getline(script, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         const auto blank = line.find(' ');
         const std::string verb = line.substr(0, blank);
-        const std::string rest = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+        const std::string rest =
+            blank == std::string::npos ? std::string() : line.substr(blank + 1);
         if (verb == "out") {
             write(stdout, unescape(rest));
         } else if (verb == "err") {

@@ -131,6 +131,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    std::error_code made;
+    fs::create_directories(dir, made);
     std::string self = fs::canonical("/proc/self/exe").string();
     std::printf("%-6s %10s %7s %8s | %8s %8s %8s | %8s %8s %8s | %8s %7s\n", "size", "bytes",
                 "wc -l s", "wc MB/s", "struct s", "MB/s", "cpu MB/s", "read s", "MB/s", "cpu MB/s",

@@ -402,6 +402,7 @@ inline bool looksNumeric(std::string_view w) {
 std::string decodeText(std::string_view raw, bool isString);
 std::string tokenText(const RawTok& tok);
 bool isValidUtf8(std::string_view bytes);
+void appendUtf8(std::string& out, std::uint32_t cp);
 
 bool parseDouble(std::string_view s, double& out);
 bool parseInt64(std::string_view s, std::int64_t& out);

@@ -50,33 +50,13 @@ using detail::FileData;
 using detail::kNone;
 
 namespace fs = std::filesystem;
+using detail::appendUtf8;
 
 struct ReadFailure {
     Diagnostic diagnostic;
 };
 
 constexpr std::uint64_t kMaxFileSize = 0xFFFFFFF0u;  // offsets are 32 bit
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        cp = 0xFFFD;
-    }
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 std::string utf16ToUtf8(const unsigned char* p, std::size_t n, bool bigEndian) {
     std::string out;

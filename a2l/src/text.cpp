@@ -76,7 +76,13 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+}  // namespace
+
+// Code points beyond Unicode and surrogates become U+FFFD.
 void appendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        cp = 0xFFFD;
+    }
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -93,8 +99,6 @@ void appendUtf8(std::string& out, std::uint32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 bool isValidUtf8(std::string_view s) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());

@@ -245,8 +245,17 @@ ByteOrder byteOrderField(Decoder& dec) {
 
 std::vector<std::uint32_t> matrixDim(Decoder& dec) {
     std::vector<std::uint32_t> dims;
-    for (double v : dec.numbers()) {
-        dims.push_back(v < 0 ? 0u : static_cast<std::uint32_t>(v));
+    RawTok t;
+    while (dec.peek(t) && t.kind == Kind::Number) {
+        dec.take();
+        // Integral floats (4.0, 1e3) are accepted like everywhere an integer stands; anything
+        // negative, fractional or beyond 32 bits is reported and counts as 0.
+        std::uint64_t v = 0;
+        if (!detail::parseUInt64(t.view(), v) || v > 0xFFFFFFFFu) {
+            dec.warn(&t, "MATRIX_DIM value " + std::string(t.view()) + " is out of range");
+            v = 0;
+        }
+        dims.push_back(static_cast<std::uint32_t>(v));
     }
     if (dims.empty()) {
         dec.warn(nullptr, "MATRIX_DIM without dimensions");
@@ -1092,7 +1101,10 @@ void collectEvents(const Document& doc, BlockRef block, std::vector<std::uint32_
         }
         std::uint64_t v;
         if (expectEvent && t.kind == Kind::Number && detail::parseUInt64(t.view(), v)) {
-            (list != nullptr ? *list : out.fixedEvents).push_back(static_cast<std::uint32_t>(v));
+            if (v <= 0xFFFFFFFFu) {
+                (list != nullptr ? *list : out.fixedEvents)
+                    .push_back(static_cast<std::uint32_t>(v));
+            }
         }
         expectEvent = false;
     }
@@ -1109,7 +1121,8 @@ void collectRasters(const Document& doc, std::uint32_t block, DaqEventBinding& o
             continue;
         }
         std::uint64_t v;
-        if (expect && t.kind == Kind::Number && detail::parseUInt64(t.view(), v)) {
+        if (expect && t.kind == Kind::Number && detail::parseUInt64(t.view(), v) &&
+            v <= 0xFFFFFFFFu) {
             out.rasters.push_back(static_cast<std::uint32_t>(v));
         }
         expect = t.kind == Kind::Identifier && t.view() == "RASTER";

@@ -323,9 +323,14 @@ ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& sour
         auto dims = effectiveDims(m.dims);
         bool split = false;
         if (!dims.empty() && gen < Generation::G3) {
+            // Stop multiplying once past the limit: a long MATRIX_DIM of large values would
+            // otherwise wrap around 64 bits to a small count.
             std::uint64_t n = 1;
-            for (auto d : dims)
+            for (auto d : dims) {
                 n *= d;
+                if (n > kMaxSplitElements)
+                    break;
+            }
             if (n > kMaxSplitElements) {
                 leave(m, "array too large to split",
                       "its " + std::to_string(n) + " elements exceed the limit of " +

@@ -309,13 +309,16 @@ TEST(CfgInclude, ByteOrderAndLimitsOfSplitting) {
     Measurement noAddr = meas("virtual", DataType::UByte);
     noAddr.address.reset();
     m.measurements.push_back(noAddr);
+    Measurement wraps = meas("wraps", DataType::UByte);
+    wraps.dims = {65536, 65536, 65536, 65536};  // 2^64 elements: a 64-bit product wraps to 0
+    m.measurements.push_back(wraps);
     m.reindex();
     auto r = build(m, "tarVix=1.5.5");
     EXPECT_TRUE(has(r.document,
                     "name=\"big\" a2lName=\"big\" address=\"0x00001000\" extension=\"0\" "
                     "type=\"uint32\" byteOrder=\"big\""));
     EXPECT_TRUE(has(r.document, "name=\"ones\""));
-    EXPECT_EQ(leftNames(r), (std::vector<std::string>{"swapped", "huge", "virtual"}));
+    EXPECT_EQ(leftNames(r), (std::vector<std::string>{"swapped", "huge", "virtual", "wraps"}));
     auto r3 = build(m, "tarVix=2017.06.0");
     EXPECT_TRUE(has(r3.document,
                     "name=\"huge\" a2lName=\"huge\" address=\"0x00001000\" extension=\"0\" "

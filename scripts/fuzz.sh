@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Fuzzes the A2L reader for SECONDS seconds (default 60) under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Configures its own build directory (build/fuzz) with clang,
-# builds fuzz_a2l_read, seeds it with the project's sample files, small generated files and
-# the public samples (../shared/a2l) when present, and exits non-zero when the fuzzer finds
-# a crash, a leak or undefined behaviour (the input is kept as build/fuzz/crash-*).
+# Fuzzes the A2L reader (fuzz_a2l_read) and the converter behind it (fuzz_convert) under
+# AddressSanitizer and UndefinedBehaviorSanitizer, SECONDS seconds in all (default 60, split
+# between the two). Configures its own build directory (build/fuzz) with clang, seeds both
+# with the project's sample files, small generated files and the public samples
+# (../shared/a2l) when present, and exits non-zero when a fuzzer finds a crash, a leak,
+# undefined behaviour or a broken converter property (the input is kept as
+# build/fuzz/<target>-crash-*).
+#
+# Every run starts from the seeds alone with a fixed random seed (QUILLMOOR_FUZZ_SEED,
+# default 1), so a run explores the same inputs in the same order on every machine and only
+# its length depends on the machine's speed. Set QUILLMOOR_FUZZ_SEED to explore elsewhere.
 #
 # Needs the Debian packages clang-14 and libclang-rt-14-dev (libFuzzer's runtime).
 set -euo pipefail
@@ -17,12 +23,11 @@ cmake -S "$ROOT" -B "$BUILD" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUILLMOOR_FUZZ=ON -DQUILLMOOR_FRONTEND=OFF -DQUILLMOOR_TESTS=OFF > "$BUILD.configure.log" 2>&1 \
   || { cat "$BUILD.configure.log"; exit 1; }
-cmake --build "$BUILD" --target fuzz_a2l_read a2l-generate -j2
+cmake --build "$BUILD" --target fuzz_a2l_read fuzz_convert a2l-generate -j2
 
 SEEDS="$BUILD/seeds"
-CORPUS="$BUILD/corpus"
 rm -rf "$SEEDS"
-mkdir -p "$SEEDS" "$CORPUS"
+mkdir -p "$SEEDS"
 
 n=0
 add_seeds() {
@@ -49,15 +54,31 @@ if [ -n "$SHARED" ]; then
 else
   echo "fuzz.sh: no shared A2L samples found; seeding with the project's own files only"
 fi
-echo "fuzz.sh: $(ls "$SEEDS" | wc -l) seed files, running for ${SECONDS_TO_RUN}s"
+SEED="${QUILLMOOR_FUZZ_SEED:-1}"
+PER_TARGET=$((SECONDS_TO_RUN / 2))
+[ "$PER_TARGET" -ge 5 ] || PER_TARGET=5
+echo "fuzz.sh: $(ls "$SEEDS" | wc -l) seed files, random seed $SEED, ${PER_TARGET}s per target"
 
 cd "$BUILD"
-exec "$BUILD/fuzz/fuzz_a2l_read" \
-  -max_total_time="$SECONDS_TO_RUN" \
-  -dict="$ROOT/fuzz/a2l.dict" \
-  -max_len=65536 \
-  -timeout=20 \
-  -rss_limit_mb=2048 \
-  -print_final_stats=1 \
-  -artifact_prefix="$BUILD/" \
-  "$CORPUS" "$SEEDS"
+for target in fuzz_a2l_read fuzz_convert; do
+  corpus="$BUILD/corpus_$target"
+  rm -rf "$corpus"
+  mkdir -p "$corpus"
+  echo "fuzz.sh: running $target"
+  if ! "$BUILD/fuzz/$target" \
+      -seed="$SEED" \
+      -max_total_time="$PER_TARGET" \
+      -dict="$ROOT/fuzz/a2l.dict" \
+      -max_len=65536 \
+      -timeout=20 \
+      -rss_limit_mb=2048 \
+      -print_final_stats=1 \
+      -artifact_prefix="$BUILD/$target-" \
+      "$corpus" "$SEEDS" > "$BUILD/$target.log" 2>&1; then
+    tail -n 80 "$BUILD/$target.log"
+    echo "fuzz.sh: $target failed; the log is $BUILD/$target.log" >&2
+    exit 1
+  fi
+  grep -E '^stat::(number_of_executed_units|new_units_added)' "$BUILD/$target.log" || true
+done
+echo "fuzz.sh: no findings"

@@ -17,5 +17,5 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 ctest --test-dir build/test --output-on-failure -j"$(nproc)"
 
 if [ -f scripts/fuzz.sh ]; then
-  bash scripts/fuzz.sh "${QUILLMOOR_FUZZ_SECONDS:-60}"
+  bash scripts/fuzz.sh "${QUILLMOOR_FUZZ_SECONDS:-120}"
 fi

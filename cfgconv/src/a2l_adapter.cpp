@@ -96,6 +96,13 @@ std::optional<std::uint32_t> eventOf(const a2l::DaqEventBinding& b) {
     return std::nullopt;
 }
 
+// A cycle time in whole nanoseconds; 0 (unknown) when it does not fit, as for a CCP rate of
+// billions of days.
+std::uint64_t cycleNanoseconds(double seconds) {
+    const double ns = std::round(seconds * 1e9);
+    return ns >= 0 && ns < 18446744073709551616.0 ? static_cast<std::uint64_t>(ns) : 0;
+}
+
 std::string hexText(std::uint32_t v) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string s;
@@ -148,7 +155,7 @@ void fillStation(const a2l::Document& doc, Station& st) {
             d.name = e.name;
             d.shortName = e.shortName;
             if (auto s = e.cycleSeconds())
-                d.cycleNs = static_cast<std::uint64_t>(std::llround(*s * 1e9));
+                d.cycleNs = cycleNanoseconds(*s);
             d.priority = e.priority;
             st.events.push_back(std::move(d));
         }
@@ -173,7 +180,7 @@ void fillStation(const a2l::Document& doc, Station& st) {
             d.channel = s.daqListNumber.value_or(channel);
             d.name = s.name;
             if (auto sec = s.cycleSeconds())
-                d.cycleNs = static_cast<std::uint64_t>(std::llround(*sec * 1e9));
+                d.cycleNs = cycleNanoseconds(*sec);
             st.events.push_back(std::move(d));
             ++channel;
         }
@@ -237,7 +244,14 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
     }
     const a2l::Document& doc = *rr.document;
     info->bytes = doc.files().empty() ? 0 : static_cast<std::size_t>(doc.files().front().size);
+    fillModel(doc, model, loadOptions, consume);
+    return true;
+}
 
+}  // namespace
+
+void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions& loadOptions,
+               const std::function<void(MeasurementSource&)>& consume) {
     ConvertModel& m = *model;
     m = ConvertModel();
     fillStation(doc, m.station);
@@ -326,16 +340,13 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
     DocMeasurementSource source(doc);
     if (consume) {
         consume(source);
-        return true;
+        return;
     }
     m.measurements.reserve(source.sizeHint());
     Measurement x;
     while (source.next(x))
         m.measurements.push_back(std::move(x));
-    return true;
 }
-
-}  // namespace
 
 bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
              std::string* error, const LoadOptions& options) {

@@ -10,6 +10,10 @@
 #include "cfgconv/cfginclude.hpp"
 #include "cfgconv/model.hpp"
 
+namespace a2l {
+class Document;
+}
+
 namespace cfgconv {
 
 struct LoadInfo {
@@ -33,5 +37,10 @@ bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* i
 // the document plus what `consume` keeps, not the document plus a full model.
 bool streamA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
                std::string* error, const std::function<void(MeasurementSource&)>& consume);
+
+// The model of a document already read. Without `consume` the measurements go into
+// model->measurements; with it they are handed over one at a time as in streamA2l.
+void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions& options = {},
+               const std::function<void(MeasurementSource&)>& consume = nullptr);
 
 }  // namespace cfgconv

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs and that are missing.
-# Usage: scripts/setup-deps.sh   (as root, or as a user with sudo)
+# Usage: scripts/setup-deps.sh [PACKAGE ...]   (as root, or as a user with sudo)
+# Without arguments: the packages to build and test everything. With arguments: those.
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,10 @@ packages=(
   libxml2-utils                       # xmllint: tests check the written XML
   clang libclang-rt-14-dev            # libFuzzer for the fuzz run of the tests
 )
+
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,15 +1,18 @@
 // The reading pass: loads files (decoding UTF-16/32 to UTF-8), checks the token structure,
 // builds the block records and the kind/name indexes, and follows /include.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <system_error>
 
 #include "impl.h"
@@ -19,10 +22,32 @@ namespace a2l {
 namespace detail {
 void validateDocument(const Document& doc, Document::Impl& impl, bool deep);
 
+namespace {
+// Paths as UTF-8 text (path::string() gives the ANSI code page on Windows and throws for
+// characters it cannot hold).
+std::string pathText(const std::filesystem::path& path) {
+    std::u8string u = path.u8string();
+    return std::string(u.begin(), u.end());
+}
+
+std::filesystem::path pathFromText(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+void unmap(char* p, std::size_t len) {
+#ifdef _WIN32
+    (void)p;  // files are read into memory there, never mapped
+    (void)len;
+#else
+    ::munmap(p, len);
+#endif
+}
+}  // namespace
+
 Buffer& Buffer::operator=(Buffer&& other) noexcept {
     if (this != &other) {
         if (mapLen_ != 0) {
-            ::munmap(ptr_, mapLen_);
+            unmap(ptr_, mapLen_);
         }
         heap_ = std::move(other.heap_);
         ptr_ = other.ptr_;
@@ -35,7 +60,7 @@ Buffer& Buffer::operator=(Buffer&& other) noexcept {
 
 Buffer::~Buffer() {
     if (mapLen_ != 0) {
-        ::munmap(ptr_, mapLen_);
+        unmap(ptr_, mapLen_);
         mapLen_ = 0;
         ptr_ = nullptr;
     }
@@ -204,6 +229,26 @@ public:
 
     std::uint16_t loadFile(const fs::path& path, std::string display, std::uint16_t fromFile,
                            const char* fromPos) {
+#ifdef _WIN32
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            std::string why = std::strerror(errno);
+            fail(fromFile, fromPos, "cannot open \"" + display + "\": " + why);
+        }
+        std::error_code ec;
+        if (!fs::is_regular_file(path, ec)) {
+            fail(fromFile, fromPos, "cannot read \"" + display + "\": not a regular file");
+        }
+        const std::uint64_t size = fs::file_size(path, ec);
+        if (ec) {
+            fail(fromFile, fromPos, "cannot read \"" + display + "\": " + ec.message());
+        }
+        checkSize(size, display, fromFile, fromPos);
+        auto bytes = std::make_unique<char[]>(size + 1 + detail::kPadding);  // zeroed
+        if (size > 0 && !in.read(bytes.get(), static_cast<std::streamsize>(size))) {
+            fail(fromFile, fromPos, "cannot read \"" + display + "\": short read");
+        }
+#else
         int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             std::string why = std::strerror(errno);
@@ -218,9 +263,7 @@ public:
             fail(fromFile, fromPos, "cannot read \"" + display + "\": not a regular file");
         }
         auto size = static_cast<std::uint64_t>(st.st_size);
-        if (size > kMaxFileSize) {
-            fail(fromFile, fromPos, "\"" + display + "\" is larger than 4 GiB");
-        }
+        checkSize(size, display, fromFile, fromPos);
         // Map the file when its last page has room for the sentinel and the padding (the
         // kernel fills the rest of that page with zeros): no copy, and the pages stay shared
         // with the page cache.
@@ -244,9 +287,17 @@ public:
             }
             got += static_cast<std::uint64_t>(n);
         }
+#endif
         bytes[size] = '\0';
         return addFile(detail::Buffer(std::move(bytes)), size, std::move(display),
                        path.parent_path(), fromFile, fromPos);
+    }
+
+    void checkSize(std::uint64_t size, const std::string& display, std::uint16_t fromFile,
+                   const char* fromPos) {
+        if (size > kMaxFileSize) {
+            fail(fromFile, fromPos, "\"" + display + "\" is larger than 4 GiB");
+        }
     }
 
     void parseRoot() {
@@ -262,7 +313,8 @@ public:
         d_.blocks.reserve(f.size / 48 + 16);
         d_.blocks.push_back(root);
         std::error_code ec;
-        includeStack_.push_back(fs::weakly_canonical(fs::absolute(f.path, ec), ec).string());
+        includeStack_.push_back(
+            fs::weakly_canonical(fs::absolute(detail::pathFromText(f.path), ec), ec));
         parseFile(0, 0, 0);
     }
 
@@ -617,12 +669,12 @@ private:
         }
         for (const auto& c : candidates) {
             fs::path parent = c.parent_path();
-            std::string leaf = c.filename().string();
+            std::string leaf = detail::pathText(c.filename());
             if (!fs::is_directory(parent, ec)) {
                 continue;
             }
             for (const auto& entry : fs::directory_iterator(parent, ec)) {
-                if (detail::equalsNoCase(entry.path().filename().string(), leaf) &&
+                if (detail::equalsNoCase(detail::pathText(entry.path().filename()), leaf) &&
                     entry.is_regular_file(ec)) {
                     return entry.path();
                 }
@@ -657,25 +709,26 @@ private:
             fs::path where =
                 fs::absolute(dir.empty() ? fs::path(".") : dir, aec).lexically_normal();
             fail(fi, w,
-                 "included file \"" + name + "\" not found (looked in \"" + where.string() + "\")");
+                 "included file \"" + name + "\" not found (looked in \"" +
+                     detail::pathText(where) + "\")");
         }
         if (includeDepth + 1 > opt_.maxIncludeDepth) {
             fail(fi, w,
                  "includes nested deeper than " + std::to_string(opt_.maxIncludeDepth) + " levels");
         }
         std::error_code ec;
-        std::string canonical = fs::weakly_canonical(fs::absolute(*found, ec), ec).string();
+        fs::path canonical = fs::weakly_canonical(fs::absolute(*found, ec), ec);
         for (const auto& open : includeStack_) {
             if (open == canonical) {
                 std::string chain;
                 for (const auto& s : includeStack_) {
-                    chain += fs::path(s).filename().string() + " -> ";
+                    chain += detail::pathText(s.filename()) + " -> ";
                 }
-                chain += fs::path(canonical).filename().string();
+                chain += detail::pathText(canonical.filename());
                 fail(fi, w, "include cycle: " + chain);
             }
         }
-        std::uint16_t ni = loadFile(*found, found->lexically_normal().string(), fi, w);
+        std::uint16_t ni = loadFile(*found, detail::pathText(found->lexically_normal()), fi, w);
         const FileData& nf = *d_.files[ni];
         BlockRec rec;
         rec.kwOff = static_cast<std::uint32_t>(w - base);
@@ -774,7 +827,9 @@ private:
     }
 
 public:
-    void setQuickChecks(bool on) { quickChecks_ = on; }
+    void setQuickChecks(bool on) {
+        quickChecks_ = on;
+    }
 
     // References to COMPU_METHODs noted while reading, checked now that all are known.
     void checkConversions() {
@@ -854,7 +909,7 @@ private:
 
     Document::Impl& d_;
     const ReadOptions& opt_;
-    std::vector<std::string> includeStack_;
+    std::vector<fs::path> includeStack_;  // canonical paths of the files being read
     std::uint32_t nesting_ = 0;
     std::uint32_t ifDataDepth_ = 0;
     bool quickChecks_ = false;
@@ -896,11 +951,11 @@ ReadResult readFile(const std::filesystem::path& path, const ReadOptions& option
     impl->maxWarnings = options.maxWarnings;
     Reader reader(*impl, options);
     try {
-        reader.loadFile(path, path.string(), 0xFFFF, nullptr);
+        reader.loadFile(path, detail::pathText(path), 0xFFFF, nullptr);
     } catch (const ReadFailure& failure) {
         ReadResult result;
         result.error = failure.diagnostic;
-        result.error->location.file = path.string();
+        result.error->location.file = detail::pathText(path);
         return result;
     }
     return finish(std::move(impl), reader, options);

@@ -2,6 +2,8 @@
 
 #include <a2l/a2l.h>
 
+#include "cfgconv/fileio.hpp"
+
 #include <cmath>
 
 namespace cfgconv {
@@ -235,10 +237,13 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
     if (!rr.ok()) {
         if (rr.error) {
             const auto& e = *rr.error;
-            *error = e.location.file + ":" + std::to_string(e.location.line) + ":" +
-                     std::to_string(e.location.column) + ": " + e.message;
+            // Without a line the error is about the file itself, and its message names it.
+            *error = e.location.line == 0
+                         ? e.message
+                         : e.location.file + ":" + std::to_string(e.location.line) + ":" +
+                               std::to_string(e.location.column) + ": " + e.message;
         } else {
-            *error = "cannot read '" + path.string() + "'";
+            *error = "cannot read '" + pathText(path) + "'";
         }
         return false;
     }

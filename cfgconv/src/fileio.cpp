@@ -1,10 +1,12 @@
 #include "cfgconv/fileio.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #ifdef _WIN32
@@ -21,14 +23,15 @@ namespace cfgconv {
 
 namespace {
 
-// The temporary file being written, for the signal handler (async-signal-safe access).
-char gTempPath[4096];
+// The temporary file being written, for the signal handler (async-signal-safe access), in
+// the platform's own path characters.
+fs::path::value_type gTempPath[4096];
 std::atomic<bool> gTempActive{false};
 
 void onInterrupt(int sig) {
     if (gTempActive.load()) {
 #ifdef _WIN32
-        _unlink(gTempPath);
+        _wunlink(gTempPath);
 #else
         unlink(gTempPath);
 #endif
@@ -69,6 +72,11 @@ bool writeAllFd(int fd, std::string_view data) {
 
 }  // namespace
 
+std::string pathText(const fs::path& path) {
+    std::u8string u = path.u8string();
+    return std::string(u.begin(), u.end());
+}
+
 void installInterruptCleanup() {
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
@@ -77,12 +85,12 @@ void installInterruptCleanup() {
 bool readWholeFile(const fs::path& path, std::string* data, std::string* error) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
-        *error = "'" + path.string() + "' is a folder, not a file";
+        *error = "'" + pathText(path) + "' is a folder, not a file";
         return false;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        *error = "cannot open '" + path.string() + "'" +
+        *error = "cannot open '" + pathText(path) + "'" +
                  (fs::exists(path, ec) ? " for reading" : ": no such file");
         return false;
     }
@@ -94,7 +102,7 @@ bool readWholeFile(const fs::path& path, std::string* data, std::string* error) 
         data->resize(static_cast<std::size_t>(size));
         in.read(data->data(), size);
         if (in.gcount() != size) {
-            *error = "cannot read '" + path.string() + "'";
+            *error = "cannot read '" + pathText(path) + "'";
             return false;
         }
     }
@@ -114,24 +122,28 @@ bool writeFileAtomically(const fs::path& target, std::string_view data, std::str
         return false;
     }
     if (fs::is_directory(target, ec)) {
-        *error = "the output '" + target.string() + "' is a folder";
+        *error = "the output '" + pathText(target) + "' is a folder";
         return false;
     }
     fs::path dir = target.parent_path();
     if (!dir.empty() && !fs::is_directory(dir, ec)) {
-        *error = "the output folder '" + dir.string() + "' does not exist";
+        *error = "the output folder '" + pathText(dir) + "' does not exist";
         return false;
     }
     static int counter = 0;
     fs::path temp = target;
-    temp.replace_filename("." + target.filename().string() + "." + std::to_string(processId()) +
-                          "." + std::to_string(++counter) + ".tmp");
-    std::string tempText = temp.string();
-    if (tempText.size() >= sizeof gTempPath) {
-        *error = "the output path '" + target.string() + "' is too long";
+    fs::path name = ".";
+    name += target.filename();
+    name += "." + std::to_string(processId()) + "." + std::to_string(++counter) + ".tmp";
+    temp.replace_filename(name);
+    const std::string tempText = pathText(temp);
+    const auto& native = temp.native();  // wide on Windows
+    if (native.size() >= std::size(gTempPath)) {
+        *error = "the output path '" + pathText(target) + "' is too long";
         return false;
     }
-    std::memcpy(gTempPath, tempText.c_str(), tempText.size() + 1);
+    std::copy(native.begin(), native.end(), gTempPath);
+    gTempPath[native.size()] = 0;
     gTempActive = true;
 
     bool ok = true;
@@ -141,22 +153,22 @@ bool writeFileAtomically(const fs::path& target, std::string_view data, std::str
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
             ok = false;
-            what =
-                "cannot create a file in '" + (dir.empty() ? std::string(".") : dir.string()) + "'";
+            what = "cannot create a file in '" + (dir.empty() ? std::string(".") : pathText(dir)) +
+                   "'";
         } else {
             out.write(data.data(), static_cast<std::streamsize>(data.size()));
             out.flush();
             if (!out) {
                 ok = false;
-                what = "cannot write '" + temp.string() + "' (disk full?)";
+                what = "cannot write '" + tempText + "' (disk full?)";
             }
         }
     }
 #else
-    int fd = ::open(tempText.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         ok = false;
-        what = "cannot create a file in '" + (dir.empty() ? std::string(".") : dir.string()) +
+        what = "cannot create a file in '" + (dir.empty() ? std::string(".") : pathText(dir)) +
                "': " + std::strerror(errno);
     } else {
         if (!writeAllFd(fd, data)) {
@@ -177,7 +189,7 @@ bool writeFileAtomically(const fs::path& target, std::string_view data, std::str
         fs::rename(temp, target, ec);
         if (ec) {
             ok = false;
-            what = "cannot replace '" + target.string() + "': " + describe(ec);
+            what = "cannot replace '" + pathText(target) + "': " + describe(ec);
         }
     }
     if (!ok)

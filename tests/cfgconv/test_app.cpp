@@ -307,6 +307,10 @@ TEST_F(AppTest, CompareReportsEditsWithAndWithoutVerbose) {
     JobRun missing = run({"compare", oldFile.string(), (dir / "nope.a2l").string()});
     expectContract(missing);
     EXPECT_EQ(missing.rc, 2);
+    // A file-level error names the file once, without a position.
+    EXPECT_NE(missing.out.find("nope.a2l\": No such file or directory"), std::string::npos)
+        << missing.out;
+    EXPECT_EQ(missing.out.find(":0:0"), std::string::npos) << missing.out;
 }
 
 TEST_F(AppTest, ArgumentErrorsWriteNothing) {

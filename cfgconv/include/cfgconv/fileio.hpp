@@ -21,6 +21,10 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view d
 // Installs handlers that remove an unfinished temporary output on SIGINT/SIGTERM.
 void installInterruptCleanup();
 
+// A path as UTF-8 text for messages (path::string() gives the ANSI code page on Windows and
+// throws for characters it cannot hold).
+std::string pathText(const std::filesystem::path& path);
+
 // True when both paths name the same existing file.
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 

@@ -368,6 +368,12 @@ private:
             case BlockKind::Unit:
             case BlockKind::Group:
             case BlockKind::Function:
+            case BlockKind::TypedefMeasurement:
+            case BlockKind::TypedefCharacteristic:
+            case BlockKind::TypedefAxis:
+            case BlockKind::TypedefBlob:
+            case BlockKind::TypedefStructure:
+            case BlockKind::Instance:
                 return true;
             default:
                 return false;

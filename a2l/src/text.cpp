@@ -371,6 +371,25 @@ bool parseInt64(std::string_view s, std::int64_t& out) {
 }
 
 BlockKind classifyKeyword(std::string_view k) {
+    if (k.size() > 8 && k.substr(0, 8) == "TYPEDEF_") {
+        const std::string_view rest = k.substr(8);
+        if (rest == "MEASUREMENT") {
+            return BlockKind::TypedefMeasurement;
+        }
+        if (rest == "CHARACTERISTIC") {
+            return BlockKind::TypedefCharacteristic;
+        }
+        if (rest == "AXIS") {
+            return BlockKind::TypedefAxis;
+        }
+        if (rest == "BLOB") {
+            return BlockKind::TypedefBlob;
+        }
+        if (rest == "STRUCTURE") {
+            return BlockKind::TypedefStructure;
+        }
+        return BlockKind::Other;
+    }
     switch (k.size()) {
         case 4:
             if (k == "UNIT") {
@@ -405,6 +424,9 @@ BlockKind classifyKeyword(std::string_view k) {
             }
             break;
         case 8:
+            if (k == "INSTANCE") {
+                return BlockKind::Instance;
+            }
             if (k == "FUNCTION") {
                 return BlockKind::Function;
             }

@@ -852,6 +852,80 @@ Group Document::group(BlockRef block, std::vector<Diagnostic>* warnings) const {
     return g;
 }
 
+TypedefStructure Document::typedefStructure(BlockRef block,
+                                            std::vector<Diagnostic>* warnings) const {
+    TypedefStructure t;
+    t.block = block;
+    Decoder dec(*this, block.id(), warnings);
+    nameAndComment(dec, t.name, t.longIdentifier);
+    t.size = dec.u64("the structure size");
+    options(
+        dec, [&](std::string_view) { return false; },
+        [&](BlockRef child) {
+            if (child.keyword() != "STRUCTURE_COMPONENT") {
+                return;
+            }
+            StructureComponent c;
+            Decoder cd(*this, child.id(), warnings);
+            c.name = cd.ident("the component name");
+            cd.setObjectName(c.name);
+            c.typeName = cd.ident("the component type");
+            c.offset = cd.u64("the address offset");
+            options(
+                cd,
+                [&](std::string_view k) {
+                    if (k == "MATRIX_DIM") {
+                        c.matrixDim = matrixDim(cd);
+                    } else if (k == "ADDRESS_TYPE") {
+                        c.addressType = cd.ident("ADDRESS_TYPE");
+                    } else {
+                        return false;
+                    }
+                    return true;
+                },
+                [](BlockRef) {});
+            t.components.push_back(std::move(c));
+        });
+    return t;
+}
+
+Instance Document::instance(BlockRef block, std::vector<Diagnostic>* warnings) const {
+    Instance in;
+    in.block = block;
+    Decoder dec(*this, block.id(), warnings);
+    nameAndComment(dec, in.name, in.longIdentifier);
+    in.typeName = dec.ident("the type");
+    in.address = dec.u64("the address");
+    options(
+        dec,
+        [&](std::string_view k) {
+            if (k == "ECU_ADDRESS_EXTENSION") {
+                in.ecuAddressExtension =
+                    static_cast<std::uint32_t>(dec.i64("ECU_ADDRESS_EXTENSION"));
+            } else if (k == "MATRIX_DIM") {
+                in.matrixDim = matrixDim(dec);
+            } else if (k == "ADDRESS_TYPE") {
+                in.addressType = dec.ident("ADDRESS_TYPE");
+            } else if (k == "DISPLAY_IDENTIFIER") {
+                in.displayIdentifier = dec.ident("DISPLAY_IDENTIFIER");
+            } else if (k == "READ_WRITE") {
+                in.readWrite = true;
+            } else {
+                return false;
+            }
+            return true;
+        },
+        [&](BlockRef child) {
+            if (child.kind() == BlockKind::IfData) {
+                in.ifData.push_back(child);
+            }
+        });
+    if (!in.ifData.empty() && !validating_) {
+        in.daqEvents = daqEvents(in.ifData);
+    }
+    return in;
+}
+
 Function Document::function(BlockRef block, std::vector<Diagnostic>* warnings) const {
     Function f;
     f.block = block;
@@ -1444,6 +1518,9 @@ std::vector<Group> Document::groups() const {
 }
 std::vector<Function> Document::functions() const {
     return all<Function>(*this, BlockKind::Function, [this](BlockRef b) { return function(b); });
+}
+std::vector<Instance> Document::instances() const {
+    return all<Instance>(*this, BlockKind::Instance, [this](BlockRef b) { return instance(b); });
 }
 
 std::optional<Measurement> Document::findMeasurement(std::string_view name) const {

@@ -4,7 +4,9 @@
 
 #include "cfgconv/fileio.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace cfgconv {
 
@@ -189,38 +191,186 @@ void fillStation(const a2l::Document& doc, Station& st) {
     }
 }
 
+// A MEASUREMENT or TYPEDEF_MEASUREMENT as the converter's signal (address and name are the
+// caller's business for a type).
+void assignMeasurement(a2l::Measurement&& a, Measurement& x) {
+    x.name = std::move(a.name);
+    x.type = mapType(a.dataType);
+    x.typeText = a.dataTypeText.empty() ? std::string(a2l::toString(a.dataType)) : a.dataTypeText;
+    x.conversion = std::move(a.conversion);
+    x.lower = a.lowerLimit;
+    x.upper = a.upperLimit;
+    x.address = a.ecuAddress;
+    x.extension = a.ecuAddressExtension.value_or(0);
+    x.bitMask = a.bitMask;
+    x.byteOrder = mapOrder(a.byteOrder);
+    x.dims = dimsOf(a.arraySize, a.matrixDim);
+    x.physUnit = std::move(a.physUnit);
+    x.event = eventOf(a.daqEvents);
+    x.unusableCategory.clear();
+    x.unusableReason.clear();
+}
+
+// Turns the INSTANCEs of ASAP2 1.7 into signals: an instance of a TYPEDEF_MEASUREMENT is one
+// signal named after the instance; an instance of a TYPEDEF_STRUCTURE gives a signal per
+// measurement component, named "instance.component" ("instance[2].inner.component" through
+// arrays of structures), at the instance's address plus the component offsets. Characteristic,
+// axis and blob types are calibration data and give no signal. What cannot be placed (a
+// pointer, an undefined type, a type that contains itself, more elements than the limit)
+// becomes one unusable signal that the conversion reports as left out.
+class InstanceExpander {
+public:
+    explicit InstanceExpander(const a2l::Document& doc) : doc_(doc) {}
+
+    void expand(const a2l::Instance& in, std::vector<Measurement>& out) {
+        const std::size_t first = out.size();
+        Place where{in.name, in.address, in.ecuAddressExtension.value_or(0), eventOf(in.daqEvents)};
+        overflow_ = false;
+        place(in.typeName, in.matrixDim, in.addressType, where, 0, out, first);
+        if (overflow_) {
+            out.resize(first);
+            out.push_back(unusable(in.name, "instance too large",
+                                   "its structure elements exceed the limit of " +
+                                       std::to_string(kMaxSplitElements) + " signals"));
+        }
+    }
+
+private:
+    static constexpr int kMaxDepth = 16;
+
+    struct Place {
+        std::string name;
+        std::uint64_t address;
+        std::uint32_t extension;
+        std::optional<std::uint32_t> event;
+    };
+
+    static Measurement unusable(const std::string& name, std::string category, std::string reason) {
+        Measurement x;
+        x.name = name;
+        x.unusableCategory = std::move(category);
+        x.unusableReason = std::move(reason);
+        return x;
+    }
+
+    void place(const std::string& typeName, const std::vector<std::uint32_t>& dims,
+               const std::string& addressType, const Place& where, int depth,
+               std::vector<Measurement>& out, std::size_t first) {
+        if (overflow_)
+            return;
+        if (out.size() - first >= kMaxSplitElements) {
+            overflow_ = true;
+            return;
+        }
+        if (a2l::isPointerAddress(addressType)) {
+            out.push_back(unusable(where.name, "pointer-addressed instance",
+                                   "it is reached through a pointer (ADDRESS_TYPE " + addressType +
+                                       "), so its address is known only at run "
+                                       "time"));
+            return;
+        }
+        if (depth > kMaxDepth) {
+            out.push_back(unusable(where.name, "type nested too deeply",
+                                   "its types nest more than " + std::to_string(kMaxDepth) +
+                                       " levels deep (a structure that contains itself?)"));
+            return;
+        }
+        if (a2l::BlockRef b = doc_.find(a2l::BlockKind::TypedefMeasurement, typeName)) {
+            Measurement x;
+            assignMeasurement(doc_.measurement(b), x);
+            std::vector<std::uint32_t> all = dims;
+            all.insert(all.end(), x.dims.begin(), x.dims.end());
+            x.dims = std::move(all);
+            x.name = where.name;
+            x.address = where.address;
+            x.extension = where.extension;
+            x.event = where.event;
+            out.push_back(std::move(x));
+            return;
+        }
+        if (a2l::BlockRef b = doc_.find(a2l::BlockKind::TypedefStructure, typeName)) {
+            const a2l::TypedefStructure& s = structure(b);
+            const std::vector<std::uint32_t> shape = effectiveDims(dims);
+            std::uint64_t count = 1;
+            for (auto d : shape) {
+                count *= d;
+                if (count > kMaxSplitElements) {
+                    overflow_ = true;
+                    return;
+                }
+            }
+            std::vector<std::uint32_t> idx(shape.size(), 0);
+            for (std::uint64_t i = 0; i < count && !overflow_; ++i) {
+                std::string element = where.name;
+                for (auto v : idx)
+                    element += "[" + std::to_string(v) + "]";
+                const std::uint64_t base = where.address + i * s.size;
+                for (const auto& c : s.components) {
+                    place(c.typeName, c.matrixDim, c.addressType,
+                          {element + "." + c.name, base + c.offset, where.extension, where.event},
+                          depth + 1, out, first);
+                }
+                for (std::size_t k = idx.size(); k-- > 0;) {
+                    if (++idx[k] < shape[k])
+                        break;
+                    idx[k] = 0;
+                }
+            }
+            return;
+        }
+        if (doc_.find(a2l::BlockKind::TypedefCharacteristic, typeName) ||
+            doc_.find(a2l::BlockKind::TypedefAxis, typeName) ||
+            doc_.find(a2l::BlockKind::TypedefBlob, typeName))
+            return;
+        out.push_back(
+            unusable(where.name, "undefined type", "its type " + typeName + " is not defined"));
+    }
+
+    const a2l::TypedefStructure& structure(a2l::BlockRef b) {
+        auto it = structures_.find(b.id());
+        if (it == structures_.end())
+            it = structures_.emplace(b.id(), doc_.typedefStructure(b)).first;
+        return it->second;
+    }
+
+    const a2l::Document& doc_;
+    std::unordered_map<std::uint32_t, a2l::TypedefStructure> structures_;
+    bool overflow_ = false;
+};
+
 // Measurements decoded one at a time from the document: the typed views of a whole file at once
-// would double the peak memory.
+// would double the peak memory. The signals of INSTANCEs follow those of the MEASUREMENTs.
 class DocMeasurementSource : public MeasurementSource {
 public:
     explicit DocMeasurementSource(const a2l::Document& doc)
-        : doc_(doc), blocks_(doc.blocks(a2l::BlockKind::Measurement)) {}
+        : doc_(doc),
+          blocks_(doc.blocks(a2l::BlockKind::Measurement)),
+          instances_(doc.blocks(a2l::BlockKind::Instance)) {}
     std::size_t sizeHint() const override { return blocks_.size(); }
     bool next(Measurement& x) override {
-        if (i_ >= blocks_.size())
+        if (i_ < blocks_.size()) {
+            assignMeasurement(doc_.measurement(blocks_[i_++]), x);
+            return true;
+        }
+        while (pending_.empty() && j_ < instances_.size()) {
+            expander_.expand(doc_.instance(instances_[j_++]), pending_);
+            std::reverse(pending_.begin(), pending_.end());  // taken from the back
+        }
+        if (pending_.empty())
             return false;
-        a2l::Measurement a = doc_.measurement(blocks_[i_++]);
-        x.name = std::move(a.name);
-        x.type = mapType(a.dataType);
-        x.typeText =
-            a.dataTypeText.empty() ? std::string(a2l::toString(a.dataType)) : a.dataTypeText;
-        x.conversion = std::move(a.conversion);
-        x.lower = a.lowerLimit;
-        x.upper = a.upperLimit;
-        x.address = a.ecuAddress;
-        x.extension = a.ecuAddressExtension.value_or(0);
-        x.bitMask = a.bitMask;
-        x.byteOrder = mapOrder(a.byteOrder);
-        x.dims = dimsOf(a.arraySize, a.matrixDim);
-        x.physUnit = std::move(a.physUnit);
-        x.event = eventOf(a.daqEvents);
+        x = std::move(pending_.back());
+        pending_.pop_back();
         return true;
     }
 
 private:
     const a2l::Document& doc_;
     std::vector<a2l::BlockRef> blocks_;
+    std::vector<a2l::BlockRef> instances_;
     std::size_t i_ = 0;
+    std::size_t j_ = 0;
+    InstanceExpander expander_{doc_};
+    std::vector<Measurement> pending_;
 };
 
 bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
@@ -249,6 +399,8 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
     }
     const a2l::Document& doc = *rr.document;
     info->bytes = doc.files().empty() ? 0 : static_cast<std::size_t>(doc.files().front().size);
+    info->measurements = doc.count(a2l::BlockKind::Measurement);
+    info->instances = doc.count(a2l::BlockKind::Instance);
     fillModel(doc, model, loadOptions, consume);
     return true;
 }

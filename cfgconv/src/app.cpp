@@ -46,6 +46,13 @@ std::string fileNameOf(const std::string& path) {
     return std::string(u.begin(), u.end());
 }
 
+// "3 instances, " when the file has INSTANCE objects (ASAP2 1.7), else nothing.
+std::string instancesText(const LoadInfo& info) {
+    if (info.instances == 0)
+        return {};
+    return std::to_string(info.instances) + (info.instances == 1 ? " instance, " : " instances, ");
+}
+
 void reportTolerated(Reporter& rep, const LoadInfo& info) {
     if (!info.warnings)
         return;
@@ -63,7 +70,7 @@ bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::stri
     LoadInfo info;
     if (!loadA2l(toPath(path), model, &info, error))
         return false;
-    rep.line("Read " + std::to_string(model->measurements.size()) + " measurements, " +
+    rep.line("Read " + std::to_string(info.measurements) + " measurements, " + instancesText(info) +
              (options.characteristics
                   ? std::to_string(model->characteristics.size()) + " characteristics, "
                   : std::string()) +
@@ -96,7 +103,7 @@ int convert(const Command& cmd, Reporter& rep) {
     LoadInfo info;
     bool read = streamA2l(toPath(cmd.input), &model, &info, &error, [&](MeasurementSource& source) {
         rep.line("Read " + std::to_string(source.sizeHint()) + " measurements, " +
-                 std::to_string(model.conversions.size()) + " conversions, " +
+                 instancesText(info) + std::to_string(model.conversions.size()) + " conversions, " +
                  std::to_string(model.tables.size()) + " conversion tables in " + seconds(t0));
         reportTolerated(rep, info);
         rep.line("Converting for " + cmd.target.text + " (logger versions " +

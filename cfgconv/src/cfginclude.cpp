@@ -264,6 +264,10 @@ ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& sour
     Measurement m;
     while (source.next(m)) {
         ++result.measurements;
+        if (!m.unusableCategory.empty()) {
+            leave(m, m.unusableCategory, m.unusableReason);
+            continue;
+        }
         auto tg = typeGeneration(m.type);
         if (!tg) {
             leave(m, m.typeText + " data type",

@@ -430,4 +430,61 @@ TEST_F(Model, GenericTreeKeepsEverything) {
     EXPECT_EQ(xcp.size(), 7u);
 }
 
+TEST(TypedInstances, TypedefsAndInstancesDecode) {
+    auto result = a2ltest::readOk(R"(/begin MODULE m ""
+  /begin TYPEDEF_MEASUREMENT M_U16 "speed type" UWORD NO_COMPU_METHOD 0 0 0 65535
+    MATRIX_DIM 4 /end TYPEDEF_MEASUREMENT
+  /begin TYPEDEF_CHARACTERISTIC C_U8 "" VALUE RL 0 NO_COMPU_METHOD 0 255 /end TYPEDEF_CHARACTERISTIC
+  /begin TYPEDEF_STRUCTURE S "a structure" 0x20
+    /begin STRUCTURE_COMPONENT
+      speed M_U16 0x4 // the name may stand on the next line
+      MATRIX_DIM 2 3 ADDRESS_TYPE PWORD
+    /end STRUCTURE_COMPONENT
+    /begin STRUCTURE_COMPONENT gain C_U8 0 /end STRUCTURE_COMPONENT
+  /end TYPEDEF_STRUCTURE
+  /begin INSTANCE inst "an instance" S 0x80001000 ECU_ADDRESS_EXTENSION 1 MATRIX_DIM 5
+    ADDRESS_TYPE DIRECT READ_WRITE DISPLAY_IDENTIFIER i_1
+    /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 7 /end DAQ_EVENT /end IF_DATA
+  /end INSTANCE
+/end MODULE)");
+    ASSERT_TRUE(result.ok());
+    EXPECT_TRUE(result.warnings.empty()) << result.warnings.front().toString();
+    const auto& doc = *result.document;
+    EXPECT_TRUE(doc.unknownKeywords().empty());
+    EXPECT_EQ(doc.count(a2l::BlockKind::TypedefCharacteristic), 1u);
+
+    auto tm = doc.find(a2l::BlockKind::TypedefMeasurement, "M_U16");
+    ASSERT_TRUE(tm);
+    auto type = doc.measurement(tm);
+    EXPECT_EQ(type.dataType, a2l::DataType::UWord);
+    EXPECT_EQ(type.matrixDim, (std::vector<std::uint32_t>{4}));
+    EXPECT_FALSE(type.ecuAddress);
+
+    auto s = doc.typedefStructure(doc.find(a2l::BlockKind::TypedefStructure, "S"));
+    EXPECT_EQ(s.longIdentifier, "a structure");
+    EXPECT_EQ(s.size, 0x20u);
+    ASSERT_EQ(s.components.size(), 2u);
+    EXPECT_EQ(s.components[0].name, "speed");
+    EXPECT_EQ(s.components[0].typeName, "M_U16");
+    EXPECT_EQ(s.components[0].offset, 4u);
+    EXPECT_EQ(s.components[0].matrixDim, (std::vector<std::uint32_t>{2, 3}));
+    EXPECT_TRUE(a2l::isPointerAddress(s.components[0].addressType));
+    EXPECT_EQ(s.components[1].name, "gain");
+    EXPECT_TRUE(s.components[1].addressType.empty());
+
+    auto instances = doc.instances();
+    ASSERT_EQ(instances.size(), 1u);
+    const auto& in = instances[0];
+    EXPECT_EQ(in.name, "inst");
+    EXPECT_EQ(in.typeName, "S");
+    EXPECT_EQ(in.address, 0x80001000u);
+    EXPECT_EQ(in.ecuAddressExtension, 1u);
+    EXPECT_EQ(in.matrixDim, (std::vector<std::uint32_t>{5}));
+    EXPECT_EQ(in.addressType, "DIRECT");
+    EXPECT_FALSE(a2l::isPointerAddress(in.addressType));
+    EXPECT_TRUE(in.readWrite);
+    EXPECT_EQ(in.displayIdentifier, "i_1");
+    EXPECT_EQ(in.daqEvents.fixedEvents, (std::vector<std::uint32_t>{7}));
+}
+
 }  // namespace

@@ -246,6 +246,17 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
                          (dir / "x.cfginclude").string(), "-i", "-l", "tarVix=2017.06.0"});
     EXPECT_EQ(broken.rc, 2);
     EXPECT_NE(broken.status().find("engine_ecu.a2l:"), std::string::npos) << broken.status();
+    // The XCPlite demo records a copy of its parameters through an INSTANCE of a structure of
+    // TYPEDEF_MEASUREMENTs (its GROUP lists it among the measurements): four signals.
+    JobRun xcp = run({"convert", (kSharedDir / "xcplite" / "xcp_demo_autodetect.a2l").string(),
+                      (dir / "x.cfginclude").string(), "-i", "-l", "tarVix=2017.06.0"});
+    EXPECT_EQ(xcp.rc, 0) << xcp.out;
+    const std::string doc = slurp(dir / "x.cfginclude");
+    EXPECT_NE(doc.find("name=\"params_copy.delay_us\" a2lName=\"params_copy.delay_us\" "
+                       "address=\"0x00032B7C\" extension=\"1\" type=\"uint32\""),
+              std::string::npos);
+    for (const char* c : {"test_byte1", "test_byte2", "counter_max"})
+        EXPECT_NE(doc.find(std::string("name=\"params_copy.") + c + "\""), std::string::npos) << c;
 }
 
 TEST_F(AppTest, CompareReportsEditsWithAndWithoutVerbose) {

@@ -42,6 +42,13 @@ enum class BlockKind : std::uint8_t {
     Function,
     IfData,
     A2ml,
+    // ASAP2 1.7 type definitions and the instances that place them at an address.
+    TypedefMeasurement,
+    TypedefCharacteristic,
+    TypedefAxis,
+    TypedefBlob,
+    TypedefStructure,
+    Instance,
     Count_  // number of kinds, not a kind
 };
 

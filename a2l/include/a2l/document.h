@@ -102,8 +102,10 @@ public:
     std::vector<Unit> units() const;
     std::vector<Group> groups() const;
     std::vector<Function> functions() const;
+    std::vector<Instance> instances() const;
 
     // One object from its block (decoding problems go to `warnings` when given).
+    // measurement() decodes TYPEDEF_MEASUREMENT blocks as well.
     Measurement measurement(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
     Characteristic characteristic(BlockRef block,
                                   std::vector<Diagnostic>* warnings = nullptr) const;
@@ -117,6 +119,9 @@ public:
     Unit unit(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
     Group group(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
     Function function(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
+    TypedefStructure typedefStructure(BlockRef block,
+                                      std::vector<Diagnostic>* warnings = nullptr) const;
+    Instance instance(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
 
     // Lookup by name (hash maps); nullopt when absent.
     std::optional<Measurement> findMeasurement(std::string_view name) const;

@@ -346,6 +346,45 @@ struct Group {
     std::vector<std::string> functions;  // FUNCTION_LIST
 };
 
+// ASAP2 1.7 typed instances. TYPEDEF_MEASUREMENT has the parameters of a MEASUREMENT without
+// an address and is decoded by Document::measurement(); TYPEDEF_STRUCTURE lays components out
+// at offsets; an INSTANCE places a type at an address.
+struct StructureComponent {
+    std::string name;
+    std::string typeName;      // a TYPEDEF_* name
+    std::uint64_t offset = 0;  // from the start of the structure
+    std::vector<std::uint32_t> matrixDim;
+    std::string addressType;  // ADDRESS_TYPE (PBYTE, PWORD, ... or DIRECT); empty when absent
+};
+
+struct TypedefStructure {
+    BlockRef block;
+    std::string name;
+    std::string longIdentifier;
+    std::uint64_t size = 0;  // total size in bytes
+    std::vector<StructureComponent> components;
+};
+
+struct Instance {
+    BlockRef block;
+    std::string name;
+    std::string longIdentifier;
+    std::string typeName;  // a TYPEDEF_* name
+    std::uint64_t address = 0;
+    std::optional<std::uint32_t> ecuAddressExtension;
+    std::vector<std::uint32_t> matrixDim;  // an array of the type
+    std::string addressType;               // ADDRESS_TYPE; empty when absent
+    std::string displayIdentifier;
+    bool readWrite = false;
+    std::vector<BlockRef> ifData;
+    DaqEventBinding daqEvents;  // decoded from ifData
+};
+
+// True when an ADDRESS_TYPE makes the address that of a pointer to the object.
+inline bool isPointerAddress(const std::string& addressType) {
+    return !addressType.empty() && addressType != "DIRECT";
+}
+
 struct Function {
     BlockRef block;
     std::string name;

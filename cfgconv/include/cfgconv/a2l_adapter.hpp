@@ -18,6 +18,8 @@ namespace cfgconv {
 
 struct LoadInfo {
     std::size_t bytes = 0;                   // size of the main file
+    std::size_t measurements = 0;            // MEASUREMENT objects
+    std::size_t instances = 0;               // INSTANCE objects (their signals are measurements)
     std::size_t warnings = 0;                // tolerated problems the engine reported
     std::vector<std::string> firstWarnings;  // up to a few, "file:line:column: ..."
 };

@@ -78,6 +78,10 @@ struct Measurement {
     std::vector<std::uint32_t> dims;  // ARRAY_SIZE or MATRIX_DIM; empty for a scalar
     std::string physUnit;
     std::optional<std::uint32_t> event;  // DAQ event channel assigned in IF_DATA
+    // Set when the signal cannot be recorded whatever the target (an INSTANCE reached through
+    // a pointer, an undefined type): the category and sentence of the left-out report.
+    std::string unusableCategory;
+    std::string unusableReason;
 };
 
 struct AxisDescr {

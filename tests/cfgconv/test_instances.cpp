@@ -1,0 +1,144 @@
+// ASAP2 1.7 INSTANCEs become signals: measurement types directly, structures component by
+// component at their offsets, with what cannot be placed reported as left out.
+#include <gtest/gtest.h>
+
+#include <a2l/a2l.h>
+
+#include <map>
+#include <string>
+
+#include "cfgconv/a2l_adapter.hpp"
+#include "cfgconv/cfginclude.hpp"
+
+using namespace cfgconv;
+
+namespace {
+
+const char* const kInstances = R"(ASAP2_VERSION 1 71
+/begin PROJECT p ""
+/begin MODULE ECU ""
+  /begin COMPU_METHOD CM_Lin "" LINEAR "%6.1" "rpm" COEFFS_LINEAR 0.5 0 /end COMPU_METHOD
+  /begin TYPEDEF_MEASUREMENT M_U16 "" UWORD CM_Lin 0 0 0 32767 PHYS_UNIT "rpm" /end TYPEDEF_MEASUREMENT
+  /begin TYPEDEF_MEASUREMENT M_F32x3 "" FLOAT32_IEEE NO_COMPU_METHOD 0 0 -10 10 MATRIX_DIM 3 /end TYPEDEF_MEASUREMENT
+  /begin TYPEDEF_CHARACTERISTIC C_U8 "" VALUE RL 0 NO_COMPU_METHOD 0 255 /end TYPEDEF_CHARACTERISTIC
+  /begin TYPEDEF_STRUCTURE S_Inner "" 0x10
+    /begin STRUCTURE_COMPONENT speed M_U16 0x0 /end STRUCTURE_COMPONENT
+    /begin STRUCTURE_COMPONENT gain C_U8 0x2 /end STRUCTURE_COMPONENT
+    /begin STRUCTURE_COMPONENT accel M_F32x3 0x4 /end STRUCTURE_COMPONENT
+  /end TYPEDEF_STRUCTURE
+  /begin TYPEDEF_STRUCTURE S_Outer "" 0x40
+    /begin STRUCTURE_COMPONENT count M_U16 0x0 /end STRUCTURE_COMPONENT
+    /begin STRUCTURE_COMPONENT wheel S_Inner 0x10 MATRIX_DIM 2 /end STRUCTURE_COMPONENT
+    /begin STRUCTURE_COMPONENT next S_Inner 0x30 ADDRESS_TYPE PLONG /end STRUCTURE_COMPONENT
+  /end TYPEDEF_STRUCTURE
+  /begin TYPEDEF_STRUCTURE S_Loop "" 4
+    /begin STRUCTURE_COMPONENT self S_Loop 0 /end STRUCTURE_COMPONENT
+  /end TYPEDEF_STRUCTURE
+
+  /begin INSTANCE nEng "" M_U16 0x1000 ECU_ADDRESS_EXTENSION 2
+    /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT /end IF_DATA
+  /end INSTANCE
+  /begin INSTANCE car "" S_Outer 0x2000 MATRIX_DIM 2 /end INSTANCE
+  /begin INSTANCE direct "" S_Inner 0x3000 ADDRESS_TYPE DIRECT /end INSTANCE
+  /begin INSTANCE viaPointer "" M_U16 0x4000 ADDRESS_TYPE PLONG /end INSTANCE
+  /begin INSTANCE param "" C_U8 0x5000 /end INSTANCE
+  /begin INSTANCE typo "" M_U61 0x6000 /end INSTANCE
+  /begin INSTANCE loop "" S_Loop 0x7000 /end INSTANCE
+  /begin INSTANCE huge "" S_Inner 0x8000 MATRIX_DIM 300 300 /end INSTANCE
+/end MODULE
+/end PROJECT
+)";
+
+ConvertModel modelOf(const char* text) {
+    auto result = a2l::readText(text, "instances.a2l");
+    EXPECT_TRUE(result.ok()) << (result.error ? result.error->toString() : "");
+    ConvertModel model;
+    if (result.ok())
+        fillModel(*result.document, &model);
+    return model;
+}
+
+std::map<std::string, Measurement> byName(const ConvertModel& m) {
+    std::map<std::string, Measurement> out;
+    for (const auto& x : m.measurements)
+        out.emplace(x.name, x);
+    return out;
+}
+
+}  // namespace
+
+TEST(Instances, MeasurementAndStructureInstancesBecomeSignals) {
+    auto signals = byName(modelOf(kInstances));
+
+    const Measurement& n = signals.at("nEng");
+    EXPECT_EQ(n.address, 0x1000u);
+    EXPECT_EQ(n.extension, 2u);
+    EXPECT_EQ(n.type, DataType::UWord);
+    EXPECT_EQ(n.conversion, "CM_Lin");
+    EXPECT_EQ(n.physUnit, "rpm");
+    EXPECT_EQ(n.upper, 32767);
+    EXPECT_EQ(n.event, 3u);
+    EXPECT_TRUE(n.unusableCategory.empty());
+
+    // car[i] at 0x2000 + i * 0x40; wheel[j] at +0x10 + j * 0x10 inside it.
+    EXPECT_EQ(signals.at("car[0].count").address, 0x2000u);
+    EXPECT_EQ(signals.at("car[1].count").address, 0x2040u);
+    EXPECT_EQ(signals.at("car[0].wheel[1].speed").address, 0x2020u);
+    EXPECT_EQ(signals.at("car[1].wheel[0].speed").address, 0x2050u);
+    const Measurement& accel = signals.at("car[1].wheel[1].accel");
+    EXPECT_EQ(accel.address, 0x2064u);
+    EXPECT_EQ(accel.dims, (std::vector<std::uint32_t>{3}));  // the type's own array
+    EXPECT_EQ(accel.type, DataType::Float32);
+    // Calibration components give no signal.
+    EXPECT_EQ(signals.count("car[0].wheel[0].gain"), 0u);
+    EXPECT_EQ(signals.count("param"), 0u);
+    // ADDRESS_TYPE DIRECT is a plain address.
+    EXPECT_EQ(signals.at("direct.speed").address, 0x3000u);
+    EXPECT_TRUE(signals.at("direct.speed").unusableCategory.empty());
+}
+
+TEST(Instances, WhatCannotBePlacedIsLeftOutWithAReason) {
+    ConvertModel model = modelOf(kInstances);
+    auto signals = byName(model);
+    EXPECT_EQ(signals.at("car[0].next").unusableCategory, "pointer-addressed instance");
+    EXPECT_EQ(signals.at("viaPointer").unusableCategory, "pointer-addressed instance");
+    EXPECT_EQ(signals.at("typo").unusableCategory, "undefined type");
+    EXPECT_NE(signals.at("typo").unusableReason.find("M_U61"), std::string::npos);
+    // A structure that contains itself ends at the depth limit with one unusable signal.
+    const std::string deepest = "loop" + [] {
+        std::string s;
+        for (int i = 0; i < 17; ++i)
+            s += ".self";
+        return s;
+    }();
+    EXPECT_EQ(signals.at(deepest).unusableCategory, "type nested too deeply");
+    // 90,000 structures of two signals each exceed the limit: one entry, not a partial array.
+    EXPECT_EQ(signals.at("huge").unusableCategory, "instance too large");
+    EXPECT_EQ(signals.count("huge[0][0].speed"), 0u);
+
+    ConvertOptions options;
+    std::string error;
+    options.target = *parseTarget("tarVix=2017.06.0", &error);
+    ConvertResult r = buildCfgInclude(model, options);
+    std::map<std::string, std::size_t> expected{{"pointer-addressed instance", 3},
+                                                {"undefined type", 1},
+                                                {"type nested too deeply", 1},
+                                                {"instance too large", 1}};
+    EXPECT_EQ(r.leftOutByCategory, expected);
+    EXPECT_NE(r.document.find("<signal name=\"car[1].wheel[1].accel\" a2lName=\"car[1].wheel[1]"
+                              ".accel\" address=\"0x00002064\""),
+              std::string::npos);
+    EXPECT_NE(r.document.find("name=\"nEng\" a2lName=\"nEng\" address=\"0x00001000\" "
+                              "extension=\"2\" type=\"uint16\""),
+              std::string::npos);
+    // One signal per placed measurement component: 1 + 2 cars x (1 + 2 wheels x 2) + 2 direct.
+    EXPECT_EQ(r.signals, 1u + 2u * (1u + 2u * 2u) + 2u);
+}
+
+TEST(Instances, FilesWithoutInstancesAreUnchanged) {
+    ConvertModel model = modelOf(R"(/begin MODULE m ""
+  /begin MEASUREMENT x "" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x10 /end MEASUREMENT
+/end MODULE)");
+    ASSERT_EQ(model.measurements.size(), 1u);
+    EXPECT_EQ(model.measurements[0].name, "x");
+}

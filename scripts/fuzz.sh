@@ -2,7 +2,7 @@
 # Fuzzes the A2L reader (fuzz_a2l_read) and the converter behind it (fuzz_convert) under
 # AddressSanitizer and UndefinedBehaviorSanitizer, SECONDS seconds in all (default 60, split
 # between the two). Configures its own build directory (build/fuzz) with clang, seeds both
-# with the project's sample files, small generated files and the public samples
+# with the project's sample files, fuzz/seeds, small generated files and the public samples
 # (../shared/a2l) when present, and exits non-zero when a fuzzer finds a crash, a leak,
 # undefined behaviour or a broken converter property (the input is kept as
 # build/fuzz/<target>-crash-*).
@@ -39,6 +39,7 @@ add_seeds() {
   done < <(find "$dir" -type f \( -iname '*.a2l' -o -iname '*.aml' \) -print0)
 }
 add_seeds "$ROOT/runtime/samples"
+add_seeds "$ROOT/fuzz/seeds"
 for seed in 1 2 3; do
   "$BUILD/bench/a2l-generate" "$SEEDS/generated_$seed.a2l" 0.01 "$seed" > /dev/null
 done

@@ -207,8 +207,7 @@ void assignMeasurement(a2l::Measurement&& a, Measurement& x) {
     x.dims = dimsOf(a.arraySize, a.matrixDim);
     x.physUnit = std::move(a.physUnit);
     x.event = eventOf(a.daqEvents);
-    x.unusableCategory.clear();
-    x.unusableReason.clear();
+    x.unusable.reset();
 }
 
 // Turns the INSTANCEs of ASAP2 1.7 into signals: an instance of a TYPEDEF_MEASUREMENT is one
@@ -248,8 +247,8 @@ private:
     static Measurement unusable(const std::string& name, std::string category, std::string reason) {
         Measurement x;
         x.name = name;
-        x.unusableCategory = std::move(category);
-        x.unusableReason = std::move(reason);
+        x.unusable =
+            std::make_shared<const Unusable>(Unusable{std::move(category), std::move(reason)});
         return x;
     }
 

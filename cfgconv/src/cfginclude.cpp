@@ -264,8 +264,8 @@ ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& sour
     Measurement m;
     while (source.next(m)) {
         ++result.measurements;
-        if (!m.unusableCategory.empty()) {
-            leave(m, m.unusableCategory, m.unusableReason);
+        if (m.unusable) {
+            leave(m, m.unusable->category, m.unusable->reason);
             continue;
         }
         auto tg = typeGeneration(m.type);

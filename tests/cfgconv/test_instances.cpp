@@ -58,6 +58,10 @@ ConvertModel modelOf(const char* text) {
     return model;
 }
 
+std::string category(const Measurement& m) {
+    return m.unusable ? m.unusable->category : std::string();
+}
+
 std::map<std::string, Measurement> byName(const ConvertModel& m) {
     std::map<std::string, Measurement> out;
     for (const auto& x : m.measurements)
@@ -78,7 +82,7 @@ TEST(Instances, MeasurementAndStructureInstancesBecomeSignals) {
     EXPECT_EQ(n.physUnit, "rpm");
     EXPECT_EQ(n.upper, 32767);
     EXPECT_EQ(n.event, 3u);
-    EXPECT_TRUE(n.unusableCategory.empty());
+    EXPECT_FALSE(n.unusable);
 
     // car[i] at 0x2000 + i * 0x40; wheel[j] at +0x10 + j * 0x10 inside it.
     EXPECT_EQ(signals.at("car[0].count").address, 0x2000u);
@@ -94,16 +98,16 @@ TEST(Instances, MeasurementAndStructureInstancesBecomeSignals) {
     EXPECT_EQ(signals.count("param"), 0u);
     // ADDRESS_TYPE DIRECT is a plain address.
     EXPECT_EQ(signals.at("direct.speed").address, 0x3000u);
-    EXPECT_TRUE(signals.at("direct.speed").unusableCategory.empty());
+    EXPECT_FALSE(signals.at("direct.speed").unusable);
 }
 
 TEST(Instances, WhatCannotBePlacedIsLeftOutWithAReason) {
     ConvertModel model = modelOf(kInstances);
     auto signals = byName(model);
-    EXPECT_EQ(signals.at("car[0].next").unusableCategory, "pointer-addressed instance");
-    EXPECT_EQ(signals.at("viaPointer").unusableCategory, "pointer-addressed instance");
-    EXPECT_EQ(signals.at("typo").unusableCategory, "undefined type");
-    EXPECT_NE(signals.at("typo").unusableReason.find("M_U61"), std::string::npos);
+    EXPECT_EQ(category(signals.at("car[0].next")), "pointer-addressed instance");
+    EXPECT_EQ(category(signals.at("viaPointer")), "pointer-addressed instance");
+    ASSERT_EQ(category(signals.at("typo")), "undefined type");
+    EXPECT_NE(signals.at("typo").unusable->reason.find("M_U61"), std::string::npos);
     // A structure that contains itself ends at the depth limit with one unusable signal.
     const std::string deepest = "loop" + [] {
         std::string s;
@@ -111,9 +115,9 @@ TEST(Instances, WhatCannotBePlacedIsLeftOutWithAReason) {
             s += ".self";
         return s;
     }();
-    EXPECT_EQ(signals.at(deepest).unusableCategory, "type nested too deeply");
+    EXPECT_EQ(category(signals.at(deepest)), "type nested too deeply");
     // 90,000 structures of two signals each exceed the limit: one entry, not a partial array.
-    EXPECT_EQ(signals.at("huge").unusableCategory, "instance too large");
+    EXPECT_EQ(category(signals.at("huge")), "instance too large");
     EXPECT_EQ(signals.count("huge[0][0].speed"), 0u);
 
     ConvertOptions options;

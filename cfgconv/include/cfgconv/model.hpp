@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -12,7 +13,7 @@
 
 namespace cfgconv {
 
-enum class DataType {
+enum class DataType : std::uint8_t {
     UByte,
     SByte,
     UWord,
@@ -30,7 +31,7 @@ enum class DataType {
 // Byte order of a value in ECU memory. MSB_LAST (and LITTLE_ENDIAN) is Intel order,
 // MSB_FIRST (and BIG_ENDIAN) Motorola order; the word-swapped orders are kept apart
 // because no logger version can read them.
-enum class ByteOrder { Unspecified, Little, Big, MsbFirstMswLast, MsbLastMswFirst };
+enum class ByteOrder : std::uint8_t { Unspecified, Little, Big, MsbFirstMswLast, MsbLastMswFirst };
 
 enum class ConvKind { Identical, Linear, RatFunc, TabIntp, TabNoIntp, TabVerb, Form, Unknown };
 
@@ -64,24 +65,29 @@ struct Table {
     std::optional<double> defaultNumeric;
 };
 
+// Why a signal cannot be recorded whatever the target (an INSTANCE reached through a pointer,
+// an undefined type): the category and sentence of the left-out report.
+struct Unusable {
+    std::string category;
+    std::string reason;
+};
+
+// Fields ordered largest first: a large A2L holds hundreds of thousands of these.
 struct Measurement {
     std::string name;
-    DataType type = DataType::Unknown;
     std::string typeText;    // keyword as written
     std::string conversion;  // COMPU_METHOD name, empty or NO_COMPU_METHOD for none
+    std::string physUnit;
     double lower = 0;
     double upper = 0;
     std::optional<std::uint64_t> address;
-    std::uint32_t extension = 0;
     std::optional<std::uint64_t> bitMask;
+    std::vector<std::uint32_t> dims;           // ARRAY_SIZE or MATRIX_DIM; empty for a scalar
+    std::shared_ptr<const Unusable> unusable;  // set when it cannot be recorded at all
+    std::optional<std::uint32_t> event;        // DAQ event channel assigned in IF_DATA
+    std::uint32_t extension = 0;
+    DataType type = DataType::Unknown;
     ByteOrder byteOrder = ByteOrder::Unspecified;
-    std::vector<std::uint32_t> dims;  // ARRAY_SIZE or MATRIX_DIM; empty for a scalar
-    std::string physUnit;
-    std::optional<std::uint32_t> event;  // DAQ event channel assigned in IF_DATA
-    // Set when the signal cannot be recorded whatever the target (an INSTANCE reached through
-    // a pointer, an undefined type): the category and sentence of the left-out report.
-    std::string unusableCategory;
-    std::string unusableReason;
 };
 
 struct AxisDescr {

@@ -290,31 +290,19 @@ private:
         if (a2l::BlockRef b = doc_.find(a2l::BlockKind::TypedefStructure, typeName)) {
             const a2l::TypedefStructure& s = structure(b);
             const std::vector<std::uint32_t> shape = effectiveDims(dims);
-            std::uint64_t count = 1;
-            for (auto d : shape) {
-                count *= d;
-                if (count > kMaxSplitElements) {
-                    overflow_ = true;
-                    return;
-                }
+            if (elementCount(shape, kMaxSplitElements) > kMaxSplitElements) {
+                overflow_ = true;
+                return;
             }
-            std::vector<std::uint32_t> idx(shape.size(), 0);
-            for (std::uint64_t i = 0; i < count && !overflow_; ++i) {
-                std::string element = where.name;
-                for (auto v : idx)
-                    element += "[" + std::to_string(v) + "]";
+            forEachElement(shape, [&](std::uint64_t i, const std::string& suffix) {
+                const std::string element = where.name + suffix;
                 const std::uint64_t base = where.address + i * s.size;
                 for (const auto& c : s.components) {
                     place(c.typeName, c.matrixDim, c.addressType,
                           {element + "." + c.name, base + c.offset, where.extension, where.event},
                           depth + 1, out, first);
                 }
-                for (std::size_t k = idx.size(); k-- > 0;) {
-                    if (++idx[k] < shape[k])
-                        break;
-                    idx[k] = 0;
-                }
-            }
+            });
             return;
         }
         if (doc_.find(a2l::BlockKind::TypedefCharacteristic, typeName) ||

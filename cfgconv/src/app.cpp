@@ -42,8 +42,7 @@ fs::path toPath(const std::string& s) {
 }
 
 std::string fileNameOf(const std::string& path) {
-    std::u8string u = toPath(path).filename().u8string();
-    return std::string(u.begin(), u.end());
+    return pathText(toPath(path).filename());
 }
 
 // "3 instances, " when the file has INSTANCE objects (ASAP2 1.7), else nothing.

@@ -64,6 +64,16 @@ std::vector<std::uint32_t> effectiveDims(const std::vector<std::uint32_t>& dims)
     return d;
 }
 
+std::uint64_t elementCount(const std::vector<std::uint32_t>& dims, std::uint64_t limit) {
+    std::uint64_t n = 1;
+    for (auto d : dims) {
+        n *= d;
+        if (n > limit)
+            return limit + 1;
+    }
+    return n;
+}
+
 namespace {
 
 const char* kindName(PhysConversion::Kind k) {
@@ -234,22 +244,9 @@ ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& sour
         // One signal per element, row-major (the last index varies fastest).
         ++result.arraysSplit;
         const std::uint64_t size = dataTypeBytes(m.type);
-        std::uint64_t count = 1;
-        for (auto d : p.dims)
-            count *= d;
-        std::vector<std::uint32_t> idx(p.dims.size(), 0);
-        std::string name;
-        for (std::uint64_t i = 0; i < count; ++i) {
-            name = m.name;
-            for (auto v : idx)
-                name += "[" + std::to_string(v) + "]";
-            writeSignal(p, name, *m.address + i * size, false);
-            for (std::size_t k = idx.size(); k-- > 0;) {
-                if (++idx[k] < p.dims[k])
-                    break;
-                idx[k] = 0;
-            }
-        }
+        forEachElement(p.dims, [&](std::uint64_t i, const std::string& suffix) {
+            writeSignal(p, m.name + suffix, *m.address + i * size, false);
+        });
     };
     std::vector<std::string> usedConversions;
     std::unordered_map<std::string, bool> conversionSeen;
@@ -327,18 +324,10 @@ ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& sour
         auto dims = effectiveDims(m.dims);
         bool split = false;
         if (!dims.empty() && gen < Generation::G3) {
-            // Stop multiplying once past the limit: a long MATRIX_DIM of large values would
-            // otherwise wrap around 64 bits to a small count.
-            std::uint64_t n = 1;
-            for (auto d : dims) {
-                n *= d;
-                if (n > kMaxSplitElements)
-                    break;
-            }
-            if (n > kMaxSplitElements) {
+            if (elementCount(dims, kMaxSplitElements) > kMaxSplitElements) {
                 leave(m, "array too large to split",
-                      "its " + std::to_string(n) + " elements exceed the limit of " +
-                          std::to_string(kMaxSplitElements) + " signals per array");
+                      "it has more than " + std::to_string(kMaxSplitElements) +
+                          " elements, the limit of signals per array");
                 continue;
             }
             split = true;

@@ -91,4 +91,28 @@ std::optional<Generation> typeGeneration(DataType t);
 // scalar has none.
 std::vector<std::uint32_t> effectiveDims(const std::vector<std::uint32_t>& dims);
 
+// The number of elements of an array with these dimensions, or limit + 1 as soon as it
+// exceeds `limit` (the product of many large dimensions would wrap around 64 bits).
+std::uint64_t elementCount(const std::vector<std::uint32_t>& dims, std::uint64_t limit);
+
+// Calls fn(i, suffix) for every element in row-major order (the last index varies fastest):
+// i counts from 0, suffix is "[a][b]...". The caller bounds the count with elementCount().
+template <typename Fn>
+void forEachElement(const std::vector<std::uint32_t>& dims, Fn&& fn) {
+    const std::uint64_t count = elementCount(dims, ~std::uint64_t{0} - 1);
+    std::vector<std::uint32_t> idx(dims.size(), 0);
+    std::string suffix;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        suffix.clear();
+        for (auto v : idx)
+            suffix += "[" + std::to_string(v) + "]";
+        fn(i, suffix);
+        for (std::size_t k = idx.size(); k-- > 0;) {
+            if (++idx[k] < dims[k])
+                break;
+            idx[k] = 0;
+        }
+    }
+}
+
 }  // namespace cfgconv

@@ -36,10 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto& doc = *result.document;
     volatile std::size_t sink = walk(doc.root(), 0);
-    sink = sink + doc.measurements().size() + doc.characteristics().size() + doc.axisPts().size() +
-           doc.compuMethods().size() + doc.compuTabs().size() + doc.compuVtabs().size() +
-           doc.compuVtabRanges().size() + doc.recordLayouts().size() + doc.units().size() +
-           doc.groups().size() + doc.functions().size() + doc.xcp().size() + doc.ccp().size() +
+    sink = sink + doc.all<a2l::Measurement>().size() + doc.all<a2l::Characteristic>().size() +
+           doc.all<a2l::AxisPts>().size() + doc.all<a2l::CompuMethod>().size() +
+           doc.all<a2l::CompuTab>().size() + doc.all<a2l::CompuVtab>().size() +
+           doc.all<a2l::CompuVtabRange>().size() + doc.all<a2l::RecordLayout>().size() +
+           doc.all<a2l::Unit>().size() + doc.all<a2l::Group>().size() +
+           doc.all<a2l::Function>().size() + doc.xcp().size() + doc.ccp().size() +
            doc.xcpEvents().size() + doc.modules().size();
     if (auto p = doc.modPar()) {
         sink = sink + p->memorySegments.size();
@@ -53,8 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (auto h = doc.header()) {
         sink = sink + h->comment.size();
     }
-    for (const auto& m : doc.measurements()) {
-        sink = sink + m.daqEvents.rasters.size() + doc.findCompuMethod(m.conversion).has_value();
+    for (const auto& m : doc.all<a2l::Measurement>()) {
+        sink = sink + m.daqEvents.rasters.size() +
+               doc.find<a2l::CompuMethod>(m.conversion).has_value();
     }
     return 0;
 }

@@ -1,71 +1,18 @@
-// The reading pass: loads files (decoding UTF-16/32 to UTF-8), checks the token structure,
-// builds the block records and the kind/name indexes, and follows /include.
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
+// The reading pass: checks the token structure, builds the block records and the kind/name
+// indexes, and follows /include (the files themselves are loaded by source.cpp).
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 
 #include "impl.h"
+#include "source.h"
 
 namespace a2l {
 
 namespace detail {
 void validateDocument(const Document& doc, Document::Impl& impl, bool deep);
-
-namespace {
-// Paths as UTF-8 text (path::string() gives the ANSI code page on Windows and throws for
-// characters it cannot hold).
-std::string pathText(const std::filesystem::path& path) {
-    std::u8string u = path.u8string();
-    return std::string(u.begin(), u.end());
-}
-
-std::filesystem::path pathFromText(const std::string& text) {
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-void unmap(char* p, std::size_t len) {
-#ifdef _WIN32
-    (void)p;  // files are read into memory there, never mapped
-    (void)len;
-#else
-    ::munmap(p, len);
-#endif
-}
-}  // namespace
-
-Buffer& Buffer::operator=(Buffer&& other) noexcept {
-    if (this != &other) {
-        if (mapLen_ != 0) {
-            unmap(ptr_, mapLen_);
-        }
-        heap_ = std::move(other.heap_);
-        ptr_ = other.ptr_;
-        mapLen_ = other.mapLen_;
-        other.ptr_ = nullptr;
-        other.mapLen_ = 0;
-    }
-    return *this;
-}
-
-Buffer::~Buffer() {
-    if (mapLen_ != 0) {
-        unmap(ptr_, mapLen_);
-        mapLen_ = 0;
-        ptr_ = nullptr;
-    }
-}
-
 }  // namespace detail
 
 namespace {
@@ -75,49 +22,11 @@ using detail::FileData;
 using detail::kNone;
 
 namespace fs = std::filesystem;
-using detail::appendUtf8;
+using detail::kMaxFileSize;
 
 struct ReadFailure {
     Diagnostic diagnostic;
 };
-
-constexpr std::uint64_t kMaxFileSize = 0xFFFFFFF0u;  // offsets are 32 bit
-
-std::string utf16ToUtf8(const unsigned char* p, std::size_t n, bool bigEndian) {
-    std::string out;
-    out.reserve(n / 2 + 16);
-    auto unit = [&](std::size_t i) -> std::uint32_t {
-        return bigEndian ? (std::uint32_t(p[i]) << 8) | p[i + 1]
-                         : (std::uint32_t(p[i + 1]) << 8) | p[i];
-    };
-    for (std::size_t i = 0; i + 1 < n; i += 2) {
-        std::uint32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < n) {
-            std::uint32_t lo = unit(i + 2);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        appendUtf8(out, u);  // lone surrogates become U+FFFD
-    }
-    return out;
-}
-
-std::string utf32ToUtf8(const unsigned char* p, std::size_t n, bool bigEndian) {
-    std::string out;
-    out.reserve(n / 4 + 16);
-    for (std::size_t i = 0; i + 3 < n; i += 4) {
-        std::uint32_t u = bigEndian
-                              ? (std::uint32_t(p[i]) << 24) | (std::uint32_t(p[i + 1]) << 16) |
-                                    (std::uint32_t(p[i + 2]) << 8) | p[i + 3]
-                              : (std::uint32_t(p[i + 3]) << 24) | (std::uint32_t(p[i + 2]) << 16) |
-                                    (std::uint32_t(p[i + 1]) << 8) | p[i];
-        appendUtf8(out, u);
-    }
-    return out;
-}
 
 // The fixed parameters of the large object kinds, checked in the reading pass itself so
 // that files with hundreds of thousands of objects need no second pass. Kinds: I identifier,
@@ -177,127 +86,36 @@ class Reader {
 public:
     Reader(Document::Impl& doc, const ReadOptions& options) : d_(doc), opt_(options) {}
 
-    // Takes the bytes of one file (BOM detection, UTF-16/32 decoding) and registers it.
-    std::uint16_t addFile(detail::Buffer bytes, std::uint64_t size, std::string path, fs::path dir,
+    // Registers the bytes of one file (after BOM detection and UTF-16/32 decoding).
+    std::uint16_t addFile(detail::SourceBytes bytes, std::string path, fs::path dir,
                           std::uint16_t fromFile, const char* fromPos) {
         if (d_.files.size() >= 0xFFFF) {
             fail(fromFile, fromPos, "too many included files");
         }
+        std::string error;
+        if (!detail::decodeSource(bytes, path, error)) {
+            fail(fromFile, fromPos, error);
+        }
         auto f = std::make_unique<FileData>();
         f->path = std::move(path);
         f->dir = std::move(dir);
-        const auto* u = reinterpret_cast<const unsigned char*>(bytes.get());
-        std::string converted;
-        bool convert = false;
-        bool big = false;
-        bool wide32 = false;
-        if (size >= 4 && u[0] == 0xFF && u[1] == 0xFE && u[2] == 0 && u[3] == 0) {
-            f->encoding = Encoding::Utf32LE;
-            convert = wide32 = true;
-        } else if (size >= 4 && u[0] == 0 && u[1] == 0 && u[2] == 0xFE && u[3] == 0xFF) {
-            f->encoding = Encoding::Utf32BE;
-            convert = wide32 = big = true;
-        } else if (size >= 2 && u[0] == 0xFF && u[1] == 0xFE) {
-            f->encoding = Encoding::Utf16LE;
-            convert = true;
-        } else if (size >= 2 && u[0] == 0xFE && u[1] == 0xFF) {
-            f->encoding = Encoding::Utf16BE;
-            convert = big = true;
-        } else if (size >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) {
-            f->encoding = Encoding::Utf8Bom;
-            f->begin = 3;
-        }
-        if (convert) {
-            std::size_t skip = wide32 ? 4 : 2;
-            converted = wide32 ? utf32ToUtf8(u + skip, size - skip, big)
-                               : utf16ToUtf8(u + skip, size - skip, big);
-            if (converted.size() > kMaxFileSize) {
-                fail(fromFile, fromPos, "file too large: " + f->path);
-            }
-            auto heap = std::make_unique<char[]>(converted.size() + 1 + detail::kPadding);
-            std::memcpy(heap.get(), converted.data(), converted.size());
-            heap[converted.size()] = '\0';
-            bytes = detail::Buffer(std::move(heap));
-            size = converted.size();
-        }
-        f->data = std::move(bytes);
-        f->size = static_cast<std::uint32_t>(size);
-        d_.publicFiles.push_back({f->path, f->encoding, size});
+        f->encoding = bytes.encoding;
+        f->begin = bytes.begin;
+        f->data = std::move(bytes.data);
+        f->size = static_cast<std::uint32_t>(bytes.size);
+        d_.publicFiles.push_back({f->path, f->encoding, bytes.size});
         d_.files.push_back(std::move(f));
         return static_cast<std::uint16_t>(d_.files.size() - 1);
     }
 
     std::uint16_t loadFile(const fs::path& path, std::string display, std::uint16_t fromFile,
                            const char* fromPos) {
-#ifdef _WIN32
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            std::string why = std::strerror(errno);
-            fail(fromFile, fromPos, "cannot open \"" + display + "\": " + why);
+        detail::SourceBytes bytes;
+        std::string error;
+        if (!detail::loadBytes(path, display, bytes, error)) {
+            fail(fromFile, fromPos, error);
         }
-        std::error_code ec;
-        if (!fs::is_regular_file(path, ec)) {
-            fail(fromFile, fromPos, "cannot read \"" + display + "\": not a regular file");
-        }
-        const std::uint64_t size = fs::file_size(path, ec);
-        if (ec) {
-            fail(fromFile, fromPos, "cannot read \"" + display + "\": " + ec.message());
-        }
-        checkSize(size, display, fromFile, fromPos);
-        auto bytes = std::make_unique<char[]>(size + 1 + detail::kPadding);  // zeroed
-        if (size > 0 && !in.read(bytes.get(), static_cast<std::streamsize>(size))) {
-            fail(fromFile, fromPos, "cannot read \"" + display + "\": short read");
-        }
-#else
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            std::string why = std::strerror(errno);
-            fail(fromFile, fromPos, "cannot open \"" + display + "\": " + why);
-        }
-        struct Closer {
-            int fd;
-            ~Closer() { ::close(fd); }
-        } closer{fd};
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            fail(fromFile, fromPos, "cannot read \"" + display + "\": not a regular file");
-        }
-        auto size = static_cast<std::uint64_t>(st.st_size);
-        checkSize(size, display, fromFile, fromPos);
-        // Map the file when its last page has room for the sentinel and the padding (the
-        // kernel fills the rest of that page with zeros): no copy, and the pages stay shared
-        // with the page cache.
-        const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-        if (size > 0 && size % page != 0 && size % page + detail::kPadding < page) {
-            void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (map != MAP_FAILED) {
-                return addFile(detail::Buffer(static_cast<char*>(map), size), size,
-                               std::move(display), path.parent_path(), fromFile, fromPos);
-            }
-        }
-        auto bytes = std::make_unique<char[]>(size + 1 + detail::kPadding);  // zeroed
-        std::uint64_t got = 0;
-        while (got < size) {
-            ssize_t n = ::read(fd, bytes.get() + got, size - got);
-            if (n <= 0) {
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                fail(fromFile, fromPos, "cannot read \"" + display + "\": short read");
-            }
-            got += static_cast<std::uint64_t>(n);
-        }
-#endif
-        bytes[size] = '\0';
-        return addFile(detail::Buffer(std::move(bytes)), size, std::move(display),
-                       path.parent_path(), fromFile, fromPos);
-    }
-
-    void checkSize(std::uint64_t size, const std::string& display, std::uint16_t fromFile,
-                   const char* fromPos) {
-        if (size > kMaxFileSize) {
-            fail(fromFile, fromPos, "\"" + display + "\" is larger than 4 GiB");
-        }
+        return addFile(std::move(bytes), std::move(display), path.parent_path(), fromFile, fromPos);
     }
 
     void parseRoot() {
@@ -833,9 +651,7 @@ private:
     }
 
 public:
-    void setQuickChecks(bool on) {
-        quickChecks_ = on;
-    }
+    void setQuickChecks(bool on) { quickChecks_ = on; }
 
     // References to COMPU_METHODs noted while reading, checked now that all are known.
     void checkConversions() {
@@ -975,13 +791,7 @@ ReadResult readText(std::string_view text, const std::string& name, const ReadOp
         if (text.size() > kMaxFileSize) {
             reader.fail(0xFFFF, nullptr, "text larger than 4 GiB");
         }
-        auto bytes = std::make_unique<char[]>(text.size() + 1 + detail::kPadding);
-        if (!text.empty()) {
-            std::memcpy(bytes.get(), text.data(), text.size());
-        }
-        bytes[text.size()] = '\0';
-        reader.addFile(detail::Buffer(std::move(bytes)), text.size(), name,
-                       fs::path(name).parent_path(), 0xFFFF, nullptr);
+        reader.addFile(detail::bytesOf(text), name, fs::path(name).parent_path(), 0xFFFF, nullptr);
     } catch (const ReadFailure& failure) {
         ReadResult result;
         result.error = failure.diagnostic;

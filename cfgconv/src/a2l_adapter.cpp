@@ -434,7 +434,7 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
         m.characteristics.push_back(std::move(c));
     }
 
-    auto methods = doc.compuMethods();
+    auto methods = doc.all<a2l::CompuMethod>();
     m.conversions.reserve(methods.size());
     for (auto& a : methods) {
         Conversion c;
@@ -451,7 +451,7 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
         m.conversions.push_back(std::move(c));
     }
 
-    for (auto& a : doc.compuTabs()) {
+    for (auto& a : doc.all<a2l::CompuTab>()) {
         Table t;
         t.name = std::move(a.name);
         t.kind = Table::Kind::Numeric;
@@ -461,7 +461,7 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
         t.defaultText = a.defaultValue;
         m.tables.push_back(std::move(t));
     }
-    for (auto& a : doc.compuVtabs()) {
+    for (auto& a : doc.all<a2l::CompuVtab>()) {
         Table t;
         t.name = std::move(a.name);
         t.kind = Table::Kind::Verbal;
@@ -470,7 +470,7 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
         t.defaultText = std::move(a.defaultValue);
         m.tables.push_back(std::move(t));
     }
-    for (auto& a : doc.compuVtabRanges()) {
+    for (auto& a : doc.all<a2l::CompuVtabRange>()) {
         Table t;
         t.name = std::move(a.name);
         t.kind = Table::Kind::VerbalRange;

@@ -82,7 +82,7 @@ TEST(Encoding, ByteOrderMarksDecide) {
         EXPECT_EQ(doc.encoding(), c.encoding) << c.name;
         ASSERT_EQ(doc.modules().size(), 1u) << c.name;
         EXPECT_EQ(doc.modules()[0].longIdentifier, "Modul \xC3\xA4") << c.name;
-        auto m = doc.findMeasurement("t");
+        auto m = doc.find<a2l::Measurement>("t");
         ASSERT_TRUE(m.has_value()) << c.name;
         EXPECT_EQ(m->longIdentifier, kLong) << c.name;
         // Positions count in the decoded text; a BOM takes no column.
@@ -106,7 +106,7 @@ TEST(Encoding, Windows1252AndLatin1WithoutBom) {
     EXPECT_EQ(doc.modules()[0].longIdentifier,
               "Gr\xC3\xB6\xC3\x9F"
               "e");
-    auto units = doc.units();
+    auto units = doc.all<a2l::Unit>();
     ASSERT_EQ(units.size(), 1u);
     EXPECT_EQ(units[0].longIdentifier, "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x82\xAC \xC3\xA4");
     EXPECT_EQ(units[0].display,
@@ -120,7 +120,7 @@ TEST(Encoding, EachTextDecidesOnItsOwn) {
         "/begin UNIT a \"\xC3\xA4\" \"x\" EXTENDED_SI /end UNIT\n"
         "/begin UNIT b \"\xE4\" \"x\" EXTENDED_SI /end UNIT\n");
     ASSERT_TRUE(result.ok());
-    auto units = result.document->units();
+    auto units = result.document->all<a2l::Unit>();
     ASSERT_EQ(units.size(), 2u);
     EXPECT_EQ(units[0].longIdentifier, "\xC3\xA4");
     EXPECT_EQ(units[1].longIdentifier, "\xC3\xA4");

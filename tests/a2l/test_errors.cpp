@@ -187,7 +187,7 @@ TEST(Errors, UnknownAndVendorBlocksAreSkippedAndCounted) {
     EXPECT_EQ(unknown.at("VENDOR_THING"), 2u);
     EXPECT_EQ(unknown.at("NESTED"), 1u);
     EXPECT_EQ(unknown.count("WHATEVER"), 0u);  // inside IF_DATA: described by A2ML, not ASAP2
-    auto m = result.document->measurements();
+    auto m = result.document->all<a2l::Measurement>();
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].ecuAddress, 0x20u);
 }

@@ -37,17 +37,17 @@ TEST(Generated, ReadBackAgreesWithTheGenerator) {
     EXPECT_EQ(doc.count(K::IfData), scan["IF_DATA"]);
 
     std::size_t bound = 0;
-    for (const auto& m : doc.measurements()) {
-        ASSERT_TRUE(doc.findCompuMethod(m.conversion)) << m.name;
+    for (const auto& m : doc.all<a2l::Measurement>()) {
+        ASSERT_TRUE(doc.find<a2l::CompuMethod>(m.conversion)) << m.name;
         ASSERT_TRUE(m.ecuAddress.has_value()) << m.name;
         bound += m.daqEvents.fixedEvents.size();
     }
     EXPECT_GT(bound, 0u);
-    for (const auto& c : doc.characteristics()) {
-        ASSERT_TRUE(doc.findRecordLayout(c.deposit)) << c.name;
+    for (const auto& c : doc.all<a2l::Characteristic>()) {
+        ASSERT_TRUE(doc.find<a2l::RecordLayout>(c.deposit)) << c.name;
         EXPECT_EQ(c.axes.size(), c.type == "VALUE" ? 0u : c.type == "CURVE" ? 1u : 2u) << c.name;
     }
-    auto vtab = doc.findCompuVtab("CV_STATE");
+    auto vtab = doc.find<a2l::CompuVtab>("CV_STATE");
     ASSERT_TRUE(vtab);
     EXPECT_EQ(vtab->entries.at(2).second, "\"Error\"");
 }

@@ -15,7 +15,7 @@ std::string meas(const std::string& name) {
 
 std::vector<std::string> measurementNames(const a2l::Document& doc) {
     std::vector<std::string> names;
-    for (const auto& m : doc.measurements()) {
+    for (const auto& m : doc.all<a2l::Measurement>()) {
         names.push_back(m.name);
     }
     return names;
@@ -195,7 +195,7 @@ TEST(Includes, TransparentInsideIfData) {
     dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
     auto result = a2l::readFile(main);
     ASSERT_TRUE(result.ok()) << result.error->toString();
-    auto m = result.document->findMeasurement("x");
+    auto m = result.document->find<a2l::Measurement>("x");
     ASSERT_TRUE(m);
     ASSERT_EQ(m->ifData.size(), 1u);
     EXPECT_EQ(m->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});

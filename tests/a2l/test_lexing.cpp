@@ -125,7 +125,7 @@ TEST(Lexing, CommentsAnywhere) {
     ASSERT_TRUE(result.ok());
     const auto& doc = *result.document;
     EXPECT_EQ(doc.blockCount(), 1u);
-    auto ms = doc.measurements();
+    auto ms = doc.all<a2l::Measurement>();
     ASSERT_EQ(ms.size(), 1u);
     EXPECT_EQ(ms[0].name, "m1");
     EXPECT_EQ(ms[0].conversion, "NO_COMPU_METHOD");

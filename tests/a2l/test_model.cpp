@@ -180,7 +180,7 @@ TEST_F(Model, ModCommonAndModPar) {
 }
 
 TEST_F(Model, MeasurementWithEveryField) {
-    auto m = doc().findMeasurement("nEng");
+    auto m = doc().find<a2l::Measurement>("nEng");
     ASSERT_TRUE(m);
     EXPECT_EQ(m->longIdentifier, "engine speed");
     EXPECT_EQ(m->dataType, a2l::DataType::UWord);
@@ -212,18 +212,18 @@ TEST_F(Model, MeasurementWithEveryField) {
 }
 
 TEST_F(Model, DaqEventBindings) {
-    auto oil = doc().findMeasurement("tOil");
+    auto oil = doc().find<a2l::Measurement>("tOil");
     ASSERT_TRUE(oil);
     EXPECT_TRUE(oil->daqEvents.variable);
     EXPECT_EQ(oil->daqEvents.availableEvents, (std::vector<std::uint32_t>{0, 2}));
     EXPECT_EQ(oil->daqEvents.defaultEvents, (std::vector<std::uint32_t>{2}));
     EXPECT_TRUE(oil->daqEvents.fixedEvents.empty());
-    auto etk = doc().findMeasurement("etk");
+    auto etk = doc().find<a2l::Measurement>("etk");
     ASSERT_TRUE(etk);
     EXPECT_FALSE(etk->daqEvents.fromXcp);
     EXPECT_EQ(etk->daqEvents.rasters, (std::vector<std::uint32_t>{5}));
     EXPECT_DOUBLE_EQ(etk->lowerLimit, -1e12);
-    auto types = doc().findMeasurement("types");
+    auto types = doc().find<a2l::Measurement>("types");
     ASSERT_TRUE(types);
     EXPECT_EQ(types->dataType, a2l::DataType::UInt64);
     EXPECT_DOUBLE_EQ(types->upperLimit, 4.29497e9);
@@ -231,7 +231,7 @@ TEST_F(Model, DaqEventBindings) {
 }
 
 TEST_F(Model, CompuMethodsOfEveryKind) {
-    auto all = doc().compuMethods();
+    auto all = doc().all<a2l::CompuMethod>();
     ASSERT_EQ(all.size(), 8u);
     std::vector<a2l::ConversionKind> kinds;
     for (const auto& c : all) {
@@ -240,38 +240,38 @@ TEST_F(Model, CompuMethodsOfEveryKind) {
     using K = a2l::ConversionKind;
     EXPECT_EQ(kinds, (std::vector<K>{K::Identical, K::Linear, K::RatFunc, K::TabIntp, K::TabNoIntp,
                                      K::TabVerb, K::TabVerb, K::Form}));
-    auto lin = doc().findCompuMethod("CM_Lin");
+    auto lin = doc().find<a2l::CompuMethod>("CM_Lin");
     ASSERT_TRUE(lin);
     EXPECT_EQ(lin->format, "%6.1");
     EXPECT_EQ(lin->unit, "rpm");
     EXPECT_EQ(lin->coeffsLinear, (std::array<double, 2>{0.5, -10}));
-    auto rat = doc().findCompuMethod("CM_Rat");
+    auto rat = doc().find<a2l::CompuMethod>("CM_Rat");
     EXPECT_EQ(rat->coeffs, (std::array<double, 6>{0, 4, 8, 0, 0, 5}));
     EXPECT_EQ(rat->refUnit, "U_Nm");
-    EXPECT_EQ(doc().findCompuMethod("CM_Intp")->compuTabRef, "T_Intp");
-    auto form = doc().findCompuMethod("CM_Form");
+    EXPECT_EQ(doc().find<a2l::CompuMethod>("CM_Intp")->compuTabRef, "T_Intp");
+    auto form = doc().find<a2l::CompuMethod>("CM_Form");
     EXPECT_EQ(form->formula, "X1/10-40");
     EXPECT_EQ(form->formulaInv, "(X1+40)*10");
     EXPECT_EQ(form->statusStringRef, "V_Gear");
-    EXPECT_FALSE(doc().findCompuMethod("CM_Absent"));
+    EXPECT_FALSE(doc().find<a2l::CompuMethod>("CM_Absent"));
 }
 
 TEST_F(Model, ConversionTables) {
-    auto t = doc().findCompuTab("T_Intp");
+    auto t = doc().find<a2l::CompuTab>("T_Intp");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->kind, a2l::ConversionKind::TabIntp);
     EXPECT_EQ(t->pairs, (std::vector<std::pair<double, double>>{{0, 0}, {100, 5.5}, {200, 10}}));
     EXPECT_EQ(t->defaultValueNumeric, -1.0);
     EXPECT_FALSE(t->defaultValue);
-    auto n = doc().findCompuTab("T_NoIntp");
+    auto n = doc().find<a2l::CompuTab>("T_NoIntp");
     EXPECT_EQ(n->kind, a2l::ConversionKind::TabNoIntp);
     EXPECT_EQ(n->defaultValue, "none");
-    auto v = doc().findCompuVtab("V_Gear");
+    auto v = doc().find<a2l::CompuVtab>("V_Gear");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->entries, (std::vector<std::pair<double, std::string>>{
                               {0, "Neutral"}, {1, "First"}, {2, "Second"}}));
     EXPECT_EQ(v->defaultValue, "?");
-    auto r = doc().findCompuVtabRange("R_Level");
+    auto r = doc().find<a2l::CompuVtabRange>("R_Level");
     ASSERT_TRUE(r);
     ASSERT_EQ(r->entries.size(), 2u);
     EXPECT_DOUBLE_EQ(r->entries[1].min, 9.5);
@@ -281,7 +281,7 @@ TEST_F(Model, ConversionTables) {
 }
 
 TEST_F(Model, CharacteristicWithAxes) {
-    auto c = doc().findCharacteristic("KF");
+    auto c = doc().find<a2l::Characteristic>("KF");
     ASSERT_TRUE(c);
     EXPECT_EQ(c->type, "MAP");
     EXPECT_EQ(c->address, 0x80010100u);
@@ -303,7 +303,7 @@ TEST_F(Model, CharacteristicWithAxes) {
     EXPECT_DOUBLE_EQ(c->axes[1].lowerLimit, -40);
     EXPECT_EQ(c->axes[2].fixAxisParDist, (std::array<double, 3>{0, 1, 4}));
     EXPECT_EQ(c->axes[3].fixAxisParList, (std::vector<double>{0, 5, 20}));
-    auto a = doc().findAxisPts("AX_Oil");
+    auto a = doc().find<a2l::AxisPts>("AX_Oil");
     ASSERT_TRUE(a);
     EXPECT_EQ(a->address, 0x80010200u);
     EXPECT_EQ(a->inputQuantity, "tOil");
@@ -314,7 +314,7 @@ TEST_F(Model, CharacteristicWithAxes) {
 }
 
 TEST_F(Model, RecordLayoutUnitGroupFunction) {
-    auto rl = doc().findRecordLayout("RL_Map");
+    auto rl = doc().find<a2l::RecordLayout>("RL_Map");
     ASSERT_TRUE(rl);
     ASSERT_EQ(rl->entries.size(), 4u);
     EXPECT_EQ(rl->entries[2].keyword, "NO_AXIS_PTS_X");
@@ -324,22 +324,22 @@ TEST_F(Model, RecordLayoutUnitGroupFunction) {
     EXPECT_EQ(rl->fncValuesIndexMode, "COLUMN_DIR");
     EXPECT_EQ(rl->fncValuesAddressType, "DIRECT");
     EXPECT_EQ(rl->alignmentWord, 2u);
-    auto nm = doc().findUnit("U_Nm");
+    auto nm = doc().find<a2l::Unit>("U_Nm");
     ASSERT_TRUE(nm);
     EXPECT_EQ(nm->display, "Nm");
     EXPECT_EQ(nm->type, "EXTENDED_SI");
     EXPECT_EQ(nm->siExponents, (std::array<int, 7>{2, 1, -2, 0, 0, 0, 0}));
-    auto knm = doc().findUnit("U_kNm");
+    auto knm = doc().find<a2l::Unit>("U_kNm");
     EXPECT_EQ(knm->refUnit, "U_Nm");
     EXPECT_EQ(knm->unitConversion, std::make_pair(1000.0, 0.0));
-    auto groups = doc().groups();
+    auto groups = doc().all<a2l::Group>();
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_TRUE(groups[0].root);
     EXPECT_EQ(groups[0].refMeasurements, (std::vector<std::string>{"nEng", "tOil"}));
     EXPECT_EQ(groups[0].refCharacteristics, (std::vector<std::string>{"KF"}));
     EXPECT_EQ(groups[0].subGroups, (std::vector<std::string>{"G_Sub"}));
     EXPECT_FALSE(groups[1].root);
-    auto functions = doc().functions();
+    auto functions = doc().all<a2l::Function>();
     ASSERT_EQ(functions.size(), 1u);
     EXPECT_EQ(functions[0].version, "2.0");
     EXPECT_EQ(functions[0].defCharacteristics, (std::vector<std::string>{"KF"}));
@@ -472,7 +472,7 @@ TEST(TypedInstances, TypedefsAndInstancesDecode) {
     EXPECT_EQ(s.components[1].name, "gain");
     EXPECT_TRUE(s.components[1].addressType.empty());
 
-    auto instances = doc.instances();
+    auto instances = doc.all<a2l::Instance>();
     ASSERT_EQ(instances.size(), 1u);
     const auto& in = instances[0];
     EXPECT_EQ(in.name, "inst");

@@ -92,11 +92,11 @@ TEST(Samples, EveryGoodSampleReadsAndCountsAgree) {
         }
         EXPECT_GT(doc.count(K::Measurement) + doc.count(K::Characteristic), 0u) << s.file;
         // Every object decodes and has a name.
-        for (const auto& m : doc.measurements()) {
+        for (const auto& m : doc.all<a2l::Measurement>()) {
             EXPECT_FALSE(m.name.empty()) << s.file;
             EXPECT_NE(m.dataType, a2l::DataType::Unknown) << s.file << " " << m.name;
         }
-        for (const auto& c : doc.characteristics()) {
+        for (const auto& c : doc.all<a2l::Characteristic>()) {
             EXPECT_FALSE(c.name.empty()) << s.file;
         }
     }
@@ -124,14 +124,14 @@ TEST(Samples, Demo161ConversionsAndXcpOnCan) {
     ASSERT_TRUE(result.ok());
     const auto& doc = *result.document;
     std::set<a2l::ConversionKind> kinds;
-    for (const auto& c : doc.compuMethods()) {
+    for (const auto& c : doc.all<a2l::CompuMethod>()) {
         kinds.insert(c.kind);
     }
     using K = a2l::ConversionKind;
     // TAB_NOINTP occurs in this file only as a COMPU_TAB, not as a COMPU_METHOD kind.
     EXPECT_EQ(kinds,
               (std::set<K>{K::Identical, K::Linear, K::RatFunc, K::TabIntp, K::TabVerb, K::Form}));
-    auto tab = doc.findCompuTab("CM.TAB_NOINTP.DEFAULT_VALUE.REF");
+    auto tab = doc.find<a2l::CompuTab>("CM.TAB_NOINTP.DEFAULT_VALUE.REF");
     ASSERT_TRUE(tab);
     EXPECT_EQ(tab->kind, K::TabNoIntp);
     ASSERT_EQ(tab->pairs.size(), 12u);
@@ -163,7 +163,7 @@ TEST(Samples, ToolWrittenFileWithCrlfAndVendorIfData) {
     auto result = a2l::readFile(sharedDir() / "A2L_Example.a2l");
     ASSERT_TRUE(result.ok());
     const auto& doc = *result.document;
-    auto m = doc.findMeasurement("backgroundlightmax");
+    auto m = doc.find<a2l::Measurement>("backgroundlightmax");
     ASSERT_TRUE(m);
     EXPECT_EQ(m->dataType, a2l::DataType::UInt64);
     EXPECT_EQ(m->ecuAddress, 0x70012470u);
@@ -188,19 +188,19 @@ TEST(Samples, TortureStringsAndNumbers) {
     EXPECT_EQ(doc.modules()[0].longIdentifier,
               "great example with different escaped quotation \" marks like double quotes \" and "
               "backslash escaped at the end \"");
-    auto a = doc.findCharacteristic("char_a");
+    auto a = doc.find<a2l::Characteristic>("char_a");
     ASSERT_TRUE(a);
     EXPECT_EQ(a->longIdentifier,
               "any unknown es\\cape\\d\\ \\character, escaped backslash \\ and for fun \\\\ and "
               "\\\\");
-    auto b = doc.findCharacteristic("char_b");
+    auto b = doc.find<a2l::Characteristic>("char_b");
     ASSERT_TRUE(b);
     EXPECT_EQ(b->longIdentifier.find('\n'), std::string::npos);
-    auto c = doc.findCharacteristic("char_c");
+    auto c = doc.find<a2l::Characteristic>("char_c");
     ASSERT_TRUE(c);
     EXPECT_DOUBLE_EQ(c->lowerLimit, 0.001);
     EXPECT_DOUBLE_EQ(c->upperLimit, 100);
-    EXPECT_TRUE(doc.findCharacteristic("veRy_ComPlex[identifier_123].and.I.am.lo__n_g"));
+    EXPECT_TRUE(doc.find<a2l::Characteristic>("veRy_ComPlex[identifier_123].and.I.am.lo__n_g"));
 }
 
 TEST(Samples, XcpliteIncludeAndEventBindings) {
@@ -212,11 +212,11 @@ TEST(Samples, XcpliteIncludeAndEventBindings) {
     ASSERT_EQ(a2ml.size(), 1u);
     EXPECT_EQ(fs::path(a2ml[0].location().file).filename(), "XCP_104.aml");
     EXPECT_NE(a2ml[0].rawText().find("\"XCP_ON_CAN\""), std::string_view::npos);
-    auto sum = doc.findMeasurement("g_param_sum");
+    auto sum = doc.find<a2l::Measurement>("g_param_sum");
     ASSERT_TRUE(sum);
     EXPECT_TRUE(sum->daqEvents.variable);
     EXPECT_EQ(sum->daqEvents.defaultEvents, std::vector<std::uint32_t>{0});
-    auto c32 = doc.findMeasurement("counter32");
+    auto c32 = doc.find<a2l::Measurement>("counter32");
     ASSERT_TRUE(c32);
     EXPECT_EQ(c32->daqEvents.fixedEvents, std::vector<std::uint32_t>{0});
     EXPECT_DOUBLE_EQ(c32->upperLimit, 4.29497e9);

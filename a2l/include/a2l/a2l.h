@@ -9,12 +9,12 @@
 //   const a2l::Document& doc = *r.document;
 //   for (a2l::BlockRef b : doc.blocks(a2l::BlockKind::Measurement)) {
 //       a2l::Measurement m = doc.measurement(b);        // decoded on request, one at a time
-//       auto method = doc.findCompuMethod(m.conversion);
+//       auto method = doc.find<CompuMethod>(m.conversion);
 //       ...
 //   }
 //
 // Objects are decoded from the block tree when asked for, so decoding them one at a time
-// keeps memory near the file size; doc.measurements() decodes all at once.
+// keeps memory near the file size; doc.all<Measurement>() decodes all at once.
 #pragma once
 
 #include "a2l/block.h"

@@ -91,18 +91,13 @@ public:
     std::optional<ModCommon> modCommon() const;  // of the first MODULE that has one
     std::optional<ModPar> modPar() const;        // of the first MODULE that has one
 
-    std::vector<Measurement> measurements() const;
-    std::vector<Characteristic> characteristics() const;
-    std::vector<AxisPts> axisPts() const;
-    std::vector<CompuMethod> compuMethods() const;
-    std::vector<CompuTab> compuTabs() const;
-    std::vector<CompuVtab> compuVtabs() const;
-    std::vector<CompuVtabRange> compuVtabRanges() const;
-    std::vector<RecordLayout> recordLayouts() const;
-    std::vector<Unit> units() const;
-    std::vector<Group> groups() const;
-    std::vector<Function> functions() const;
-    std::vector<Instance> instances() const;
+    // Every object of a type in file order, and one by name (hash lookup; nullopt when
+    // absent). T is any type with an ObjectKind below: all<Measurement>(),
+    // find<CompuMethod>("CM_Speed"), ...
+    template <typename T>
+    std::vector<T> all() const;
+    template <typename T>
+    std::optional<T> find(std::string_view name) const;
 
     // One object from its block (decoding problems go to `warnings` when given).
     // measurement() decodes TYPEDEF_MEASUREMENT blocks as well.
@@ -123,17 +118,6 @@ public:
                                       std::vector<Diagnostic>* warnings = nullptr) const;
     Instance instance(BlockRef block, std::vector<Diagnostic>* warnings = nullptr) const;
 
-    // Lookup by name (hash maps); nullopt when absent.
-    std::optional<Measurement> findMeasurement(std::string_view name) const;
-    std::optional<Characteristic> findCharacteristic(std::string_view name) const;
-    std::optional<CompuMethod> findCompuMethod(std::string_view name) const;
-    std::optional<CompuTab> findCompuTab(std::string_view name) const;
-    std::optional<CompuVtab> findCompuVtab(std::string_view name) const;
-    std::optional<CompuVtabRange> findCompuVtabRange(std::string_view name) const;
-    std::optional<RecordLayout> findRecordLayout(std::string_view name) const;
-    std::optional<Unit> findUnit(std::string_view name) const;
-    std::optional<AxisPts> findAxisPts(std::string_view name) const;
-
     // IF_DATA XCP / ASAP1B_CCP blocks at MODULE level (and their transport layers).
     std::vector<XcpInfo> xcp() const;
     std::vector<CcpInfo> ccp() const;
@@ -149,6 +133,54 @@ public:
 private:
     std::unique_ptr<Impl> impl_;
 };
+
+// The block kind of each decoded object type and the Document member that decodes it.
+template <typename T>
+struct ObjectKind;
+
+namespace detail {
+template <BlockKind K, auto Decode>
+struct Decodes {
+    static constexpr BlockKind kind = K;
+    static constexpr auto decode = Decode;
+};
+}  // namespace detail
+
+// clang-format off
+template <> struct ObjectKind<Measurement> : detail::Decodes<BlockKind::Measurement, &Document::measurement> {};
+template <> struct ObjectKind<Characteristic> : detail::Decodes<BlockKind::Characteristic, &Document::characteristic> {};
+template <> struct ObjectKind<AxisPts> : detail::Decodes<BlockKind::AxisPts, &Document::axisPts> {};
+template <> struct ObjectKind<CompuMethod> : detail::Decodes<BlockKind::CompuMethod, &Document::compuMethod> {};
+template <> struct ObjectKind<CompuTab> : detail::Decodes<BlockKind::CompuTab, &Document::compuTab> {};
+template <> struct ObjectKind<CompuVtab> : detail::Decodes<BlockKind::CompuVtab, &Document::compuVtab> {};
+template <> struct ObjectKind<CompuVtabRange> : detail::Decodes<BlockKind::CompuVtabRange, &Document::compuVtabRange> {};
+template <> struct ObjectKind<RecordLayout> : detail::Decodes<BlockKind::RecordLayout, &Document::recordLayout> {};
+template <> struct ObjectKind<Unit> : detail::Decodes<BlockKind::Unit, &Document::unit> {};
+template <> struct ObjectKind<Group> : detail::Decodes<BlockKind::Group, &Document::group> {};
+template <> struct ObjectKind<Function> : detail::Decodes<BlockKind::Function, &Document::function> {};
+template <> struct ObjectKind<TypedefStructure> : detail::Decodes<BlockKind::TypedefStructure, &Document::typedefStructure> {};
+template <> struct ObjectKind<Instance> : detail::Decodes<BlockKind::Instance, &Document::instance> {};
+// clang-format on
+
+template <typename T>
+std::vector<T> Document::all() const {
+    std::vector<T> out;
+    std::vector<BlockRef> found = blocks(ObjectKind<T>::kind);
+    out.reserve(found.size());
+    for (const BlockRef& b : found) {
+        out.push_back((this->*ObjectKind<T>::decode)(b, nullptr));
+    }
+    return out;
+}
+
+template <typename T>
+std::optional<T> Document::find(std::string_view name) const {
+    BlockRef b = find(ObjectKind<T>::kind, name);
+    if (!b) {
+        return std::nullopt;
+    }
+    return (this->*ObjectKind<T>::decode)(b, nullptr);
+}
 
 struct ReadResult {
     std::shared_ptr<const Document> document;  // null when the read failed

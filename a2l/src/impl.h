@@ -213,6 +213,9 @@ struct Document::Impl {
     std::size_t maxWarnings = 1000;
     std::map<std::string, std::size_t, std::less<>> unknown;
     std::optional<std::pair<int, int>> version;
+    // Address field of each interface's KP_BLOB per the file's A2ML, worked out on first use.
+    mutable std::once_flag kpBlobOnce;
+    mutable std::map<std::string, std::size_t, std::less<>> kpBlobFields;
 
     std::string_view keyword(std::uint32_t id) const {
         const auto& b = blocks[id];

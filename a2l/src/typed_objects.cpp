@@ -86,6 +86,9 @@ Measurement Document::measurement(BlockRef block, std::vector<Diagnostic>* warni
         });
     if (!m.ifData.empty() && !validating_) {
         m.daqEvents = daqEvents(m.ifData);
+        if (!m.ecuAddress) {
+            m.ifDataAddresses = ifDataAddresses(m.ifData);
+        }
     }
     return m;
 }

@@ -1,5 +1,8 @@
 // Typed views of the measurement protocols: XCP and CCP at module level, and the DAQ event
 // binding of an object's IF_DATA blocks.
+#include <cctype>
+#include <mutex>
+
 #include "decoder.h"
 
 namespace a2l {
@@ -106,7 +109,7 @@ void collectEvents(const Document& doc, BlockRef block, std::vector<std::uint32_
     }
 }
 
-void collectRasters(const Document& doc, std::uint32_t block, DaqEventBinding& out) {
+void collectRasters(const Document& doc, std::uint32_t block, std::vector<std::uint32_t>& out) {
     Cursor cursor(doc.impl(), block);
     RawTok t;
     bool expect = false;
@@ -119,7 +122,7 @@ void collectRasters(const Document& doc, std::uint32_t block, DaqEventBinding& o
         std::uint64_t v;
         if (expect && t.kind == Kind::Number && detail::parseUInt64(t.view(), v) &&
             v <= 0xFFFFFFFFu) {
-            out.rasters.push_back(static_cast<std::uint32_t>(v));
+            out.push_back(static_cast<std::uint32_t>(v));
         }
         expect = t.kind == Kind::Identifier && t.view() == "RASTER";
     }
@@ -164,8 +167,210 @@ DaqEventBinding Document::daqEvents(const std::vector<BlockRef>& ifData) const {
                     visit(c);
                 }
             }
+        } else if (name == "ASAP1B_CCP") {
+            collectRasters(*this, b.id(), out.ccpRasters);
         } else if (name != "CANAPE_EXT" && name != "CANAPE") {
-            collectRasters(*this, b.id(), out);
+            collectRasters(*this, b.id(), out.rasters);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// A2ML as far as the KP_BLOB layouts need it: words, quoted tags and punctuation, without
+// comments.
+class A2mlTokens {
+public:
+    explicit A2mlTokens(std::string_view text) {
+        std::size_t i = 0;
+        while (i < text.size()) {
+            char c = text[i];
+            if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+                std::size_t e = text.find("*/", i + 2);
+                i = e == std::string_view::npos ? text.size() : e + 2;
+            } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
+                std::size_t e = text.find('\n', i);
+                i = e == std::string_view::npos ? text.size() : e + 1;
+            } else if (c == '"') {
+                std::size_t e = text.find('"', i + 1);
+                e = e == std::string_view::npos ? text.size() : e;
+                tokens_.push_back({text.substr(i + 1, e - i - 1), true});
+                i = e + 1;
+            } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+                std::size_t e = i;
+                while (e < text.size() &&
+                       (std::isalnum(static_cast<unsigned char>(text[e])) || text[e] == '_')) {
+                    ++e;
+                }
+                tokens_.push_back({text.substr(i, e - i), false});
+                i = e;
+            } else {
+                if (static_cast<unsigned char>(c) > ' ') {
+                    tokens_.push_back({text.substr(i, 1), false});
+                }
+                ++i;
+            }
+        }
+    }
+
+    struct Token {
+        std::string_view text;
+        bool tag;  // a quoted keyword
+    };
+    std::size_t size() const { return tokens_.size(); }
+    const Token& operator[](std::size_t i) const { return tokens_[i]; }
+    bool is(std::size_t i, std::string_view punct) const {
+        return i < tokens_.size() && !tokens_[i].tag && tokens_[i].text == punct;
+    }
+    // The index after the brace that matches the one at `open`.
+    std::size_t skipBraces(std::size_t open) const {
+        int depth = 0;
+        for (std::size_t i = open; i < tokens_.size(); ++i) {
+            if (is(i, "{")) {
+                ++depth;
+            } else if (is(i, "}") && --depth == 0) {
+                return i + 1;
+            }
+        }
+        return tokens_.size();
+    }
+
+private:
+    std::vector<Token> tokens_;
+};
+
+// The fixed members of the struct body that opens at `open`, as the kind of each parameter
+// they take in order ("ulong", "enum", ...). Optional parts (taggedstruct, taggedunion) end the
+// fixed members; a nested struct contributes its members.
+void structMembers(const A2mlTokens& tok, std::size_t open, std::vector<std::string_view>& out,
+                   int depth = 0) {
+    std::size_t i = open + 1;
+    while (i < tok.size() && !tok.is(i, "}") && depth < 8) {
+        std::string_view type = tok[i].text;
+        if (type == "taggedstruct" || type == "taggedunion") {
+            return;
+        }
+        if (type == "struct") {
+            std::size_t j = i + 1;
+            if (j < tok.size() && !tok.is(j, "{")) {
+                ++j;  // a named struct defined in place
+            }
+            if (!tok.is(j, "{")) {
+                return;  // a reference to a struct defined elsewhere: layout unknown
+            }
+            structMembers(tok, j, out, depth + 1);
+            i = tok.skipBraces(j);
+        } else {
+            out.push_back(type);
+            ++i;
+            if (tok.is(i, "{")) {
+                i = tok.skipBraces(i);  // enum values
+            }
+        }
+        while (i < tok.size() && !tok.is(i, ";") && !tok.is(i, "}")) {
+            ++i;  // array sizes and the like
+        }
+        if (tok.is(i, ";")) {
+            ++i;
+        }
+    }
+}
+
+// Parameter `field` of the KP_BLOB that `cursor` walks into: the parameters after the word
+// KP_BLOB in the IF_DATA itself, or those of a KP_BLOB block. Only a number counts.
+std::optional<std::uint64_t> kpBlobParameter(const Document::Impl& impl, Cursor& cursor,
+                                             std::size_t field, bool afterKeyword) {
+    RawTok t;
+    bool inBlob = !afterKeyword;
+    std::size_t index = 0;
+    while (cursor.next(t)) {
+        if (!inBlob) {
+            if (t.kind == Kind::Block && impl.keyword(t.block) == "KP_BLOB") {
+                Cursor inner(impl, t.block);
+                return kpBlobParameter(impl, inner, field, false);
+            }
+            inBlob = t.kind == Kind::Identifier && t.view() == "KP_BLOB";
+            continue;
+        }
+        if (t.kind == Kind::Block) {
+            break;
+        }
+        if (index++ == field) {
+            std::uint64_t v;
+            if (t.kind == Kind::Number && detail::parseUInt64(t.view(), v)) {
+                return v;
+            }
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::map<std::string, std::size_t, std::less<>> kpBlobAddressFields(std::string_view a2ml) {
+    A2mlTokens tok(a2ml);
+    std::map<std::string, std::size_t, std::less<>> out;
+    // Tags of the braces that enclose the current token ("" for an untagged one).
+    std::vector<std::string_view> tags;
+    std::string_view lastTag;
+    for (std::size_t i = 0; i < tok.size(); ++i) {
+        if (tok.is(i, "{")) {
+            tags.push_back(lastTag);
+            lastTag = {};
+        } else if (tok.is(i, "}")) {
+            if (!tags.empty()) {
+                tags.pop_back();
+            }
+            lastTag = {};
+        } else if (tok.is(i, ";")) {
+            lastTag = {};
+        } else if (tok[i].tag && tok[i].text == "KP_BLOB" && tok.is(i + 1, "struct") &&
+                   tok.is(i + 2, "{")) {
+            const std::size_t open = i + 2;
+            std::string_view owner;
+            for (auto it = tags.rbegin(); it != tags.rend() && owner.empty(); ++it) {
+                owner = *it;
+            }
+            std::vector<std::string_view> members;
+            structMembers(tok, open, members);
+            for (std::size_t m = 0; m < members.size(); ++m) {
+                if (members[m] == "ulong") {
+                    out.emplace(std::string(owner), m);
+                    break;
+                }
+            }
+            i = tok.skipBraces(open) - 1;
+        } else if (tok[i].tag) {
+            lastTag = tok[i].text;
+        }
+    }
+    return out;
+}
+
+std::vector<IfDataAddress> Document::ifDataAddresses(const std::vector<BlockRef>& ifData) const {
+    std::call_once(impl_->kpBlobOnce, [this] {
+        for (std::uint32_t id : impl_->byKind[static_cast<std::size_t>(BlockKind::A2ml)]) {
+            for (auto& [name, field] : kpBlobAddressFields(BlockRef(this, id).rawText())) {
+                impl_->kpBlobFields.emplace(name, field);
+            }
+        }
+    });
+    std::vector<IfDataAddress> out;
+    for (const BlockRef& b : ifData) {
+        std::string_view name = impl_->nameOf(b.id());
+        std::size_t field = name == "ASAP1B_CCP" ? 1 : 0;
+        if (auto it = impl_->kpBlobFields.find(name); it != impl_->kpBlobFields.end()) {
+            field = it->second;
+        }
+        Cursor cursor(*impl_, b.id());
+        RawTok first;
+        if (!cursor.next(first)) {  // the interface name
+            continue;
+        }
+        if (auto a = kpBlobParameter(*impl_, cursor, field, true)) {
+            out.push_back({std::string(name), *a});
         }
     }
     return out;

@@ -89,25 +89,7 @@ std::vector<std::uint32_t> dimsOf(const std::optional<std::uint32_t>& arraySize,
     return {};
 }
 
-// The event a signal is recorded on: the first fixed event, else the default one.
-std::optional<std::uint32_t> eventOf(const a2l::DaqEventBinding& b) {
-    if (!b.fixedEvents.empty())
-        return b.fixedEvents.front();
-    if (!b.defaultEvents.empty())
-        return b.defaultEvents.front();
-    if (!b.rasters.empty())
-        return b.rasters.front();
-    return std::nullopt;
-}
-
-// A cycle time in whole nanoseconds; 0 (unknown) when it does not fit, as for a CCP rate of
-// billions of days.
-std::uint64_t cycleNanoseconds(double seconds) {
-    const double ns = std::round(seconds * 1e9);
-    return ns >= 0 && ns < 18446744073709551616.0 ? static_cast<std::uint64_t>(ns) : 0;
-}
-
-std::string hexText(std::uint32_t v) {
+std::string hexText(std::uint64_t v) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string s;
     do {
@@ -115,6 +97,76 @@ std::string hexText(std::uint32_t v) {
         v >>= 4;
     } while (v);
     return "0x" + s;
+}
+
+// What places a signal beyond its own MEASUREMENT: the DAQ event channels of the protocol the
+// station is written for, and the count of addresses taken from IF_DATA.
+class SignalBinding {
+public:
+    explicit SignalBinding(const Station& st) : protocol_(st.protocol) {
+        for (const auto& e : st.events)
+            channels_.push_back(e.channel);
+        std::sort(channels_.begin(), channels_.end());
+    }
+
+    // The event a signal is recorded on: a channel of the station's <events>, bound in the
+    // station's protocol. XCP: the first fixed event, else the first default event; CCP: the
+    // first RASTER of the ASAP1B_CCP block. RASTERs of other systems (ETK, KWP2000, vendor
+    // blocks) number channels of their own and never become the event, and a binding to a
+    // channel the file does not define gives no event either.
+    std::optional<std::uint32_t> eventOf(const a2l::DaqEventBinding& b) const {
+        if (protocol_ == "XCP") {
+            if (auto e = firstDefined(b.fixedEvents))
+                return e;
+            return firstDefined(b.defaultEvents);
+        }
+        if (protocol_ == "CCP")
+            return firstDefined(b.ccpRasters);
+        return std::nullopt;
+    }
+
+    // ECU_ADDRESS, else the address the IF_DATA KP_BLOBs agree on. KP_BLOBs that disagree make
+    // the signal unusable rather than guessed.
+    void placeAddress(const a2l::Measurement& a, Measurement& x) {
+        x.address = a.ecuAddress;
+        if (a.ecuAddress || a.ifDataAddresses.empty())
+            return;
+        const auto& all = a.ifDataAddresses;
+        bool agree = std::all_of(all.begin(), all.end(),
+                                 [&](const auto& c) { return c.address == all.front().address; });
+        if (agree) {
+            x.address = all.front().address;
+            ++addressesFromIfData_;
+            return;
+        }
+        std::string list;
+        for (const auto& c : all)
+            list += (list.empty() ? "" : ", ") + hexText(c.address) + " (" + c.interfaceName + ")";
+        x.unusable = std::make_shared<const Unusable>(Unusable{
+            "conflicting IF_DATA addresses",
+            "it has no ECU_ADDRESS and its IF_DATA KP_BLOBs give different addresses: " + list});
+    }
+
+    std::size_t addressesFromIfData() const { return addressesFromIfData_; }
+
+private:
+    std::optional<std::uint32_t> firstDefined(const std::vector<std::uint32_t>& events) const {
+        for (std::uint32_t e : events)
+            if (std::binary_search(channels_.begin(), channels_.end(), e))
+                return e;
+        return std::nullopt;
+    }
+
+    std::string protocol_;
+    std::vector<std::uint32_t> channels_;
+    std::size_t addressesFromIfData_ = 0;
+};
+
+// A cycle time in whole nanoseconds; 0 (unknown) when it does not fit, as for a CCP rate of
+// billions of days.
+std::uint64_t cycleNanoseconds(double seconds) {
+    const double ns = std::round(seconds * 1e9);
+    return ns >= 0 && ns < 18446744073709551616.0 ? static_cast<std::uint64_t>(ns) : 0;
 }
 
 void fillStation(const a2l::Document& doc, Station& st) {
@@ -178,10 +230,12 @@ void fillStation(const a2l::Document& doc, Station& st) {
             st.transportParams.emplace_back("stationAddress", hexText(*c.stationAddress));
         if (c.baudrate)
             st.transportParams.emplace_back("baudrate", std::to_string(*c.baudrate));
+        // Measurements name the event channel (their RASTER), which the SOURCE's QP_BLOB gives
+        // as its RASTER; the DAQ list number stands in only where the QP_BLOB has none.
         std::uint32_t channel = 0;
         for (const auto& s : c.sources) {
             DaqEvent d;
-            d.channel = s.daqListNumber.value_or(channel);
+            d.channel = s.raster ? *s.raster : s.daqListNumber.value_or(channel);
             d.name = s.name;
             if (auto sec = s.cycleSeconds())
                 d.cycleNs = cycleNanoseconds(*sec);
@@ -193,21 +247,21 @@ void fillStation(const a2l::Document& doc, Station& st) {
 
 // A MEASUREMENT or TYPEDEF_MEASUREMENT as the converter's signal (address and name are the
 // caller's business for a type).
-void assignMeasurement(a2l::Measurement&& a, Measurement& x) {
+void assignMeasurement(a2l::Measurement&& a, Measurement& x, SignalBinding& binding) {
     x.name = std::move(a.name);
     x.type = mapType(a.dataType);
     x.typeText = a.dataTypeText.empty() ? std::string(a2l::toString(a.dataType)) : a.dataTypeText;
     x.conversion = std::move(a.conversion);
     x.lower = a.lowerLimit;
     x.upper = a.upperLimit;
-    x.address = a.ecuAddress;
+    x.unusable.reset();
+    binding.placeAddress(a, x);
     x.extension = a.ecuAddressExtension.value_or(0);
     x.bitMask = a.bitMask;
     x.byteOrder = mapOrder(a.byteOrder);
     x.dims = dimsOf(a.arraySize, a.matrixDim);
     x.physUnit = std::move(a.physUnit);
-    x.event = eventOf(a.daqEvents);
-    x.unusable.reset();
+    x.event = binding.eventOf(a.daqEvents);
 }
 
 // Turns the INSTANCEs of ASAP2 1.7 into signals: an instance of a TYPEDEF_MEASUREMENT is one
@@ -219,11 +273,13 @@ void assignMeasurement(a2l::Measurement&& a, Measurement& x) {
 // becomes one unusable signal that the conversion reports as left out.
 class InstanceExpander {
 public:
-    explicit InstanceExpander(const a2l::Document& doc) : doc_(doc) {}
+    InstanceExpander(const a2l::Document& doc, SignalBinding& binding)
+        : doc_(doc), binding_(binding) {}
 
     void expand(const a2l::Instance& in, std::vector<Measurement>& out) {
         const std::size_t first = out.size();
-        Place where{in.name, in.address, in.ecuAddressExtension.value_or(0), eventOf(in.daqEvents)};
+        Place where{in.name, in.address, in.ecuAddressExtension.value_or(0),
+                    binding_.eventOf(in.daqEvents)};
         overflow_ = false;
         place(in.typeName, in.matrixDim, in.addressType, where, 0, out, first);
         if (overflow_) {
@@ -276,7 +332,7 @@ private:
         }
         if (a2l::BlockRef b = doc_.find(a2l::BlockKind::TypedefMeasurement, typeName)) {
             Measurement x;
-            assignMeasurement(doc_.measurement(b), x);
+            assignMeasurement(doc_.measurement(b), x, binding_);
             std::vector<std::uint32_t> all = dims;
             all.insert(all.end(), x.dims.begin(), x.dims.end());
             x.dims = std::move(all);
@@ -321,6 +377,7 @@ private:
     }
 
     const a2l::Document& doc_;
+    SignalBinding& binding_;
     std::unordered_map<std::uint32_t, a2l::TypedefStructure> structures_;
     bool overflow_ = false;
 };
@@ -329,14 +386,15 @@ private:
 // would double the peak memory. The signals of INSTANCEs follow those of the MEASUREMENTs.
 class DocMeasurementSource : public MeasurementSource {
 public:
-    explicit DocMeasurementSource(const a2l::Document& doc)
+    DocMeasurementSource(const a2l::Document& doc, SignalBinding& binding)
         : doc_(doc),
+          binding_(binding),
           blocks_(doc.blocks(a2l::BlockKind::Measurement)),
           instances_(doc.blocks(a2l::BlockKind::Instance)) {}
     std::size_t sizeHint() const override { return blocks_.size(); }
     bool next(Measurement& x) override {
         if (i_ < blocks_.size()) {
-            assignMeasurement(doc_.measurement(blocks_[i_++]), x);
+            assignMeasurement(doc_.measurement(blocks_[i_++]), x, binding_);
             return true;
         }
         while (pending_.empty() && j_ < instances_.size()) {
@@ -352,11 +410,12 @@ public:
 
 private:
     const a2l::Document& doc_;
+    SignalBinding& binding_;
     std::vector<a2l::BlockRef> blocks_;
     std::vector<a2l::BlockRef> instances_;
     std::size_t i_ = 0;
     std::size_t j_ = 0;
-    InstanceExpander expander_{doc_};
+    InstanceExpander expander_{doc_, binding_};
     std::vector<Measurement> pending_;
 };
 
@@ -388,14 +447,14 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
     info->bytes = doc.files().empty() ? 0 : static_cast<std::size_t>(doc.files().front().size);
     info->measurements = doc.count(a2l::BlockKind::Measurement);
     info->instances = doc.count(a2l::BlockKind::Instance);
-    fillModel(doc, model, loadOptions, consume);
+    fillModel(doc, model, loadOptions, consume, info);
     return true;
 }
 
 }  // namespace
 
 void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions& loadOptions,
-               const std::function<void(MeasurementSource&)>& consume) {
+               const std::function<void(MeasurementSource&)>& consume, LoadInfo* info) {
     ConvertModel& m = *model;
     m = ConvertModel();
     fillStation(doc, m.station);
@@ -481,15 +540,18 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
     }
     m.reindex();
 
-    DocMeasurementSource source(doc);
+    SignalBinding binding(m.station);
+    DocMeasurementSource source(doc, binding);
     if (consume) {
         consume(source);
-        return;
+    } else {
+        m.measurements.reserve(source.sizeHint());
+        Measurement x;
+        while (source.next(x))
+            m.measurements.push_back(std::move(x));
     }
-    m.measurements.reserve(source.sizeHint());
-    Measurement x;
-    while (source.next(x))
-        m.measurements.push_back(std::move(x));
+    if (info)
+        info->addressesFromIfData = binding.addressesFromIfData();
 }
 
 bool loadA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,

@@ -52,6 +52,12 @@ std::string instancesText(const LoadInfo& info) {
     return std::to_string(info.instances) + (info.instances == 1 ? " instance, " : " instances, ");
 }
 
+void reportIfDataAddresses(Reporter& rep, const LoadInfo& info) {
+    if (info.addressesFromIfData)
+        rep.line("Took the address of " + std::to_string(info.addressesFromIfData) +
+                 " measurement(s) without ECU_ADDRESS from their IF_DATA KP_BLOB");
+}
+
 void reportTolerated(Reporter& rep, const LoadInfo& info) {
     if (!info.warnings)
         return;
@@ -76,6 +82,7 @@ bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::stri
              std::to_string(model->conversions.size()) + " conversions, " +
              std::to_string(model->tables.size()) + " conversion tables in " + seconds(t0));
     reportTolerated(rep, info);
+    reportIfDataAddresses(rep, info);
     return true;
 }
 
@@ -112,6 +119,7 @@ int convert(const Command& cmd, Reporter& rep) {
     });
     if (!read)
         return rep.finish(Status::Error, "cannot read the A2L file: " + error);
+    reportIfDataAddresses(rep, info);
     // One line per left-out measurement, but not thousands: the front-end shows them in its log.
     constexpr std::size_t kListed = 100;
     for (std::size_t i = 0; i < r.leftOut.size() && i < kListed; ++i)

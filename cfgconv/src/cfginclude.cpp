@@ -277,7 +277,7 @@ ConvertResult buildCfgInclude(const ConvertModel& model, MeasurementSource& sour
             continue;
         }
         if (!m.address) {
-            leave(m, "no ECU address", "it has no ECU_ADDRESS");
+            leave(m, "no ECU address", "it has neither ECU_ADDRESS nor an IF_DATA KP_BLOB address");
             continue;
         }
         ByteOrder order = effectiveOrder(m.byteOrder, moduleOrder);

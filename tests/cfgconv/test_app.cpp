@@ -170,6 +170,31 @@ bool namesLineAndColumn(const std::string& s) {
     return false;
 }
 
+// Values of an attribute over the elements with that tag: attributeValues(doc, "<signal ",
+// "event").
+std::vector<std::string> attributeValues(const std::string& doc, const std::string& tag,
+                                         const std::string& attribute) {
+    std::vector<std::string> out;
+    const std::string key = " " + attribute + "=\"";
+    for (std::size_t p = doc.find(tag); p != std::string::npos; p = doc.find(tag, p + 1)) {
+        std::size_t end = doc.find('>', p);
+        std::size_t a = doc.find(key, p);
+        if (a == std::string::npos || a > end)
+            continue;
+        a += key.size();
+        out.push_back(doc.substr(a, doc.find('"', a) - a));
+    }
+    return out;
+}
+
+// Every signal's event is a channel of the file's own <events>.
+void expectEventsListed(const std::string& doc) {
+    auto channels = attributeValues(doc, "<event ", "channel");
+    for (const auto& e : attributeValues(doc, "<signal ", "event"))
+        EXPECT_NE(std::find(channels.begin(), channels.end(), e), channels.end())
+            << "event " << e << " is not among the file's events";
+}
+
 std::vector<fs::path> sharedA2lFiles() {
     std::vector<fs::path> files;
     for (const auto& e : fs::recursive_directory_iterator(kSharedDir))
@@ -224,6 +249,30 @@ TEST_F(AppTest, SampleConvertsForEachGeneration) {
     EXPECT_NE(doc.find("format=\"1\""), std::string::npos);
 }
 
+// A DAMOS-era file (ASAP2 1.21, Latin-1, CRLF) that gives its addresses only in IF_DATA
+// KP_BLOBs: every measurement with an address the file agrees on is written, at every target.
+TEST_F(AppTest, KpBlobAddressedFileConvertsAtEveryTarget) {
+    const fs::path file = fs::path(CFGCONV_TEST_DATA) / "kp_blob_tcu.a2l";
+    for (const char* t : kTargets) {
+        SCOPED_TRACE(t);
+        JobRun r = convertBothWays(file, dir, t);
+        EXPECT_EQ(r.rc, 1);
+        EXPECT_NE(r.out.find("Took the address of 3 measurement(s) without ECU_ADDRESS from their "
+                             "IF_DATA KP_BLOB"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_NE(r.status().find("2 of 6 measurements left out"), std::string::npos) << r.status();
+        const std::string doc = slurp(dir / "out_i.cfginclude");
+        EXPECT_EQ(attributeValues(doc, "<signal ", "a2lName"),
+                  (std::vector<std::string>{"t_Oel", "n_Mot", "v_Fzg", "p_Kupp"}));
+        EXPECT_EQ(
+            attributeValues(doc, "<signal ", "address"),
+            (std::vector<std::string>{"0x00380420", "0x00380422", "0x00380500", "0x00380440"}));
+        // Latin-1 text is read as Windows-1252: the unit is a degree sign, not U+FFFD.
+        EXPECT_NE(doc.find("unit=\"\u00b0C\""), std::string::npos);
+    }
+}
+
 TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
     if (!fs::is_directory(kSharedDir))
         GTEST_SKIP() << "no shared A2L samples at " << kSharedDir;
@@ -232,6 +281,8 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
         for (const char* t : kTargets) {
             SCOPED_TRACE(f.string() + " " + t);
             JobRun r = convertBothWays(f, dir, t);
+            if (r.rc != 2)
+                expectEventsListed(slurp(dir / "out_i.cfginclude"));
             if (r.rc == 2) {
                 // An A2L error names file, line and column.
                 EXPECT_TRUE(namesLineAndColumn(r.status())) << r.status();

@@ -127,6 +127,12 @@ public:
     std::vector<XcpEvent> xcpEvents() const;
     // DAQ event binding decoded from a list of IF_DATA blocks (a measurement's, say).
     DaqEventBinding daqEvents(const std::vector<BlockRef>& ifData) const;
+    // The addresses in the KP_BLOBs of a list of IF_DATA blocks, one per KP_BLOB that gives
+    // one. Which parameter of a KP_BLOB is the address comes from the file's A2ML where it
+    // declares the interface's KP_BLOB (its first ulong); without a declaration it is the
+    // second parameter for ASAP1B_CCP (address extension, address, size) and the first for
+    // every other interface (ETK, ASAP1B_KWP2000, DIM: address, location or size, ...).
+    std::vector<IfDataAddress> ifDataAddresses(const std::vector<BlockRef>& ifData) const;
 
     const Impl& impl() const { return *impl_; }
 
@@ -197,5 +203,10 @@ ReadResult readFile(const std::filesystem::path& path, const ReadOptions& option
 // /include paths are taken relative to its folder.
 ReadResult readText(std::string_view text, const std::string& name = "<memory>",
                     const ReadOptions& options = {});
+
+// From A2ML text: for each interface whose KP_BLOB struct is declared, the index of the
+// parameter that holds the address (its first ulong). Interfaces whose KP_BLOB has no ulong
+// are absent.
+std::map<std::string, std::size_t, std::less<>> kpBlobAddressFields(std::string_view a2ml);
 
 }  // namespace a2l

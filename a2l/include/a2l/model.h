@@ -126,19 +126,28 @@ struct ModPar {
 };
 
 // DAQ events a measurement or characteristic is bound to, from IF_DATA XCP DAQ_EVENT
-// (FIXED_EVENT_LIST, DEFAULT_EVENT_LIST, VARIABLE AVAILABLE_EVENT_LIST) and from the
-// RASTER of IF_DATA ETK / ASAP1B_CCP style blocks.
+// (FIXED_EVENT_LIST, DEFAULT_EVENT_LIST, VARIABLE AVAILABLE_EVENT_LIST), from the RASTER of
+// IF_DATA ASAP1B_CCP, and from the RASTER of other systems' blocks (ETK, KWP2000, vendors).
+// Each list holds the numbers of its own system: a RASTER of an ETK block is no CCP event.
 struct DaqEventBinding {
     bool fromXcp = false;
     bool variable = false;                       // XCP DAQ_EVENT VARIABLE
     std::vector<std::uint32_t> fixedEvents;      // FIXED_EVENT_LIST EVENT n
     std::vector<std::uint32_t> defaultEvents;    // DEFAULT_EVENT_LIST EVENT n
     std::vector<std::uint32_t> availableEvents;  // AVAILABLE_EVENT_LIST EVENT n
-    std::vector<std::uint32_t> rasters;          // RASTER n (ETK, CCP)
+    std::vector<std::uint32_t> ccpRasters;       // RASTER n of IF_DATA ASAP1B_CCP
+    std::vector<std::uint32_t> rasters;          // RASTER n of any other IF_DATA
     bool empty() const {
         return fixedEvents.empty() && defaultEvents.empty() && availableEvents.empty() &&
-               rasters.empty() && !variable;
+               ccpRasters.empty() && rasters.empty() && !variable;
     }
+};
+
+// An address from the KP_BLOB of an IF_DATA block, as files of the ASAP2 1.2x era give it
+// instead of ECU_ADDRESS ("/begin IF_DATA ETK KP_BLOB 0x380420 EXTERN 1 /end IF_DATA").
+struct IfDataAddress {
+    std::string interfaceName;  // ETK, ASAP1B_KWP2000, ASAP1B_CCP, ...
+    std::uint64_t address = 0;
 };
 
 struct Measurement {
@@ -169,6 +178,8 @@ struct Measurement {
     std::string symbolLink;
     std::vector<BlockRef> ifData;  // the IF_DATA blocks, as generic trees
     DaqEventBinding daqEvents;     // decoded from ifData
+    // The KP_BLOB addresses of ifData, decoded only when ECU_ADDRESS is absent.
+    std::vector<IfDataAddress> ifDataAddresses;
 };
 
 struct AxisDescr {

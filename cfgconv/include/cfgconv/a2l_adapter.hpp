@@ -22,6 +22,9 @@ struct LoadInfo {
     std::size_t instances = 0;               // INSTANCE objects (their signals are measurements)
     std::size_t warnings = 0;                // tolerated problems the engine reported
     std::vector<std::string> firstWarnings;  // up to a few, "file:line:column: ..."
+    // Measurements without ECU_ADDRESS placed at the address of their IF_DATA KP_BLOB; known
+    // once the measurements have been handed over.
+    std::size_t addressesFromIfData = 0;
 };
 
 struct LoadOptions {
@@ -41,8 +44,10 @@ bool streamA2l(const std::filesystem::path& path, ConvertModel* model, LoadInfo*
                std::string* error, const std::function<void(MeasurementSource&)>& consume);
 
 // The model of a document already read. Without `consume` the measurements go into
-// model->measurements; with it they are handed over one at a time as in streamA2l.
+// model->measurements; with it they are handed over one at a time as in streamA2l. `info`,
+// when given, gets the counts known only after the measurements (addressesFromIfData).
 void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions& options = {},
-               const std::function<void(MeasurementSource&)>& consume = nullptr);
+               const std::function<void(MeasurementSource&)>& consume = nullptr,
+               LoadInfo* info = nullptr);
 
 }  // namespace cfgconv

@@ -1,0 +1,203 @@
+// What ties a signal to the rest of the file beyond its own MEASUREMENT: the DAQ event it is
+// recorded on (only a channel of the station's own protocol that the file defines), and the
+// address of files that give it in IF_DATA KP_BLOBs instead of ECU_ADDRESS.
+#include <gtest/gtest.h>
+
+#include <a2l/a2l.h>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "cfgconv/a2l_adapter.hpp"
+
+using namespace cfgconv;
+
+namespace {
+
+const char* const kXcpEvents = R"(
+  /begin IF_DATA XCP
+    /begin DAQ DYNAMIC 0 4 0 OPTIMISATION_TYPE_DEFAULT ADDRESS_EXTENSION_FREE
+      IDENTIFICATION_FIELD_TYPE_ABSOLUTE GRANULARITY_ODT_ENTRY_SIZE_DAQ_BYTE 8 NO_OVERLOAD_INDICATION
+      /begin EVENT "1 ms" "1ms" 1 DAQ 1 1 6 0 /end EVENT
+      /begin EVENT "10 ms" "10ms" 2 DAQ 1 10 6 0 /end EVENT
+    /end DAQ
+  /end IF_DATA)";
+
+// CCP numbers event channels in the QP_BLOB's RASTER; DAQ lists 5 and 6 are other numbers.
+const char* const kCcpSources = R"(
+  /begin IF_DATA ASAP1B_CCP
+    /begin SOURCE "10 ms" 4 1 /begin QP_BLOB 5 LENGTH 8 RASTER 2 /end QP_BLOB /end SOURCE
+    /begin SOURCE "100 ms" 4 10 /begin QP_BLOB 6 LENGTH 8 RASTER 3 /end QP_BLOB /end SOURCE
+    /begin TP_BLOB 0x201 0x202 0x200 0x300 0 1 BAUDRATE 500000 /end TP_BLOB
+  /end IF_DATA)";
+
+std::string a2lWith(const std::string& moduleIfData, const std::string& measurementIfData,
+                    const std::string& extra = "") {
+    return "ASAP2_VERSION 1 61\n/begin PROJECT p \"\"\n/begin MODULE ECU \"\"\n" + moduleIfData +
+           "\n  /begin MEASUREMENT m \"\" UWORD NO_COMPU_METHOD 0 0 0 100 ECU_ADDRESS 0x100\n" +
+           measurementIfData + "\n  /end MEASUREMENT\n" + extra + "/end MODULE\n/end PROJECT\n";
+}
+
+ConvertModel modelOf(const std::string& text) {
+    auto result = a2l::readText(text, "binding.a2l");
+    EXPECT_TRUE(result.ok()) << (result.error ? result.error->toString() : "");
+    ConvertModel model;
+    if (result.ok())
+        fillModel(*result.document, &model);
+    return model;
+}
+
+const Measurement* find(const ConvertModel& m, const std::string& name) {
+    auto it = std::find_if(m.measurements.begin(), m.measurements.end(),
+                           [&](const Measurement& x) { return x.name == name; });
+    return it == m.measurements.end() ? nullptr : &*it;
+}
+
+const char* const kFixed3Default2 =
+    "/begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT /end IF_DATA "
+    "/begin IF_DATA XCP /begin DAQ_EVENT VARIABLE /begin DEFAULT_EVENT_LIST EVENT 2 "
+    "/end DEFAULT_EVENT_LIST /end DAQ_EVENT /end IF_DATA";
+
+}  // namespace
+
+TEST(Binding, SignalsNameOnlyEventsOfTheStationProtocolThatTheFileDefines) {
+    struct Row {
+        const char* what;
+        const char* module;
+        std::string measurement;
+        std::optional<std::uint32_t> event;
+    };
+    const Row rows[] = {
+        {"XCP fixed event", kXcpEvents,
+         "/begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 2 /end DAQ_EVENT /end IF_DATA",
+         2},
+        {"XCP default event", kXcpEvents,
+         "/begin IF_DATA XCP /begin DAQ_EVENT VARIABLE /begin DEFAULT_EVENT_LIST EVENT 1 "
+         "/end DEFAULT_EVENT_LIST /end DAQ_EVENT /end IF_DATA",
+         1},
+        {"XCP fixed event the file does not define, default event it does", kXcpEvents,
+         kFixed3Default2, 2},
+        {"XCP binding to an undefined channel only", kXcpEvents,
+         "/begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 7 /end DAQ_EVENT /end IF_DATA",
+         std::nullopt},
+        {"foreign RASTER next to an XCP binding", kXcpEvents,
+         "/begin IF_DATA ETK KP_BLOB 0x100 INTERN 2 RASTER 1 /end IF_DATA "
+         "/begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 2 /end DAQ_EVENT /end IF_DATA",
+         2},
+        {"foreign RASTER alone, on a channel number XCP defines", kXcpEvents,
+         "/begin IF_DATA ETK KP_BLOB 0x100 INTERN 2 RASTER 1 /end IF_DATA", std::nullopt},
+        {"CCP raster", kCcpSources,
+         "/begin IF_DATA ASAP1B_CCP KP_BLOB 0 0x100 2 RASTER 3 /end IF_DATA", 3},
+        {"CCP raster naming a DAQ list number, not a channel", kCcpSources,
+         "/begin IF_DATA ASAP1B_CCP KP_BLOB 0 0x100 2 RASTER 5 /end IF_DATA", std::nullopt},
+        {"foreign RASTER in a CCP file", kCcpSources,
+         "/begin IF_DATA ETK KP_BLOB 0x100 INTERN 2 RASTER 2 /end IF_DATA", std::nullopt},
+        {"no protocol at all", "",
+         "/begin IF_DATA ETK KP_BLOB 0x100 INTERN 2 RASTER 0 /end IF_DATA", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ConvertModel model = modelOf(a2lWith(row.module, row.measurement));
+        ASSERT_EQ(model.measurements.size(), 1u);
+        EXPECT_EQ(model.measurements[0].event, row.event);
+    }
+}
+
+TEST(Binding, CcpEventsAreNumberedByChannelLikeTheSignals) {
+    ConvertModel model = modelOf(a2lWith(kCcpSources, ""));
+    EXPECT_EQ(model.station.protocol, "CCP");
+    std::vector<std::uint32_t> channels;
+    for (const auto& e : model.station.events)
+        channels.push_back(e.channel);
+    EXPECT_EQ(channels, (std::vector<std::uint32_t>{2, 3}));
+    // Without a RASTER in its QP_BLOB a source keeps its DAQ list number.
+    ConvertModel old = modelOf(a2lWith(
+        "/begin IF_DATA ASAP1B_CCP /begin SOURCE \"s\" 4 1 /begin QP_BLOB 4 LENGTH 8 /end QP_BLOB "
+        "/end SOURCE /end IF_DATA",
+        "/begin IF_DATA ASAP1B_CCP KP_BLOB 0 0x100 2 RASTER 4 /end IF_DATA"));
+    ASSERT_EQ(old.station.events.size(), 1u);
+    EXPECT_EQ(old.station.events[0].channel, 4u);
+    EXPECT_EQ(old.measurements.at(0).event, 4u);
+}
+
+TEST(Binding, A2mlSaysWhichKpBlobFieldIsTheAddress) {
+    // A2ML of the usual shapes: the address is the first ulong of each interface's KP_BLOB,
+    // wherever the tags and comments put it.
+    const char* a2ml = R"(
+      block "IF_DATA" taggedunion if_data {
+        "ETK" taggedstruct {
+          /* "KP_BLOB" struct { uint; ulong; }; in a comment does not count */
+          ("RASTER" uchar)*;
+          "KP_BLOB" struct { ulong; enum { "INTERN" = 0, "EXTERN" = 1 }; uint; };
+        };
+        "ASAP1B_CCP" taggedstruct {
+          (block "SOURCE" struct { struct { char[101]; int; long; }; taggedstruct { }; })*;
+          block "KP_BLOB" struct { uint; ulong; uchar; taggedstruct { ("RASTER" uchar)*; }; };
+        };
+        "VENDOR" taggedunion { "KP_BLOB" struct { enum { "A" = 0 }; struct { uint; uint; }; ulong; }; };
+        "NOADDR" taggedstruct { "KP_BLOB" struct { uint; uchar; }; };
+      };)";
+    auto fields = a2l::kpBlobAddressFields(a2ml);
+    EXPECT_EQ(fields, (std::map<std::string, std::size_t, std::less<>>{
+                          {"ETK", 0}, {"ASAP1B_CCP", 1}, {"VENDOR", 3}}));
+}
+
+TEST(Binding, AddressesFromIfDataKpBlobs) {
+    // The vendor's A2ML puts the address third; without A2ML ASAP1B_CCP has it second and
+    // every other interface first.
+    const std::string a2ml = R"(/begin A2ML block "IF_DATA" taggedunion {
+        "VENDOR" taggedstruct { "KP_BLOB" struct { uint; uint; ulong; }; }; }; /end A2ML)";
+    const char* measurements = R"(
+  /begin MEASUREMENT vendor "" UBYTE NO_COMPU_METHOD 0 0 0 1
+    /begin IF_DATA VENDOR KP_BLOB 1 2 0x3000 /end IF_DATA /end MEASUREMENT
+  /begin MEASUREMENT ccp "" UBYTE NO_COMPU_METHOD 0 0 0 1
+    /begin IF_DATA ASAP1B_CCP KP_BLOB 1 0x4000 1 /end IF_DATA /end MEASUREMENT
+  /begin MEASUREMENT dimBlock "" UBYTE NO_COMPU_METHOD 0 0 0 1
+    /begin IF_DATA DIM /begin KP_BLOB 0x5000 WORD /end KP_BLOB /end IF_DATA /end MEASUREMENT
+  /begin MEASUREMENT agree "" UBYTE NO_COMPU_METHOD 0 0 0 1
+    /begin IF_DATA ETK KP_BLOB 0x6000 INTERN 1 /end IF_DATA
+    /begin IF_DATA ASAP1B_KWP2000 KP_BLOB 0x6000 EXTERN 1 /end IF_DATA /end MEASUREMENT
+  /begin MEASUREMENT differ "" UBYTE NO_COMPU_METHOD 0 0 0 1
+    /begin IF_DATA ETK KP_BLOB 0x7000 INTERN 1 /end IF_DATA
+    /begin IF_DATA ASAP1B_KWP2000 KP_BLOB 0x7001 EXTERN 1 /end IF_DATA /end MEASUREMENT
+  /begin MEASUREMENT notANumber "" UBYTE NO_COMPU_METHOD 0 0 0 1
+    /begin IF_DATA ETK KP_BLOB INTERN 0x8000 /end IF_DATA /end MEASUREMENT
+)";
+    auto result = a2l::readText(a2lWith(a2ml, "", measurements), "kp.a2l");
+    ASSERT_TRUE(result.ok());
+    ConvertModel model;
+    LoadInfo info;
+    fillModel(*result.document, &model, {}, nullptr, &info);
+    struct Row {
+        const char* name;
+        std::optional<std::uint64_t> address;
+        const char* unusable;
+    };
+    const Row rows[] = {
+        {"m", 0x100, ""},  // ECU_ADDRESS
+        {"vendor", 0x3000, ""},
+        {"ccp", 0x4000, ""},
+        {"dimBlock", 0x5000, ""},
+        {"agree", 0x6000, ""},
+        {"differ", std::nullopt, "conflicting IF_DATA addresses"},
+        {"notANumber", std::nullopt, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Measurement* x = find(model, row.name);
+        ASSERT_NE(x, nullptr);
+        EXPECT_EQ(x->address, row.address);
+        EXPECT_EQ(x->unusable ? x->unusable->category : "", row.unusable);
+    }
+    EXPECT_NE(find(model, "differ")->unusable->reason.find("0x7000 (ETK), 0x7001 (ASAP1B_KWP2000)"),
+              std::string::npos);
+    EXPECT_EQ(info.addressesFromIfData, 4u);
+}
+
+TEST(Binding, EcuAddressWinsOverKpBlob) {
+    ConvertModel model =
+        modelOf(a2lWith("", "/begin IF_DATA ETK KP_BLOB 0x9999 INTERN 2 /end IF_DATA"));
+    EXPECT_EQ(model.measurements.at(0).address, 0x100u);
+}

@@ -40,6 +40,7 @@ add_seeds() {
 }
 add_seeds "$ROOT/runtime/samples"
 add_seeds "$ROOT/fuzz/seeds"
+add_seeds "$ROOT/tests/cfgconv/data"
 for seed in 1 2 3; do
   "$BUILD/bench/a2l-generate" "$SEEDS/generated_$seed.a2l" 0.01 "$seed" > /dev/null
 done

@@ -1,0 +1,342 @@
+#!/usr/bin/env python3
+"""Mutation testing: plants one realistic fault at a time in the product code, rebuilds
+incrementally, runs the tests that cover that code, and lists the faults no test caught.
+
+    tools/mutate.py list    [--folders a2l cfgconv frontend]
+    tools/mutate.py sample  --count 300 --seed 1 --out sample.json
+    tools/mutate.py run     --sample sample.json --build build/mutate --out results.json
+    tools/mutate.py report  results.json [results-before.json]
+
+`sample` draws mutants evenly across the folders (a2l/src, cfgconv/src, frontend/*) and stores
+each by file, operator and the text of its line, so the same sample can be run again after the
+code has changed (a mutant is found again by its line text; one whose line is gone is skipped).
+`run` needs a configured build folder of the same tree (any build type; without sanitizers it
+is much faster):
+
+    cmake -S . -B build/mutate -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_BENCH=OFF
+    cmake --build build/mutate -j2
+
+Each mutant is applied to the source file, the build folder is rebuilt, and ctest runs the
+tests of the mutated folder (a2l: engine and converter tests; cfgconv: converter tests;
+frontend: front-end tests), stopping at the first failure. The file is always restored. A
+mutant that does not compile is not counted. A mutant is killed when a test fails or times out.
+"""
+import argparse
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+
+FOLDERS = {
+    "a2l": ["a2l/src"],
+    "cfgconv": ["cfgconv/src"],
+    "frontend": ["frontend/app", "frontend/converter", "frontend/versions", "frontend/prefs"],
+}
+# ctest arguments selecting the tests that exercise each folder: the engine and converter
+# tests (GoogleTest) for the converter's folders, the front-end's Qt tests for its own.
+TESTS = {
+    "a2l": ["-E", r"^frontend\."],
+    "cfgconv": ["-E", r"^frontend\."],
+    "frontend": ["-R", r"^frontend\."],
+}
+SKIP_FILES = {"main.cpp"}
+
+# Operators: (name, regex, replacement function). Each match on a line is one mutant.
+def _swap(table):
+    return lambda m: table[m.group(0)]
+
+OPERATORS = [
+    # flip a comparison
+    ("flip-comparison", re.compile(r"(?<![<>=!&|+\-*/%^])(==|!=|<=|>=)(?![=])"),
+     _swap({"==": "!=", "!=": "==", "<=": ">", ">=": "<"})),
+    ("flip-comparison", re.compile(r"(?<=[\w)\]] )(<|>)(?= [\w(!-])"),
+     _swap({"<": ">=", ">": "<="})),
+    # drop one operand of a compound condition
+    ("drop-operand", re.compile(r" (&&|\|\|) "), None),
+    # shift a constant by one
+    ("shift-constant", re.compile(r"(?<![\w.\"'])(\d+)(?![\w.\"'xX])"), None),
+    # swap the branches of an if (conditions that close on their own line)
+    ("negate-if", re.compile(r"\bif \("), None),
+    # a loop one element short
+    ("loop-short", re.compile(r"(for \([^;]*; *)([\w.\->\[\]]+) < "), None),
+    # a boolean result inverted
+    ("flip-return", re.compile(r"\breturn (true|false);"),
+     lambda m: "return " + ("false" if m.group(1) == "true" else "true") + ";"),
+]
+# delete a call statement (cleanup, error path, output): a line that is one call
+DELETE_CALL = re.compile(r"^\s*(?:[\w:.\->]+::)?[\w.\->]+\([^;{}]*\);\s*$")
+
+
+def strip_code(line):
+    """The line with string literals and // comments blanked, so operators inside them are not
+    mutated."""
+    out, i, quote = [], 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            out.append(" ")
+            if c == "\\":
+                out.append(" ")
+                i += 1
+            elif c == quote:
+                quote = None
+        elif c in "\"'":
+            quote = c
+            out.append(" ")
+        elif line.startswith("//", i):
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def source_files(folders):
+    for folder in folders:
+        for sub in FOLDERS[folder]:
+            for p in sorted((ROOT / sub).rglob("*")):
+                if p.suffix in (".cpp", ".h", ".hpp") and p.name not in SKIP_FILES:
+                    yield folder, p
+
+
+def mutants_of_line(text):
+    """(operator, mutated line) for every mutant of one source line."""
+    code = strip_code(text)
+    s = code.strip()
+    if not s or s.startswith(("#", "*", "/*", "static_assert", "using ", "namespace ", "template")):
+        return []
+    out = []
+    for name, rx, repl in OPERATORS:
+        for m in rx.finditer(code):
+            a, b = m.span()
+            if name == "drop-operand":
+                # keep the left or the right operand of the nearest enclosing condition
+                out.append((name, text[:a] + " " + _drop_right(text, b).lstrip()))
+                continue
+            if name == "shift-constant":
+                if "[" in code[:a] and "]" in code[b:] and "=" not in code:
+                    continue  # array bounds of declarations
+                new = str(int(m.group(1)) + 1)
+                out.append((name, text[:a] + new + text[b:]))
+                continue
+            if name == "negate-if":
+                close = _matching_paren(code, b - 1)
+                if close is None:
+                    continue
+                out.append((name, text[:b] + "!(" + text[b:close] + ")" + text[close:]))
+                continue
+            if name == "loop-short":
+                out.append((name, text[:m.start(2)] + m.group(2) + " + 1 < " + text[b:]))
+                continue
+            out.append((name, text[:a] + repl(m) + text[b:]))
+    if DELETE_CALL.match(code) and not s.startswith(("return", "if", "while", "for", "case")):
+        out.append(("delete-call", re.sub(r"\S.*", "(void)0;  // deleted", text, count=1)))
+    return out
+
+
+def _matching_paren(code, open_at):
+    depth = 0
+    for i in range(open_at, len(code)):
+        if code[i] == "(":
+            depth += 1
+        elif code[i] == ")":
+            depth -= 1
+            if depth == 0:
+                return i
+    return None
+
+
+def _drop_right(text, b):
+    """Drops the operand right of a && or || up to the end of its parenthesised group."""
+    depth, i = 0, b
+    while i < len(text):
+        c = text[i]
+        if c == "(":
+            depth += 1
+        elif c == ")":
+            if depth == 0:
+                break
+            depth -= 1
+        elif depth == 0 and (text.startswith("&&", i) or text.startswith("||", i) or c in ";{,"):
+            break
+        i += 1
+    return text[i:]
+
+
+def all_mutants(folders):
+    for folder, path in source_files(folders):
+        lines = path.read_text(encoding="utf-8").split("\n")
+        in_block_comment = False
+        for no, line in enumerate(lines, 1):
+            s = line.strip()
+            if in_block_comment:
+                if "*/" in s:
+                    in_block_comment = False
+                continue
+            if s.startswith("/*") and "*/" not in s:
+                in_block_comment = True
+                continue
+            for k, (op, new) in enumerate(mutants_of_line(line)):
+                yield {"folder": folder, "file": str(path.relative_to(ROOT)), "line": no,
+                       "op": op, "index": k, "original": line, "mutated": new}
+
+
+def locate(m):
+    """Finds the mutant's line again in the current tree (by text, nearest the old line)."""
+    path = ROOT / m["file"]
+    if not path.exists():
+        return None
+    lines = path.read_text(encoding="utf-8").split("\n")
+    hits = [i for i, l in enumerate(lines) if l == m["original"]]
+    if not hits:
+        return None
+    i = min(hits, key=lambda h: abs(h + 1 - m["line"]))
+    return path, lines, i
+
+
+def sh(cmd, timeout, cwd):
+    try:
+        p = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                           timeout=timeout, text=True, errors="replace")
+        return p.returncode, p.stdout
+    except subprocess.TimeoutExpired:
+        return None, "timeout"
+
+
+def run_one(m, build, timeout):
+    found = locate(m)
+    if not found:
+        return "gone", ""
+    path, lines, i = found
+    original = path.read_text(encoding="utf-8")
+    mutated_lines = list(lines)
+    mutated_lines[i] = m["mutated"]
+    try:
+        path.write_text("\n".join(mutated_lines), encoding="utf-8")
+        rc, out = sh(["cmake", "--build", str(build), "-j2"], 1800, ROOT)
+        if rc != 0:
+            return "no-build", out[-2000:]
+        rc, out = sh(["ctest", "--test-dir", str(build), "-j2", "--stop-on-failure",
+                      "--timeout", str(timeout)] + TESTS[m["folder"]], timeout * 20, ROOT)
+        if rc is None:
+            return "killed", "timeout"
+        if rc != 0:
+            failed = re.findall(r"\d+ - (\S+) \(", out)
+            return "killed", " ".join(failed[:3])
+        if "No tests were found" in out:
+            return "no-tests", ""
+        return "survived", ""
+    finally:
+        path.write_text(original, encoding="utf-8")
+
+
+def cmd_list(args):
+    counts = {}
+    for m in all_mutants(args.folders):
+        counts[(m["folder"], m["op"].split(":")[0])] = counts.get((m["folder"], m["op"].split(":")[0]), 0) + 1
+    for (folder, op), n in sorted(counts.items()):
+        print(f"{folder:10} {op:16} {n}")
+    print("total", sum(counts.values()))
+
+
+def cmd_sample(args):
+    rng = random.Random(args.seed)
+    by_folder = {}
+    for m in all_mutants(args.folders):
+        by_folder.setdefault(m["folder"], []).append(m)
+    per = args.count // len(by_folder)
+    sample = []
+    for folder in sorted(by_folder):
+        pool = by_folder[folder]
+        sample += rng.sample(pool, min(per, len(pool)))
+    Path(args.out).write_text(json.dumps(sample, indent=1), encoding="utf-8")
+    print(f"{len(sample)} mutants sampled into {args.out}")
+
+
+def cmd_run(args):
+    sample = json.loads(Path(args.sample).read_text(encoding="utf-8"))
+    build = Path(args.build).resolve()
+    results = []
+    if Path(args.out).exists() and args.resume:
+        results = json.loads(Path(args.out).read_text(encoding="utf-8"))
+    done = {(r["file"], r["original"], r["op"], r["index"]) for r in results}
+    t0 = time.time()
+    for n, m in enumerate(sample, 1):
+        key = (m["file"], m["original"], m["op"], m["index"])
+        if key in done:
+            continue
+        status, detail = run_one(m, build, args.timeout)
+        r = dict(m, status=status, detail=detail)
+        results.append(r)
+        Path(args.out).write_text(json.dumps(results, indent=1), encoding="utf-8")
+        print(f"[{n}/{len(sample)} {time.time() - t0:6.0f}s] {status:9} {m['file']}:{m['line']} "
+              f"{m['op']}", flush=True)
+    # leave the build folder matching the restored sources
+    sh(["cmake", "--build", str(build), "-j2"], 1800, ROOT)
+    report(results)
+
+
+def report(results, before=None):
+    def score(rs):
+        counted = [r for r in rs if r["status"] in ("killed", "survived")]
+        killed = sum(r["status"] == "killed" for r in counted)
+        return killed, len(counted)
+    by_folder = {}
+    for r in results:
+        by_folder.setdefault(r["folder"], []).append(r)
+    for folder, rs in sorted(by_folder.items()):
+        k, n = score(rs)
+        print(f"{folder:10} killed {k:4} of {n:4}  ({100 * k / max(n, 1):.0f} %)")
+    k, n = score(results)
+    print(f"{'all':10} killed {k:4} of {n:4}  ({100 * k / max(n, 1):.0f} %)")
+    skipped = sum(r["status"] in ("no-build", "gone", "no-tests") for r in results)
+    print(f"not counted (did not compile, line gone, no tests): {skipped}")
+    if before is not None:
+        kb, nb = score(before)
+        print(f"before: killed {kb} of {nb} ({100 * kb / max(nb, 1):.0f} %)")
+    print("\nsurvivors:")
+    for r in results:
+        if r["status"] == "survived":
+            print(f"  {r['file']}:{r['line']} {r['op']}\n    - {r['original'].strip()}\n"
+                  f"    + {r['mutated'].strip()}")
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    sub = ap.add_subparsers(dest="cmd", required=True)
+    p = sub.add_parser("list")
+    p.add_argument("--folders", nargs="+", default=list(FOLDERS))
+    p = sub.add_parser("sample")
+    p.add_argument("--folders", nargs="+", default=list(FOLDERS))
+    p.add_argument("--count", type=int, default=300)
+    p.add_argument("--seed", type=int, default=1)
+    p.add_argument("--out", required=True)
+    p = sub.add_parser("run")
+    p.add_argument("--sample", required=True)
+    p.add_argument("--build", required=True)
+    p.add_argument("--out", required=True)
+    p.add_argument("--timeout", type=int, default=120, help="seconds per test")
+    p.add_argument("--resume", action="store_true", help="skip mutants already in --out")
+    p = sub.add_parser("report")
+    p.add_argument("results")
+    p.add_argument("before", nargs="?")
+    args = ap.parse_args()
+    if args.cmd == "list":
+        cmd_list(args)
+    elif args.cmd == "sample":
+        cmd_sample(args)
+    elif args.cmd == "run":
+        cmd_run(args)
+    else:
+        before = json.loads(Path(args.before).read_text()) if args.before else None
+        report(json.loads(Path(args.results).read_text()), before)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

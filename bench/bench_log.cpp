@@ -124,7 +124,7 @@ int main(int argc, char* argv[]) {
 
     output::RunOutput runOutput;
     const auto append = [&runOutput](QTextBrowser* view, const QByteArray& bytes) {
-        const QString text = output::chunkText(bytes);
+        const QString text = runOutput.decode(bytes);
         logview::appendPlainText(view, text);
         logview::scrollToEnd(view);
         return runOutput.feed(text).done;

@@ -13,6 +13,7 @@ packages=(
   libdeflate-dev                      # fast compression of .cfginclude files
   libgtest-dev                        # tests of the A2L engine and the converter
   fonts-dejavu-core                   # fonts for the headless window and the manuals
+  qt6-translations-l10n               # qtbase_de.qm: Qt's dialogs and buttons in German
   poppler-utils                       # pdftotext: tests read the rendered manuals
   libxml2-utils                       # xmllint: tests check the written XML
   clang libclang-rt-14-dev            # libFuzzer for the fuzz run of the tests

@@ -512,5 +512,15 @@ Version %2 (Converter)
 © %3 KOLDAN Messtechnik
 © %4 KOLDAN Messtechnik and the Quillmoor team</translation>
     </message>
+    <message>
+        <location filename="../frontend/prefs/about.cpp" line="44"/>
+        <source>Das Handbuch %1 wurde weder im Arbeitsverzeichnis noch im Programmordner gefunden.</source>
+        <translation>The manual %1 was found neither in the working directory nor in the program folder.</translation>
+    </message>
+    <message>
+        <location filename="../frontend/prefs/about.cpp" line="51"/>
+        <source>Das Handbuch %1 konnte nicht geöffnet werden. Ist ein Programm zum Anzeigen von PDF-Dateien installiert?</source>
+        <translation>The manual %1 could not be opened. Is a program for viewing PDF files installed?</translation>
+    </message>
 </context>
 </TS>

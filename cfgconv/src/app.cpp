@@ -179,17 +179,20 @@ int compare(const Command& cmd, Reporter& rep, Sink& out) {
     if (!load(rep, cmd.output, &newModel, &error))
         return rep.finish(Status::Error, "cannot read the new A2L file: " + error);
     rep.line("Comparing " + cmd.input + " (old) with " + cmd.output + " (new)");
-    // Difference lines can be many: buffered, not one delivery each.
+    // Difference lines can be many: buffered, not one delivery each. The detailed
+    // form opens with the summary, so it is held until the counts are known.
     std::string buffer;
     auto emit = [&](std::string_view line) {
         buffer += escapeEcho(line);
         buffer += '\n';
-        if (buffer.size() > (1 << 15)) {
+        if (!cmd.verbose && buffer.size() > (1 << 15)) {
             out.write(buffer);
             buffer.clear();
         }
     };
     CompareResult r = compareModels(oldModel, newModel, cmd.verbose, emit);
+    if (cmd.verbose)
+        rep.line(compareSummary(r));
     out.write(buffer);
     bool regenerate = r.signals.any() || r.conversions.any();
     rep.line(compareSummary(r));

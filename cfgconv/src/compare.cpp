@@ -11,7 +11,28 @@ namespace cfgconv {
 
 namespace {
 
-using Fields = std::vector<std::pair<const char*, std::string>>;
+// A conversion's definition: the whole of it as one comparable text, and for a
+// table its entries apart, so that a changed table can be shown entry by entry.
+struct Definition {
+    std::string text;
+    std::string head;  // the text without the table's entries
+    std::vector<std::pair<std::string, std::string>> entries;  // raw value(s) -> value
+    std::string fallback;                                      // the default, if any
+    bool hasTable = false;
+};
+
+// One compared value of an object. `main` marks the values that name an added
+// or removed object's essentials in the detailed output; `definition` points at
+// the structured form of a conversion definition.
+struct Field {
+    Field(const char* l, std::string v, bool m = false, const Definition* d = nullptr)
+        : label(l), value(std::move(v)), main(m), definition(d) {}
+    const char* label;
+    std::string value;
+    bool main;
+    const Definition* definition;
+};
+using Fields = std::vector<Field>;
 
 std::string num(double v) {
     return formatNumber(v);
@@ -38,11 +59,14 @@ std::string maskText(const std::optional<std::uint64_t>& m) {
     return m ? formatHex(*m) : "none";
 }
 
-// The definition of a conversion as one comparable text (tables inlined).
-std::string conversionDefinition(const ConvertModel& model, const std::string& name) {
+// The definition of a conversion (tables inlined in its text).
+Definition conversionDefinition(const ConvertModel& model, const std::string& name) {
+    Definition d;
     const Conversion* c = model.findConversion(name);
-    if (!c)
-        return "undefined";
+    if (!c) {
+        d.text = d.head = "undefined";
+        return d;
+    }
     std::string s = c->kindText;
     if (c->coeffs) {
         s += " COEFFS";
@@ -55,24 +79,36 @@ std::string conversionDefinition(const ConvertModel& model, const std::string& n
         s += " FORMULA \"" + c->formula + "\"";
     if (!c->formulaInv.empty())
         s += " FORMULA_INV \"" + c->formulaInv + "\"";
-    if (!c->tableRef.empty()) {
-        s += " TABLE " + c->tableRef;
-        if (const Table* t = model.findTable(c->tableRef)) {
-            s += " {";
-            for (const auto& r : t->rows) {
-                s += " " + num(r.raw);
-                if (t->kind == Table::Kind::VerbalRange)
-                    s += ".." + num(r.rawMax);
-                s += t->kind == Table::Kind::Numeric ? "=" + num(r.phys) : "=\"" + r.text + "\"";
-            }
-            if (t->defaultText)
-                s += " default \"" + *t->defaultText + "\"";
-            if (t->defaultNumeric)
-                s += " default " + num(*t->defaultNumeric);
-            s += " }";
-        }
+    if (c->tableRef.empty()) {
+        d.text = d.head = s;
+        return d;
     }
-    return s;
+    s += " TABLE " + c->tableRef;
+    d.head = s;
+    const Table* t = model.findTable(c->tableRef);
+    if (!t) {
+        d.text = s;
+        return d;
+    }
+    d.hasTable = true;
+    s += " {";
+    for (const auto& r : t->rows) {
+        std::string key = num(r.raw);
+        if (t->kind == Table::Kind::VerbalRange)
+            key += ".." + num(r.rawMax);
+        std::string value = t->kind == Table::Kind::Numeric ? num(r.phys) : "\"" + r.text + "\"";
+        s += " " + key + "=" + value;
+        d.entries.emplace_back(std::move(key), std::move(value));
+    }
+    if (t->defaultText)
+        d.fallback = "\"" + *t->defaultText + "\"";
+    if (t->defaultNumeric)
+        d.fallback = num(*t->defaultNumeric);
+    if (!d.fallback.empty())
+        s += " default " + d.fallback;
+    s += " }";
+    d.text = std::move(s);
+    return d;
 }
 
 std::string unitOf(const ConvertModel& model, const std::string& physUnit,
@@ -86,14 +122,14 @@ std::string unitOf(const ConvertModel& model, const std::string& physUnit,
 Fields signalFields(const ConvertModel& model, const Measurement& m) {
     Fields f;
     f.reserve(12);
-    f.emplace_back("address", m.address ? formatHex(*m.address) : "none");
+    f.emplace_back("address", m.address ? formatHex(*m.address) : "none", true);
     f.emplace_back("extension", std::to_string(m.extension));
-    f.emplace_back("data type", m.typeText);
+    f.emplace_back("data type", m.typeText, true);
     f.emplace_back("byte order", orderText(m.byteOrder, model.station.byteOrder));
     f.emplace_back("bit mask", maskText(m.bitMask));
-    f.emplace_back("dimensions", dimsText(m.dims));
-    f.emplace_back("conversion", m.conversion);
-    f.emplace_back("unit", unitOf(model, m.physUnit, m.conversion));
+    f.emplace_back("dimensions", dimsText(m.dims), true);
+    f.emplace_back("conversion", m.conversion, true);
+    f.emplace_back("unit", unitOf(model, m.physUnit, m.conversion), true);
     f.emplace_back("lower limit", num(m.lower));
     f.emplace_back("upper limit", num(m.upper));
     f.emplace_back("event", m.event ? std::to_string(*m.event) : "none");
@@ -102,14 +138,14 @@ Fields signalFields(const ConvertModel& model, const Measurement& m) {
 
 Fields characteristicFields(const ConvertModel& model, const Characteristic& c) {
     Fields f;
-    f.emplace_back("type", c.type);
-    f.emplace_back("address", formatHex(c.address));
+    f.emplace_back("type", c.type, true);
+    f.emplace_back("address", formatHex(c.address), true);
     f.emplace_back("extension", std::to_string(c.extension));
-    f.emplace_back("record layout", c.recordLayout);
+    f.emplace_back("record layout", c.recordLayout, true);
     f.emplace_back("byte order", orderText(c.byteOrder, model.station.byteOrder));
     f.emplace_back("bit mask", maskText(c.bitMask));
-    f.emplace_back("dimensions", dimsText(c.dims));
-    f.emplace_back("conversion", c.conversion);
+    f.emplace_back("dimensions", dimsText(c.dims), true);
+    f.emplace_back("conversion", c.conversion, true);
     f.emplace_back("lower limit", num(c.lower));
     f.emplace_back("upper limit", num(c.upper));
     std::string axes;
@@ -126,13 +162,89 @@ Fields characteristicFields(const ConvertModel& model, const Characteristic& c) 
     return f;
 }
 
-Fields conversionFields(const ConvertModel& model, const Conversion& c) {
+Fields conversionFields(const Conversion& c, const Definition& definition) {
     Fields f;
-    f.emplace_back("kind", c.kindText);
-    f.emplace_back("definition", conversionDefinition(model, c.name));
-    f.emplace_back("unit", c.unit);
-    f.emplace_back("format", c.format);
+    f.emplace_back("kind", c.kindText, true);
+    f.emplace_back("definition", definition.text, false, &definition);
+    f.emplace_back("unit", c.unit, true);
+    f.emplace_back("format", c.format, true);
     return f;
+}
+
+// A value as the detailed output shows it: an empty one (no unit, say) as "".
+std::string shown(const std::string& value) {
+    return value.empty() ? std::string("\"\"") : value;
+}
+
+// A value in a list of unchanged values: a table by its head and size.
+std::string shortValue(const Field& f) {
+    if (!f.definition || !f.definition->hasTable)
+        return shown(f.value);
+    const Definition& d = *f.definition;
+    std::string s = d.head + " (" + std::to_string(d.entries.size()) +
+                    (d.entries.size() == 1 ? " entry" : " entries");
+    if (!d.fallback.empty())
+        s += ", default " + d.fallback;
+    return s + ")";
+}
+
+bool uniqueKeys(const Definition& d) {
+    std::unordered_map<std::string_view, bool> seen;
+    for (const auto& e : d.entries)
+        if (!seen.emplace(e.first, true).second)
+            return false;
+    return true;
+}
+
+// The detailed lines of one changed value: "    FIELD: OLD -> NEW", or for two
+// versions of a table the head and then only the entries that differ.
+void emitChange(const Field& o, const Field& n, const std::function<void(std::string_view)>& emit) {
+    const Definition* a = o.definition;
+    const Definition* b = n.definition;
+    if (!a || !b || !a->hasTable || !b->hasTable || !uniqueKeys(*a) || !uniqueKeys(*b)) {
+        emit(std::string("    ") + o.label + ": " + shown(o.value) + " -> " + shown(n.value));
+        return;
+    }
+    std::unordered_map<std::string_view, std::string_view> oldEntries, newEntries;
+    for (const auto& e : a->entries)
+        oldEntries.emplace(e.first, e.second);
+    for (const auto& e : b->entries)
+        newEntries.emplace(e.first, e.second);
+    std::vector<std::string> lines;
+    for (const auto& e : b->entries) {
+        auto it = oldEntries.find(e.first);
+        if (it == oldEntries.end())
+            lines.push_back("      " + e.first + ": added " + e.second);
+        else if (it->second != e.second)
+            lines.push_back("      " + e.first + ": " + std::string(it->second) + " -> " +
+                            e.second);
+    }
+    for (const auto& e : a->entries)
+        if (!newEntries.count(e.first))
+            lines.push_back("      " + e.first + ": removed " + e.second);
+    if (a->fallback != b->fallback)
+        lines.push_back("      default: " + (a->fallback.empty() ? "none" : a->fallback) + " -> " +
+                        (b->fallback.empty() ? "none" : b->fallback));
+    std::string head = std::string("    ") + o.label + ": " + a->head;
+    if (a->head != b->head)
+        head += " -> " + b->head;
+    emit(head + (lines.empty() ? ", same entries" : ", entries changed:"));
+    for (const auto& l : lines)
+        emit(l);
+}
+
+// "NAME: FIELD VALUE; ..." with the main values of an added or removed object.
+std::string withMainFields(const std::string& name, const Fields& fields) {
+    std::string s = name + ":";
+    bool first = true;
+    for (const auto& f : fields) {
+        if (!f.main)
+            continue;
+        s += first ? " " : "; ";
+        first = false;
+        s += std::string(f.label) + " " + shown(f.value);
+    }
+    return s;
 }
 
 template <class T, class FieldsFn, class ExtraFn>
@@ -153,37 +265,43 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
         auto it = oldByName.find(n.name);
         if (it == oldByName.end()) {
             ++counts.added;
-            emit(std::string("+ ") + what + " " + n.name);
+            emit(std::string("+ ") + what + " " +
+                 (verbose ? withMainFields(n.name, fieldsOf(n, false)) : n.name));
             continue;
         }
         const T& o = *it->second;
         Fields fo = fieldsOf(o, true), fn = fieldsOf(n, false);
         extra(o, n, fo, fn);
         line.clear();
-        std::vector<std::string> details;
         for (std::size_t i = 0; i < fo.size(); ++i) {
-            bool same = fo[i].second == fn[i].second;
-            if (!same) {
-                if (!line.empty())
-                    line += "; ";
-                line += std::string(fo[i].first) + " " + fo[i].second + " -> " + fn[i].second;
-            }
-            if (verbose)
-                details.push_back(same ? std::string("    ") + fo[i].first + ": " + fo[i].second +
-                                             ": same"
-                                       : std::string("    ") + fo[i].first + ": " + fo[i].second +
-                                             " -> " + fn[i].second + ": changed");
+            if (fo[i].value == fn[i].value)
+                continue;
+            if (!line.empty())
+                line += "; ";
+            line += std::string(fo[i].label) + " " + fo[i].value + " -> " + fn[i].value;
         }
         if (line.empty()) {
             ++counts.unchanged;
-            if (verbose)
-                emit(std::string("= ") + what + " " + n.name);
-        } else {
-            ++counts.changed;
-            emit(std::string("~ ") + what + " " + n.name + ": " + line);
+            continue;
         }
-        for (const auto& d : details)
-            emit(d);
+        ++counts.changed;
+        if (!verbose) {
+            emit(std::string("~ ") + what + " " + n.name + ": " + line);
+            continue;
+        }
+        // One line per changed value, then the unchanged values together.
+        emit(std::string("~ ") + what + " " + n.name);
+        std::string same;
+        for (std::size_t i = 0; i < fo.size(); ++i) {
+            if (fo[i].value != fn[i].value) {
+                emitChange(fo[i], fn[i], emit);
+                continue;
+            }
+            same += same.empty() ? "    unchanged: " : "; ";
+            same += std::string(fo[i].label) + " " + shortValue(fo[i]);
+        }
+        if (!same.empty())
+            emit(same);
     }
     for (const auto& o : oldList) {
         if (inNew.count(o.name))
@@ -191,7 +309,8 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
         if (oldByName.at(o.name) != &o)
             continue;  // duplicate name in the old file
         ++counts.removed;
-        emit(std::string("- ") + what + " " + o.name);
+        emit(std::string("- ") + what + " " +
+             (verbose ? withMainFields(o.name, fieldsOf(o, true)) : o.name));
     }
     return counts;
 }
@@ -201,11 +320,11 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
 CompareResult compareModels(const ConvertModel& oldM, const ConvertModel& newM, bool verbose,
                             const std::function<void(std::string_view)>& emit) {
     CompareResult r;
-    // Definitions are compared for every object that uses a conversion: build each text once.
-    std::unordered_map<std::string, std::string> oldDefs, newDefs;
+    // Definitions are compared for every object that uses a conversion: build each once.
+    std::unordered_map<std::string, Definition> oldDefs, newDefs;
     auto definition = [](const ConvertModel& model,
-                         std::unordered_map<std::string, std::string>& cache,
-                         const std::string& name) -> const std::string& {
+                         std::unordered_map<std::string, Definition>& cache,
+                         const std::string& name) -> const Definition& {
         auto it = cache.find(name);
         if (it == cache.end())
             it = cache.emplace(name, conversionDefinition(model, name)).first;
@@ -215,11 +334,11 @@ CompareResult compareModels(const ConvertModel& oldM, const ConvertModel& newM, 
     auto convExtra = [&](const auto& o, const auto& n, Fields& fo, Fields& fn) {
         if (o.conversion != n.conversion)
             return;
-        const std::string& a = definition(oldM, oldDefs, o.conversion);
-        const std::string& b = definition(newM, newDefs, n.conversion);
-        if (a != b) {
-            fo.emplace_back("conversion definition", a);
-            fn.emplace_back("conversion definition", b);
+        const Definition& a = definition(oldM, oldDefs, o.conversion);
+        const Definition& b = definition(newM, newDefs, n.conversion);
+        if (a.text != b.text) {
+            fo.emplace_back("conversion definition", a.text, false, &a);
+            fn.emplace_back("conversion definition", b.text, false, &b);
         }
     };
     auto none = [](const auto&, const auto&, Fields&, Fields&) {};
@@ -235,7 +354,10 @@ CompareResult compareModels(const ConvertModel& oldM, const ConvertModel& newM, 
         convExtra, emit);
     r.conversions = compareKind(
         "conversion", oldM.conversions, newM.conversions, verbose,
-        [&](const Conversion& c, bool isOld) { return conversionFields(isOld ? oldM : newM, c); },
+        [&](const Conversion& c, bool isOld) {
+            return conversionFields(
+                c, isOld ? definition(oldM, oldDefs, c.name) : definition(newM, newDefs, c.name));
+        },
         none, emit);
     return r;
 }

@@ -10,7 +10,7 @@ std::string escapeEcho(std::string_view text) {
     out.reserve(text.size() + 8);
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '%' || c < 0x20 || c == 0x7F) {
+        if (c < 0x20 || c == 0x7F) {
             out += '%';
             out += kHex[c >> 4];
             out += kHex[c & 15];

@@ -23,6 +23,9 @@ MainWindow::MainWindow(QWidget* parent)
     loadSettings();
     selectTranslationToLoad(language);
     QCoreApplication::installTranslator(&translator);
+    if (!qtTranslator.isEmpty()) {
+        QCoreApplication::installTranslator(&qtTranslator);
+    }
     buildMenus();
     ui->setupUi(this);
     advancedLibraryMode = ui->cbAdvancedOptions->isChecked();
@@ -30,6 +33,7 @@ MainWindow::MainWindow(QWidget* parent)
     applyInitialState();
     loadVersionsFile();
     connectSignals();
+    acceptFileDrops();
     setWindowFlags(windowFlags() | Qt::CustomizeWindowHint);
 }
 

@@ -25,6 +25,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void tabSelected();
@@ -77,6 +78,7 @@ private:
     void enterBusyState();
     void leaveBusyState();
     void handleJobOutput(QProcess& process, QTextBrowser* jobView, const QString& successText);
+    void showJobText(QTextBrowser* jobView, const QString& text);
 
     // Versions (versions/)
     void loadVersionsFile();
@@ -102,6 +104,8 @@ private:
     QString convertInputStem;
     QString decompressInputStem;
     QTranslator translator;
+    // Qt's own catalogue for the window's language, installed beside `translator`.
+    QTranslator qtTranslator;
     int logDockWidth = 0;
     QSize savedWindowSize;
 
@@ -110,6 +114,10 @@ private:
                                      const QString& caption, const QString& filter);
     void chooseOutputFile(QLineEdit* outputEdit, const QString& startPath);
     void chooseFile(QLineEdit* edit, const QString& caption, const QString& filter);
+    // Files dropped on the path fields (converter/filedrop.cpp)
+    void acceptFileDrops();
+    bool acceptsDrops() const;
+    void takeDroppedFile(QLineEdit* edit, const QString& path);
     bool jobStillRunning(const QProcess& process);
     void launchJob(QProcess& process, const QString& command);
     void watchJobEnds();

@@ -112,17 +112,22 @@ void MainWindow::handleJobOutput(QProcess& process, QTextBrowser* jobView,
     // QProcess does not signal again while this handler runs, so output that
     // arrived while a box was open is taken up here, as a delivery of its own.
     do {
-        const QString text = output::chunkText(process.readAll());
-        if (jobView != nullptr) {
-            logview::appendPlainText(jobView, text);
-        }
-        logview::appendPlainText(ui->logOptionalLog, text);
-        logview::scrollToEnd(ui->logOptionalLog);
+        output::RunOutput& run = runOf(process);
+        const QString text = run.decode(process.readAll());
+        showJobText(jobView, text);
         // Recorded before any box opens, so that the end of the run, handled
         // while a box is open, knows that this run has had its marker.
-        const output::Markers markers = runOf(process).feed(text);
+        const output::Markers markers = run.feed(text);
         reportMarkers(markers, successText);
     } while (process.bytesAvailable() > 0);
+}
+
+void MainWindow::showJobText(QTextBrowser* jobView, const QString& text) {
+    if (jobView != nullptr) {
+        logview::appendPlainText(jobView, text);
+    }
+    logview::appendPlainText(ui->logOptionalLog, text);
+    logview::scrollToEnd(ui->logOptionalLog);
 }
 
 void MainWindow::ReadyReadConverter() {
@@ -179,9 +184,15 @@ void MainWindow::jobEnded(QProcess& process, QProcess::ProcessError error, int e
         readJobOutput(process);
     }
     output::RunOutput& run = runOf(process);
-    if (!run.end()) {
+    if (!run.isActive()) {
         return;
     }
+    // A character cut off by the end of the output is shown byte by byte.
+    const QString held = run.finishText();
+    if (!held.isEmpty()) {
+        showJobText(&process == &comparerProcess ? ui->compareTextOutput : nullptr, held);
+    }
+    run.end();
     const bool crashed = !failedToStart && exitStatus == QProcess::CrashExit;
     const output::Markers whole = run.wholeOutput();
     const bool result = run.markerInChunk() || whole.any();

@@ -17,8 +17,27 @@ struct Markers {
     bool any() const { return done || failure; }
 };
 
-// The text of one delivery: every byte one Latin-1 character, NUL bytes
-// dropped (the rest of the delivery is kept).
+// Turns the converter's output into text, delivery by delivery. The converter
+// writes UTF-8; a character whose bytes are split over two deliveries is held
+// back until its last byte arrives. Bytes that do not form UTF-8 (a converter
+// printing in a Windows code page) are taken as Latin-1, one character each.
+// NUL bytes are dropped. The markers are ASCII, which is never held back, so
+// each delivery's text still holds the markers of that delivery.
+class OutputDecoder {
+public:
+    // The text of `bytes`, after the bytes held back from earlier deliveries.
+    QString decode(const QByteArray& bytes);
+    // The output has ended: bytes still held back, as Latin-1.
+    QString finish();
+    // Forgets bytes held back.
+    void reset() { pending_.clear(); }
+
+private:
+    QByteArray pending_;
+};
+
+// The text of one delivery on its own, decoded as by OutputDecoder with
+// nothing held back.
 QString chunkText(const QByteArray& bytes);
 
 // Case-sensitive search for the markers in `text`.
@@ -31,6 +50,10 @@ class RunOutput {
 public:
     // A new run starts: forgets the previous one.
     void begin();
+    // The text of a delivery of this run (see OutputDecoder).
+    QString decode(const QByteArray& bytes) { return decoder_.decode(bytes); }
+    // The text of bytes held back at the end of the run's output.
+    QString finishText() { return decoder_.finish(); }
     // The markers of `chunk` alone; also records markers that span deliveries.
     Markers feed(const QString& chunk);
     // The run has ended; returns whether it had begun and was not ended before.
@@ -43,6 +66,7 @@ public:
     Markers wholeOutput() const { return whole_; }
 
 private:
+    OutputDecoder decoder_;
     QString tail_;
     Markers whole_;
     bool markerInChunk_ = false;

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "app/mainwindow.h"
+#include "app/runtimefiles.h"
 #include "prefs/aboutline.h"
 #include "prefs/manualurl.h"
 
@@ -31,6 +32,25 @@ void MainWindow::ReadyReadInfo() {
     QMessageBox::about(this, tr("KOLDAN Quillmoor"), text);
 }
 
+// The manual of the window's language, from the working directory or else from
+// the program's folder. A manual that is missing or that no program opens is
+// reported: otherwise the menu entry would seem to do nothing.
 void MainWindow::documentation() {
-    QDesktopServices::openUrl(manualurl::manualUrl(language, QDir::currentPath()));
+    const QString relativePath = manualurl::manualRelativePath(language);
+    const QString folder = runtimefiles::folderHolding(relativePath);
+    if (folder.isEmpty()) {
+        QMessageBox::warning(
+            this, tr("Handbuch"),
+            tr("Das Handbuch %1 wurde weder im Arbeitsverzeichnis noch im Programmordner "
+               "gefunden.")
+                .arg(QDir::toNativeSeparators(relativePath)));
+        return;
+    }
+    if (!QDesktopServices::openUrl(manualurl::manualUrl(language, folder))) {
+        QMessageBox::warning(
+            this, tr("Handbuch"),
+            tr("Das Handbuch %1 konnte nicht geöffnet werden. Ist ein Programm "
+               "zum Anzeigen von PDF-Dateien installiert?")
+                .arg(QDir::toNativeSeparators(QDir(folder).filePath(relativePath))));
+    }
 }

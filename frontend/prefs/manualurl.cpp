@@ -2,6 +2,10 @@
 
 namespace manualurl {
 
+QString manualRelativePath(int language) {
+    return language == 1 ? QStringLiteral("doc/Handbuch.pdf") : QStringLiteral("doc/Manual.pdf");
+}
+
 QString manualUrlText(int language, const QString& workingDirectory) {
     const QString pattern = language == 1 ? QStringLiteral("file:///%1/doc/Handbuch.pdf")
                                           : QStringLiteral("file:///%1/doc/Manual.pdf");

@@ -6,6 +6,7 @@
 
 #include "app/mainwindow.h"
 #include "app/mainwindowform.h"
+#include "app/runtimefiles.h"
 #include "versions/compatibility.h"
 #include "versions/versionsfilereader.h"
 
@@ -16,7 +17,7 @@ const QString kLibraryOption = QStringLiteral(" -l ");
 
 void MainWindow::loadVersionsFile() {
     VersionsFileReader reader;
-    if (reader.read(kVersionsFileName)) {
+    if (reader.read(runtimefiles::locate(kVersionsFileName))) {
         versionList = reader.versionList;
         versionsFileLoaded = true;
         return;

@@ -19,7 +19,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Every data type and conversion kind; older loggers cannot hold all of it.
 const fs::path kSample = CFGCONV_SAMPLE_A2L;
+// The sample a new user converts first: every logger holds all of it.
+const fs::path kDefaultSample = CFGCONV_DEFAULT_SAMPLE_A2L;
 const fs::path kSharedDir = QUILLMOOR_SHARED_A2L_DIR;
 const char* const kTargets[] = {"tarVix=1.4.4", "tarVix=1.5.5", "tarVix=2017.06.0"};
 
@@ -273,6 +276,30 @@ TEST_F(AppTest, KpBlobAddressedFileConvertsAtEveryTarget) {
     }
 }
 
+// The bundled sample converts completely for every range, the window's default
+// (1.4.4 up to 1.5.4) first; the full sample shows what older loggers leave out.
+TEST_F(AppTest, DefaultSampleConvertsCompletelyForEveryRange) {
+    for (const std::string target :
+         {"tarVix=1.4.4", "tarVix=1.5.5", "tarVix=2017.06.0", "tarVix+1.4.4-2017.02.0"}) {
+        SCOPED_TRACE(target);
+        JobRun r = convertBothWays(kDefaultSample, dir, target);
+        EXPECT_EQ(r.rc, 0) << r.out;
+        EXPECT_EQ(r.status(), "Done.");
+        EXPECT_EQ(r.out.find("Left out"), std::string::npos) << r.out;
+        // Ten measurements, two of them arrays (4 and 2x2 elements) split for the older formats.
+        const std::string doc = slurp(dir / "out_i.cfginclude");
+        std::size_t signals = 0;
+        for (auto p = doc.find("<signal "); p != std::string::npos; p = doc.find("<signal ", p + 1))
+            ++signals;
+        EXPECT_EQ(signals, target == "tarVix=2017.06.0" ? 10u : 16u) << doc;
+    }
+    JobRun full = run({"convert", kSample.string(), (dir / "full.cfginclude").string(), "-i", "-l",
+                       "tarVix=1.4.4"});
+    EXPECT_EQ(full.rc, 1);
+    EXPECT_NE(full.status().find("11 of 21 measurements left out"), std::string::npos)
+        << full.status();
+}
+
 TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
     if (!fs::is_directory(kSharedDir))
         GTEST_SKIP() << "no shared A2L samples at " << kSharedDir;
@@ -356,11 +383,29 @@ TEST_F(AppTest, CompareReportsEditsWithAndWithoutVerbose) {
     EXPECT_NE(o.find("should be regenerated"), std::string::npos);
     EXPECT_EQ(o.find("    address:"), std::string::npos);
 
+    // -v: the summary first and last, the changes spelled out, unchanged objects only counted.
     JobRun v = run({"compare", oldFile.string(), newFile.string(), "-v"});
     expectContract(v);
-    EXPECT_NE(v.out.find("    address: 0x70000000 -> 0x70000100: changed\n"), std::string::npos);
-    EXPECT_NE(v.out.find("= signal tCoolant\n    address: 0x70000002: same\n"), std::string::npos);
-    EXPECT_GT(v.lines().size(), r.lines().size() + 200);
+    const auto vl = v.lines();
+    std::size_t comparing = 0;
+    while (comparing < vl.size() && vl[comparing].rfind("Comparing ", 0) != 0)
+        ++comparing;
+    ASSERT_LT(comparing + 4, vl.size()) << v.out;
+    const std::string summary = vl[comparing + 1];
+    EXPECT_EQ(summary.rfind("Summary: signals 1 added, 1 removed, 2 changed, 18 unchanged", 0), 0u)
+        << v.out;
+    EXPECT_EQ(vl[vl.size() - 3], summary);
+    EXPECT_NE(v.out.find("~ signal nEngine\n    address: 0x70000000 -> 0x70000100\n    "
+                         "unchanged: extension 0; data type UWORD;"),
+              std::string::npos)
+        << v.out;
+    EXPECT_NE(v.out.find("+ signal stGearTarget: address 0x70000015; data type UBYTE; dimensions "
+                         "scalar; conversion CM_GEAR; unit \"\"\n"),
+              std::string::npos)
+        << v.out;
+    EXPECT_NE(v.out.find("- signal stGear: address 0x70000015;"), std::string::npos);
+    EXPECT_EQ(v.out.find("tCoolant"), std::string::npos);
+    EXPECT_LT(vl.size(), r.lines().size() + 20);
 
     JobRun same = run({"compare", oldFile.string(), oldFile.string()});
     expectContract(same);
@@ -373,6 +418,41 @@ TEST_F(AppTest, CompareReportsEditsWithAndWithoutVerbose) {
     EXPECT_NE(missing.out.find("nope.a2l\": No such file or directory"), std::string::npos)
         << missing.out;
     EXPECT_EQ(missing.out.find(":0:0"), std::string::npos) << missing.out;
+}
+
+// A real file of 529 measurements and a copy with two changes: -v shows the two changes
+// between the summary lines, not every unchanged object.
+TEST_F(AppTest, VerboseCompareOfARealPairShowsTheChanges) {
+    const fs::path real = kSharedDir / "A2L_Example.a2l";
+    if (!fs::is_regular_file(real))
+        GTEST_SKIP() << "no shared A2L samples at " << kSharedDir;
+    std::string text = slurp(real);
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"ECU_ADDRESS 0x70012474", "ECU_ADDRESS 0x70012574"},
+          {"NO_COMPU_METHOD 0 0 -1000 1000\r\n\t\tREAD_WRITE\r\n\t\tECU_ADDRESS 0x70012470",
+           "NO_COMPU_METHOD 0 0 -1000 2000\r\n\t\tREAD_WRITE\r\n\t\tECU_ADDRESS 0x70012470"}}) {
+        auto pos = text.find(from);
+        ASSERT_NE(pos, std::string::npos) << from;
+        text.replace(pos, from.size(), to);
+    }
+    spit(dir / "new.a2l", text);
+    JobRun v = run({"compare", real.string(), (dir / "new.a2l").string(), "-v"});
+    expectContract(v);
+    const auto lines = v.lines();
+    std::size_t comparing = 0;
+    while (comparing < lines.size() && lines[comparing].rfind("Comparing ", 0) != 0)
+        ++comparing;
+    ASSERT_LT(comparing, lines.size()) << v.out;
+    const std::vector<std::string> after(lines.begin() + comparing + 1, lines.end());
+    ASSERT_EQ(after.size(), 10u) << v.out;
+    EXPECT_EQ(after[0].rfind("Summary: signals 0 added, 0 removed, 2 changed, ", 0), 0u) << v.out;
+    EXPECT_EQ(after[7], after[0]);
+    EXPECT_EQ(after[9], "Done.");
+    EXPECT_EQ(after[1], "~ signal backgroundlightmin");
+    EXPECT_EQ(after[2], "    address: 0x70012474 -> 0x70012574");
+    EXPECT_EQ(after[3].rfind("    unchanged: extension 0; data type A_UINT64; ", 0), 0u)
+        << after[3];
+    EXPECT_EQ(after[5], "    upper limit: 1000 -> 2000");
 }
 
 TEST_F(AppTest, ArgumentErrorsWriteNothing) {
@@ -426,6 +506,34 @@ TEST_F(AppTest, MarkersInEchoedNamesAndPathsAreEscaped) {
     expectContract(e);
     EXPECT_EQ(e.rc, 2);
     EXPECT_NE(e.status().find("missing Done%2Ea2l"), std::string::npos) << e.status();
+}
+
+// Echoed texts keep their percent signs: a display format reads as in the A2L.
+TEST_F(AppTest, PercentSignsInEchoedTextsStayAsWritten) {
+    fs::path sub = dir / "100% Prüfstand";
+    fs::create_directories(sub);
+    std::string text = slurp(kDefaultSample);
+    spit(sub / "old.a2l", text);
+    const std::string from = "LINEAR \"%8.2\" \"bar\"";
+    auto pos = text.find(from);
+    ASSERT_NE(pos, std::string::npos);
+    text.replace(pos, from.size(), "LINEAR \"%10.0\" \"bar\"");
+    spit(sub / "new.a2l", text);
+    for (const bool verbose : {false, true}) {
+        std::vector<std::string> args = {"compare", (sub / "old.a2l").string(),
+                                         (sub / "new.a2l").string()};
+        if (verbose)
+            args.push_back("-v");
+        JobRun r = run(args);
+        expectContract(r);
+        EXPECT_EQ(r.rc, 0);
+        EXPECT_NE(r.out.find("Reading " + sub.string() + "/old.a2l"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(verbose ? "    format: %8.2 -> %10.0\n"
+                                     : "~ conversion CM_PRESSURE: format %8.2 -> %10.0\n"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(r.out.find("%25"), std::string::npos) << r.out;
+    }
 }
 
 TEST_F(AppTest, FailuresLeaveExistingOutputsUntouched) {

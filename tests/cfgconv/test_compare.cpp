@@ -101,13 +101,139 @@ TEST(Compare, AddressChangeRemovalAdditionAndConversionChange) {
             sawConv = true;
     EXPECT_TRUE(sawConv);
 
-    // -v lists every compared value with its result.
+    // -v: the same counts, the differences spelled out, nothing about sig0's unchanged values
+    // beyond the one line.
     auto v = run(oldM, newM, true);
     EXPECT_EQ(v.r.signals.changed, 3u);
-    EXPECT_TRUE(hasLine(v, "    address: 0x00000102 -> 0x00000200: changed"));
-    EXPECT_TRUE(hasLine(v, "    data type: UWORD: same"));
-    EXPECT_TRUE(hasLine(v, "    unit: rpm: same"));
-    EXPECT_GT(v.lines.size(), r.lines.size() + 30);
+    EXPECT_TRUE(hasLine(v, "~ signal sig1"));
+    EXPECT_TRUE(hasLine(v, "    address: 0x00000102 -> 0x00000200"));
+    EXPECT_TRUE(hasLine(v,
+                        "+ signal sigNew: address 0x00000100; data type UWORD; dimensions "
+                        "scalar; conversion CM_LIN; unit rpm"));
+    EXPECT_TRUE(hasLine(v,
+                        "- signal sig2: address 0x00000104; data type UWORD; dimensions "
+                        "scalar; conversion CM_LIN; unit rpm"));
+}
+
+namespace {
+
+// Old and new model with a verbal table of `rows` entries behind one signal.
+std::pair<ConvertModel, ConvertModel> gearTables(int rows) {
+    ConvertModel oldM = base();
+    Conversion gear;
+    gear.name = "CM_GEAR";
+    gear.kind = ConvKind::TabVerb;
+    gear.kindText = "TAB_VERB";
+    gear.tableRef = "VTAB_GEAR";
+    gear.format = "%10.0";
+    oldM.conversions.push_back(gear);
+    Table t;
+    t.name = "VTAB_GEAR";
+    t.kind = Table::Kind::Verbal;
+    for (int i = 0; i < rows; ++i)
+        t.rows.push_back({double(i), 0, 0, "gear " + std::to_string(i)});
+    t.defaultText = "invalid";
+    oldM.tables.push_back(t);
+    oldM.measurements[2].conversion = "CM_GEAR";
+    oldM.reindex();
+    return {oldM, oldM};
+}
+
+}  // namespace
+
+// -v: one line per changed value and the unchanged ones together; unchanged objects only counted.
+TEST(Compare, VerboseShowsChangesNotWhatStayed) {
+    ConvertModel oldM = base(), newM = base();
+    newM.measurements[1].address = 0x200;
+    newM.measurements[1].upper = 200;
+    auto v = run(oldM, newM, true);
+    EXPECT_EQ(v.r.signals.changed, 1u);
+    EXPECT_EQ(v.r.signals.unchanged, 3u);
+    const std::vector<std::string> expected = {
+        "~ signal sig1",
+        "    address: 0x00000102 -> 0x00000200",
+        "    upper limit: 100 -> 200",
+        "    unchanged: extension 0; data type UWORD; byte order little; bit mask none; "
+        "dimensions scalar; conversion CM_LIN; unit rpm; lower limit 0; event none",
+    };
+    EXPECT_EQ(v.lines, expected);
+    EXPECT_TRUE(run(oldM, oldM, true).lines.empty());
+}
+
+// A changed verbal table: the entries that differ, once, not the table twice.
+TEST(Compare, VerboseShowsChangedTableEntries) {
+    auto [oldM, newM] = gearTables(3000);
+    Table& t = newM.tables[0];
+    t.rows[3].text = "third";
+    t.rows.pop_back();                       // 2999 removed
+    t.rows.push_back({5000, 0, 0, "park"});  // 5000 added
+    t.defaultText = "none";
+    newM.conversions.back().format = "%8.0";
+    newM.reindex();
+    auto v = run(oldM, newM, true);
+    EXPECT_EQ(v.r.conversions.changed, 1u);
+    EXPECT_EQ(v.r.signals.changed, 1u);
+    const std::vector<std::string> table = {
+        "      3: \"gear 3\" -> \"third\"",
+        "      5000: added \"park\"",
+        "      2999: removed \"gear 2999\"",
+        "      default: \"invalid\" -> \"none\"",
+    };
+    std::vector<std::string> expected = {"~ signal sig2",
+                                         "    conversion definition: TAB_VERB TABLE VTAB_GEAR, "
+                                         "entries changed:"};
+    expected.insert(expected.end(), table.begin(), table.end());
+    expected.push_back(
+        "    unchanged: address 0x00000104; extension 0; data type UWORD; byte order little; bit "
+        "mask none; dimensions scalar; conversion CM_GEAR; unit \"\"; lower limit 0; upper limit "
+        "100; event none");
+    expected.push_back("~ conversion CM_GEAR");
+    expected.push_back("    definition: TAB_VERB TABLE VTAB_GEAR, entries changed:");
+    expected.insert(expected.end(), table.begin(), table.end());
+    expected.push_back("    format: %10.0 -> %8.0");
+    expected.push_back("    unchanged: kind TAB_VERB; unit \"\"");
+    EXPECT_EQ(v.lines, expected);
+    for (const auto& l : v.lines)
+        EXPECT_LT(l.size(), 200u) << l;
+
+    // A signal whose conversion stayed lists only its name; the form without -v keeps
+    // the whole definitions.
+    ConvertModel moved = oldM;
+    moved.measurements[2].address = 0x300;
+    moved.reindex();
+    auto m = run(oldM, moved, true);
+    ASSERT_EQ(m.lines.size(), 3u);
+    EXPECT_NE(m.lines[2].find("; conversion CM_GEAR; "), std::string::npos) << m.lines[2];
+    auto plain = run(oldM, newM, false);
+    ASSERT_FALSE(plain.lines.empty());
+    EXPECT_NE(plain.lines[0].find("2999=\"gear 2999\" default \"invalid\" } -> TAB_VERB"),
+              std::string::npos);
+}
+
+// The table's name and size when it stays; a renamed table with the same entries.
+TEST(Compare, VerboseTableHeadAndSize) {
+    auto [oldM, newM] = gearTables(2);
+    newM.conversions.back().unit = "-";
+    newM.conversions.back().tableRef = "VTAB_GEAR2";
+    newM.tables[0].name = "VTAB_GEAR2";
+    newM.reindex();
+    auto v = run(oldM, newM, true);
+    const std::vector<std::string> conversionLines(v.lines.end() - 4, v.lines.end());
+    const std::vector<std::string> expected = {
+        "~ conversion CM_GEAR",
+        "    definition: TAB_VERB TABLE VTAB_GEAR -> TAB_VERB TABLE VTAB_GEAR2, same entries",
+        "    unit: \"\" -> -",
+        "    unchanged: kind TAB_VERB; format %10.0",
+    };
+    EXPECT_EQ(conversionLines, expected);
+
+    auto [a, b] = gearTables(2);
+    b.conversions.back().unit = "-";
+    b.reindex();
+    auto u = run(a, b, true);
+    EXPECT_EQ(u.lines.back(),
+              "    unchanged: kind TAB_VERB; definition TAB_VERB TABLE VTAB_GEAR (2 entries, "
+              "default \"invalid\"); format %10.0");
 }
 
 TEST(Compare, ConversionSwappedOnOneSignal) {

@@ -1,5 +1,6 @@
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QtTest>
 
@@ -36,6 +37,8 @@ private slots:
     void manualUrlText();
     void manual_data();
     void manual();
+    void manualNotShown_data();
+    void manualNotShown();
 
 private:
     QList<QUrl> openedUrls;
@@ -193,18 +196,75 @@ void AboutTest::manual() {
         QVERIFY(QDir(ws.path()).mkpath(subdirectory));
         QVERIFY(QDir::setCurrent(ws.filePath(subdirectory)));
     }
+    QVERIFY(QDir::current().mkpath("doc"));
+    QFile pdf(QDir::current().filePath("doc/" + file));
+    QVERIFY(pdf.open(QIODevice::WriteOnly));
+    pdf.close();
     DialogWatcher watcher;
     MainWindow w;
+    watcher.boxes.clear();
     openedUrls.clear();
     QDesktopServices::setUrlHandler("file", this, "openFileUrl");
     QVERIFY(QMetaObject::invokeMethod(&w, "documentation"));
     QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(watcher.boxes.size(), 0);
     QCOMPARE(openedUrls.size(), 1);
     const QUrl url = openedUrls.first();
     const QString expectedPath = QDir::currentPath() + "/doc/" + file;
     QCOMPARE(url.toLocalFile(), expectedPath);
     QCOMPARE(url.toString(), "file://" + expectedPath);
     QCOMPARE(url, QUrl::fromLocalFile(expectedPath));
+}
+
+void AboutTest::manualNotShown_data() {
+    QTest::addColumn<QVariant>("storedLanguage");
+    QTest::addColumn<bool>("pdfPresent");
+    QTest::addColumn<bool>("viewer");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("German manual missing")
+        << QVariant(1) << false << true
+        << "Das Handbuch doc/Handbuch.pdf wurde weder im Arbeitsverzeichnis noch im "
+           "Programmordner gefunden.";
+    QTest::newRow("English manual missing")
+        << QVariant(0) << false << true
+        << "Das Handbuch doc/Manual.pdf wurde weder im Arbeitsverzeichnis noch im "
+           "Programmordner gefunden.";
+    // The offscreen platform opens no URL: the same as a desktop without a PDF viewer.
+    QTest::newRow("no viewer") << QVariant(1) << true << false
+                               << QString::fromUtf8(
+                                      "Das Handbuch %1/doc/Handbuch.pdf konnte nicht geöffnet "
+                                      "werden. Ist ein Programm zum Anzeigen von PDF-Dateien "
+                                      "installiert?");
+}
+
+// A manual that is missing or that nothing opens is reported in a warning box
+// that names the file.
+void AboutTest::manualNotShown() {
+    QFETCH(QVariant, storedLanguage);
+    QFETCH(bool, pdfPresent);
+    QFETCH(bool, viewer);
+    QFETCH(QString, text);
+    TestWorkspace ws;
+    QSettings("KOLDAN", "VELMOR").setValue("lang", storedLanguage);
+    if (pdfPresent) {
+        QVERIFY(QDir(ws.path()).mkpath("doc"));
+        ws.writeFile("doc/Handbuch.pdf", "%PDF-1.4\n");
+    }
+    DialogWatcher watcher;
+    MainWindow w;
+    watcher.boxes.clear();
+    openedUrls.clear();
+    if (viewer) {
+        QDesktopServices::setUrlHandler("file", this, "openFileUrl");
+    }
+    QVERIFY(QMetaObject::invokeMethod(&w, "documentation"));
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(openedUrls.size(), 0);
+    QCOMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(watcher.boxes.first().title, QString("Handbuch"));
+    QCOMPARE(watcher.boxes.first().icon, QMessageBox::Warning);
+    QCOMPARE(watcher.boxes.first().text,
+             text.contains("%1") ? text.arg(QDir::currentPath()) : text);
 }
 
 QUILLMOOR_TEST_MAIN(AboutTest)

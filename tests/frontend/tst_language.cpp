@@ -1,10 +1,13 @@
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -105,6 +108,8 @@ private slots:
     void leavingWithoutChoice_data();
     void leavingWithoutChoice();
     void acceptActsOnRelease();
+    void qtTextsInWindowLanguage_data();
+    void qtTextsInWindowLanguage();
 
 private:
     void installCatalogues(TestWorkspace& ws);
@@ -248,8 +253,9 @@ void LanguageTest::acceptWithOk() {
     QCOMPARE(watcher.unexpected, 0);
 }
 
-// "Direkt neu starten": stored first, then the program relaunched with its own
-// path first and the whole argument list after it.
+// "Direkt neu starten": stored first, then the program relaunched with the
+// arguments it was started with, once: the program path is the program to run
+// and not one of its arguments, or every restart would add it again.
 void LanguageTest::acceptWithRestart() {
     TestWorkspace ws;
     ws.writeFile("tarvixVersions.xml", "<TopVersion>1</TopVersion>");
@@ -268,7 +274,8 @@ void LanguageTest::acceptWithRestart() {
     QCOMPARE(launches.size(), 1);
     const QStringList arguments = QCoreApplication::arguments();
     QCOMPARE(launches.first().program, arguments.first());
-    QCOMPARE(launches.first().arguments, arguments);
+    QCOMPARE(launches.first().arguments, arguments.mid(1));
+    QVERIFY(!launches.first().arguments.contains(arguments.first()));
     QCOMPARE(launches.first().storedLanguage.toInt(), 1);
     QCOMPARE(Access::language(w), 1);
     QTRY_VERIFY(w.findChildren<LanguageSelection*>().isEmpty());
@@ -333,6 +340,70 @@ void LanguageTest::acceptActsOnRelease() {
     QCOMPARE(dialog.chosenLanguage(), LanguageSelection::kEnglishCode);
     QVERIFY(!dialog.isRestartRequested());
     QCOMPARE(clicks, 0);
+}
+
+void LanguageTest::qtTextsInWindowLanguage_data() {
+    QTest::addColumn<int>("storedLanguage");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("lookIn");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("German") << 1 << QStringList{QString::fromUtf8("Öffnen"), "Abbrechen"}
+                            << "Suchen in:"
+                            << "Datei&name:";
+    QTest::newRow("English") << 0 << QStringList{"&Open", "Cancel"} << "Look in:"
+                             << "File &name:";
+}
+
+// Qt's own texts, here those of a file dialog, follow the window's language:
+// Qt's German catalogue lies in the runtime folder beside ours.
+void LanguageTest::qtTextsInWindowLanguage() {
+    QFETCH(int, storedLanguage);
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, lookIn);
+    QFETCH(QString, fileName);
+    const QString runtime = qEnvironmentVariable("QUILLMOOR_RUNTIME_DIR");
+    const QString catalogue = runtime + "/qtbase_de.qm";
+    if (!QFile::exists(catalogue)) {
+        QSKIP(
+            "qtbase_de.qm is not in the runtime folder: install qt6-translations-l10n and "
+            "configure again");
+    }
+    TestWorkspace ws;
+    ws.writeFile("tarvixVersions.xml", "<TopVersion>1</TopVersion>");
+    QVERIFY(QFile::copy(catalogue, ws.filePath("qtbase_de.qm")));
+    QSettings("KOLDAN", "VELMOR").setValue("lang", storedLanguage);
+    MainWindow w;
+    w.show();
+    QStringList seenButtons;
+    QString seenLookIn;
+    QString seenFileName;
+    bool seen = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        for (QAbstractButton* button :
+             box != nullptr ? box->buttons() : QList<QAbstractButton*>()) {
+            seenButtons << button->text();
+        }
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("lookInLabel"))) {
+            seenLookIn = label->text();
+        }
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("fileNameLabel"))) {
+            seenFileName = label->text();
+        }
+        seen = true;
+        dialog->reject();
+    });
+    poll.start(10);
+    QTest::mouseClick(Access::ui(w).convertSelectInput, Qt::LeftButton);
+    QTRY_VERIFY(seen);
+    QCOMPARE(seenButtons, buttons);
+    QCOMPARE(seenLookIn, lookIn);
+    QCOMPARE(seenFileName, fileName);
 }
 
 QUILLMOOR_TEST_MAIN(LanguageTest)

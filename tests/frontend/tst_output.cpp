@@ -158,6 +158,9 @@ private slots:
     void scanMarkers_data();
     void scanMarkers();
     void chunkTextDropsOnlyNul();
+    void decoder_data();
+    void decoder();
+    void decoderAnySplit();
     void runOutputFindsSplitMarkers_data();
     void runOutputFindsSplitMarkers();
 
@@ -167,6 +170,8 @@ private slots:
     void wrongCaseIsNoMarker();
     void splitMarkerRecognisedAtEnd();
     void nulAndHighBytes();
+    void utf8Output_data();
+    void utf8Output();
     void outputKeptAsPlainText();
     void outputAfterBusyStateStillAppended();
     void nestedBoxes();
@@ -210,9 +215,76 @@ void OutputTest::scanMarkers() {
 
 void OutputTest::chunkTextDropsOnlyNul() {
     QCOMPARE(output::chunkText(QByteArray("abc\0Done.\0\n", 11)), QString("abcDone.\n"));
-    QCOMPARE(output::chunkText(QByteArray("\xe4\xf6\xfc\xdf\x80\xff")),
-             QString::fromUtf8("äöüß\u0080ÿ"));
+    QCOMPARE(output::chunkText(QByteArray("\xe4\xf6\xfc\xdf \x80\xff")),
+             QString::fromUtf8("äöüß \u0080ÿ"));
     QCOMPARE(output::chunkText(QByteArray("\0\0", 2)), QString());
+}
+
+void OutputTest::decoder_data() {
+    QTest::addColumn<QByteArrayList>("deliveries");
+    QTest::addColumn<QStringList>("texts");  // one per delivery, then the end
+    const QString none;
+    QTest::newRow("ASCII") << QByteArrayList{"Done.\n"} << QStringList{"Done.\n", none};
+    QTest::newRow("UTF-8 path") << QByteArrayList{"C:/pr\xc3\xbc" "fstand/a.a2l"}
+                                << QStringList{QString::fromUtf8("C:/prüfstand/a.a2l"), none};
+    QTest::newRow("two bytes split") << QByteArrayList{"pr\xc3",
+                                                       "\xbc"
+                                                       "f"}
+                                     << QStringList{"pr", QString::fromUtf8("üf"), none};
+    QTest::newRow("three bytes split twice")
+        << QByteArrayList{"\xe2", "\x82", "\xac 5"}
+        << QStringList{none, none, QString::fromUtf8("€ 5"), none};
+    QTest::newRow("four bytes split")
+        << QByteArrayList{"a\xf0\x9f", "\x98\x80"}
+        << QStringList{"a", QString::fromUtf8("\xf0\x9f\x98\x80"), none};
+    QTest::newRow("Latin-1") << QByteArrayList{"Gr\xf6\xdf" "e"}
+                             << QStringList{QString::fromUtf8("Größe"), none};
+    QTest::newRow("Latin-1 at the end, then ASCII")
+        << QByteArrayList{"Stra\xdf", "e"} << QStringList{"Stra", QString::fromUtf8("ße"), none};
+    QTest::newRow("Latin-1 at the end of the output")
+        << QByteArrayList{"Ma\xdf"} << QStringList{"Ma", QString::fromUtf8("ß")};
+    QTest::newRow("cut sequence then ASCII")
+        << QByteArrayList{"\xe2\x82" "A"} << QStringList{QString::fromUtf8("â\u0082A"), none};
+    QTest::newRow("overlong, surrogate, above U+10FFFF, lone continuation")
+        << QByteArrayList{"\xc0\x80\xed\xa0\x80\xf5\x80\x80\x80\x80"}
+        << QStringList{QString::fromUtf8("\u00c0\u0080\u00ed\u00a0\u0080\u00f5\u0080\u0080"
+                                         "\u0080\u0080"),
+                       none};
+    QTest::newRow("NUL inside a sequence") << QByteArrayList{QByteArray("\xc3\0\xbc", 3)}
+                                           << QStringList{QString::fromUtf8("Ã¼"), none};
+    QTest::newRow("NUL bytes dropped")
+        << QByteArrayList{QByteArray("a\0b\xc3", 4), QByteArray("\0\xa4", 2)}
+        << QStringList{"ab", QString::fromUtf8("Ã¤"), none};
+}
+
+// Deliveries decoded one after the other, then the end of the output.
+void OutputTest::decoder() {
+    QFETCH(QByteArrayList, deliveries);
+    QFETCH(QStringList, texts);
+    output::OutputDecoder decoder;
+    QStringList got;
+    for (const QByteArray& bytes : deliveries) {
+        got << decoder.decode(bytes);
+    }
+    got << decoder.finish();
+    QCOMPARE(got, texts);
+}
+
+// The same text whichever byte the output is split at.
+void OutputTest::decoderAnySplit() {
+    const QByteArray bytes =
+        QString::fromUtf8("Prüfstand € 5 \xf0\x9f\x98\x80 Größe").toUtf8() + QByteArray(
+                                                                                 " Gr\xf6\xdf"
+                                                                                 "e Done.\n");
+    const QString expected =
+        QString::fromUtf8("Prüfstand € 5 \xf0\x9f\x98\x80 Größe Größe Done.\n");
+    for (qsizetype at = 0; at <= bytes.size(); ++at) {
+        output::OutputDecoder decoder;
+        QString text = decoder.decode(bytes.left(at));
+        text += decoder.decode(bytes.mid(at));
+        text += decoder.finish();
+        QVERIFY2(text == expected, qPrintable(QString("split at %1: %2").arg(at).arg(text)));
+    }
 }
 
 void OutputTest::runOutputFindsSplitMarkers_data() {
@@ -351,6 +423,40 @@ void OutputTest::nulAndHighBytes() {
     QTRY_COMPARE(watcher.boxes.size(), 1);
     QCOMPARE(watcher.boxes[0].title, QString("Abgeschlossen!"));
     const QString expected = QString::fromUtf8("Größe ä nach NUL Done.\n");
+    QCOMPARE(logText(w), expected);
+    QCOMPARE(Access::ui(w).compareTextOutput->toPlainText(), expected);
+}
+
+void OutputTest::utf8Output_data() {
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("UTF-8 in one delivery")
+        << QStringList{"out Reading C:/pr\\xc3\\xbc" "fstand/\\xe2\\x82\\xac.a2l\\nDone.\\n"}
+        << QString::fromUtf8("Reading C:/prüfstand/€.a2l\nDone.\n");
+    QTest::newRow("character split over two deliveries")
+        << QStringList{"out Reading C:/pr\\xc3", "sleep 100",
+                       "out \\xbc"
+                       "fstand\\nDone.\\n"}
+        << QString::fromUtf8("Reading C:/prüfstand\nDone.\n");
+    QTest::newRow("code page output")
+        << QStringList{"out Gr\\xf6\\xdf" "e\\n", "sleep 100", "out Stra\\xdf", "sleep 100",
+                       "out e Done.\\n"}
+        << QString::fromUtf8("Größe\nStraße Done.\n");
+}
+
+// The converter writes UTF-8: shown as such in the log and in the compare box,
+// also when a character arrives in two deliveries; other bytes as Latin-1.
+void OutputTest::utf8Output() {
+    QFETCH(QStringList, script);
+    QFETCH(QString, expected);
+    TestWorkspace ws;
+    ws.setScript(script);
+    DialogWatcher watcher;
+    MainWindow w;
+    watcher.boxes.clear();  // whatever the start-up showed (versions file)
+    startJob(w, Job::Compare);
+    QTRY_COMPARE(watcher.boxes.size(), 1);
+    QCOMPARE(watcher.boxes[0].title, QString("Abgeschlossen!"));
     QCOMPARE(logText(w), expected);
     QCOMPARE(Access::ui(w).compareTextOutput->toPlainText(), expected);
 }

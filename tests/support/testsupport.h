@@ -32,6 +32,7 @@ public:
     static QString& convertInputStem(MainWindow& w) { return w.convertInputStem; }
     static QString& decompressInputStem(MainWindow& w) { return w.decompressInputStem; }
     static QTranslator& translator(MainWindow& w) { return w.translator; }
+    static QTranslator& qtTranslator(MainWindow& w) { return w.qtTranslator; }
     static int& logDockWidth(MainWindow& w) { return w.logDockWidth; }
     static QSize& savedWindowSize(MainWindow& w) { return w.savedWindowSize; }
     static std::function<bool(const QString&, const QStringList&)>& launchDetached(MainWindow& w) {

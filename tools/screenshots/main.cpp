@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDialog>
 #include <QDir>
@@ -300,10 +299,8 @@ int main(int argc, char* argv[]) {
         if (logAction == nullptr || log == nullptr) {
             fail(QStringLiteral("no log window"));
         } else {
-            if (auto* range = window.findChild<QComboBox*>(QStringLiteral("convertSelectLibrary"));
-                range != nullptr && range->count() == 3) {
-                range->setCurrentIndex(2);  // loggers 2017.06.0 and later
-            }
+            // The window's settings as they come, the oldest range included: what a new
+            // user sees first.
             logAction->trigger();
             auto* output = window.findChild<QLineEdit*>(QStringLiteral("convertInputOutputfile"));
             if (input != nullptr && output != nullptr && convert != nullptr &&

@@ -24,8 +24,11 @@ struct CompareResult {
 
 // Compares signals (MEASUREMENTs), characteristics and conversions by name and
 // emits one line per difference through `emit` ("+ signal X", "- signal X",
-// "~ signal X: address 0x10 -> 0x14"). With `verbose`, every compared value of
-// every object present in both files is listed with its result.
+// "~ signal X: address 0x10 -> 0x14"). With `verbose`, the differences are
+// spelled out for reading: an added or removed object with its main values, a
+// changed object with one line per changed value ("    address: 0x10 -> 0x14"),
+// a changed table entry by entry, then the values that stayed on one line.
+// Unchanged objects are only counted, in both forms.
 CompareResult compareModels(const ConvertModel& oldModel, const ConvertModel& newModel,
                             bool verbose, const std::function<void(std::string_view)>& emit);
 

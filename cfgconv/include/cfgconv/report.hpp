@@ -10,10 +10,13 @@
 
 namespace cfgconv {
 
-// Escapes a text for a line on standard output: '%' becomes "%25", control
-// characters become "%XX", and the last character of each marker is
-// percent-encoded ("Done%2E", "Error%2E", "Warning%3A"). Applied to whole lines,
-// so a marker that only forms where an echoed name meets our own text is caught too.
+// Escapes a text for a line on standard output, no more than the reader needs:
+// control characters (line breaks in a path included) become "%XX", so that
+// every echoed text stays on its line and is visible, and the last character of
+// each marker is percent-encoded ("Done%2E", "Error%2E", "Warning%3A").
+// Everything else, '%' included, is left as written: the line is for people to
+// read, so a display format "%10.0" shows as such. Applied to whole lines, so a
+// marker that only forms where an echoed name meets our own text is caught too.
 std::string escapeEcho(std::string_view text);
 
 // Where the converter's standard output goes: a real stream or, in tests, a recorder.

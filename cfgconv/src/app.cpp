@@ -130,6 +130,12 @@ int convert(const Command& cmd, Reporter& rep) {
                  cmd.target.describe() + ", format generation " +
                  std::to_string(static_cast<int>(cmd.target.generation)) + ")");
         r = buildCfgInclude(model, source, opt);
+        if (source.notes) {
+            rep.line("Read " + std::to_string(source.notes) +
+                     " real number(s) beyond the range of a double as an infinity or zero, first:");
+            for (const auto& n : source.firstNotes)
+                rep.line("  " + n);
+        }
     });
     if (!read)
         return rep.finish(Status::Error, "cannot read the A2L file: " + error);
@@ -151,7 +157,8 @@ int convert(const Command& cmd, Reporter& rep) {
     } else {
         data = std::move(r.document);
     }
-    if (!writeFileAtomically(output, data, &error, {input}))
+    info.files.push_back(input);
+    if (!writeFileAtomically(output, data, &error, info.files))
         return rep.finish(Status::Error, "nothing written: " + error);
     rep.line("Wrote " + pathText(output) + ": " + std::to_string(r.signals) + " signals from " +
              std::to_string(r.measurementsWritten) + " measurements" +

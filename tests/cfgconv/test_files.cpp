@@ -453,3 +453,125 @@ TEST_F(Files, HangUpLeavesOldOutputAndNoStrayFile) {
     }
     EXPECT_GT(interrupted, 0);
 }
+
+TEST_F(Files, AnIncludedFileIsNoOutput) {
+    fs::path part = dir / "part.a2l";
+    spit(part, "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n");
+    std::string text = slurp(kSample);
+    std::size_t module = text.find("/begin MODULE");
+    ASSERT_NE(module, std::string::npos);
+    text.insert(text.find('\n', module) + 1, "/include \"part.a2l\"\n");
+    fs::path a2l = dir / "main.a2l";
+    spit(a2l, text);
+    fs::create_directories(dir / "sub");
+    fs::create_symlink("../part.a2l", dir / "sub" / "link.a2l");
+    for (const fs::path& out : {part, dir / "sub" / "link.a2l"}) {
+        for (const char* form : {"-i", "-z"}) {
+            Job j = run({"convert", a2l.string(), out.string(), form, "-l", kTarget});
+            EXPECT_EQ(j.rc, 2) << out;
+            EXPECT_NE(j.status().find("a file this job reads"), std::string::npos) << j.status();
+            EXPECT_EQ(slurp(part), "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n");
+        }
+    }
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"main.a2l", "part.a2l", "sub"}));
+    EXPECT_EQ(run({"convert", a2l.string(), (dir / "ok").string(), "-i", "-l", kTarget}).rc, 0);
+}
+
+TEST_F(Files, AFileWithoutAModuleIsNothingToConvert) {
+    std::string utf16;
+    for (char c : slurp(kSample)) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    struct Row {
+        const char* what;
+        std::string content;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"empty", "", "(the file is empty)"},
+        {"blanks", "  \n\t\r\n   \n", "(the file holds only blanks)"},
+        {"UTF-16 without a byte-order mark", utf16, "without a byte-order mark"},
+        {"no PROJECT", "ASAP2_VERSION 1 71\n/* nothing else */\n", "nothing to convert"},
+        {"PROJECT without MODULE", "/begin PROJECT p \"\" /end PROJECT\n", "nothing to convert"},
+    };
+    for (const auto& row : rows) {
+        fs::path a2l = dir / "in.a2l";
+        spit(a2l, row.content);
+        for (const char* form : {"-i", "-z"}) {
+            Job j = run({"convert", a2l.string(), (dir / "out").string(), form, "-l", kTarget});
+            EXPECT_EQ(j.rc, 2) << row.what;
+            EXPECT_NE(j.status().find("no MODULE inside a PROJECT"), std::string::npos)
+                << j.status();
+            EXPECT_NE(j.status().find(row.says), std::string::npos) << j.status();
+        }
+        Job c = run({"compare", a2l.string(), kSample.string()});
+        EXPECT_EQ(c.rc, 2) << row.what;
+        EXPECT_NE(c.status().find("no MODULE inside a PROJECT"), std::string::npos) << c.status();
+    }
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"in.a2l"});
+}
+
+TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
+    const std::string a2l =
+        "ASAP2_VERSION 1 71\n"
+        "/begin PROJECT P \"\"\n"
+        "/begin MODULE M \"\"\n"
+        "/begin COMPU_METHOD CM_BIG \"\" LINEAR \"%6.2\" \"\" COEFFS_LINEAR 1e309 0 /end "
+        "COMPU_METHOD\n"
+        "/begin MEASUREMENT good \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x1000 /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT hexWord \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0xZZ /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT tooLong \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS "
+        "0x1000000000000000F /end MEASUREMENT\n"
+        "/begin MEASUREMENT negative \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS -1 /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT bigLimits \"\" UBYTE NO_COMPU_METHOD 0 0 -1e309 1.8E+308 ECU_ADDRESS "
+        "0x1004 /end MEASUREMENT\n"
+        "/begin MEASUREMENT bigFactor \"\" UBYTE CM_BIG 0 0 0 255 ECU_ADDRESS 0x1008 /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT badEvent \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x100C\n"
+        "  /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 4294967296 /end DAQ_EVENT "
+        "/end IF_DATA\n"
+        "/end MEASUREMENT\n"
+        "/end MODULE\n"
+        "/end PROJECT\n";
+    fs::path in = dir / "in.a2l", out = dir / "out.cfginclude";
+    spit(in, a2l);
+    Job j = run({"convert", in.string(), out.string(), "-i", "-l", kTarget});
+    EXPECT_EQ(j.rc, 1) << j.out;
+    struct Row {
+        const char* name;
+        const char* reason;  // after the file name
+    };
+    const Row rows[] = {
+        {"hexWord", ":6:75: warning: MEASUREMENT hexWord: ECU_ADDRESS 0xZZ is no address"},
+        {"tooLong",
+         ":7:75: warning: MEASUREMENT tooLong: ECU_ADDRESS 0x1000000000000000F is no address"},
+        {"negative", ":8:76: warning: MEASUREMENT negative: ECU_ADDRESS -1 is no address"},
+        {"badEvent", ":12:62: warning: DAQ event number 4294967296 is no event number"},
+    };
+    for (const auto& row : rows) {
+        std::string line = std::string("Left out ") + row.name + ": " + in.string() + row.reason;
+        EXPECT_NE(j.out.find(line), std::string::npos) << line << "\n" << j.out;
+    }
+    EXPECT_NE(j.out.find("Left out bigFactor: conversion CM_BIG: " + in.string() + ":4:62: "),
+              std::string::npos)
+        << j.out;
+    EXPECT_NE(j.out.find("COMPU_METHOD CM_BIG: coefficient a 1e309 is beyond the range of a "
+                         "double, read as INF"),
+              std::string::npos)
+        << j.out;
+    // The limits are kept as what they are beyond: infinities, with a note and its position.
+    EXPECT_NE(j.out.find("Read 2 real number(s) beyond the range of a double as an infinity or "
+                         "zero, first:\n  " +
+                         in.string() + ":9:"),
+              std::string::npos)
+        << j.out;
+    EXPECT_NE(j.status().find("5 of 7 measurements left out"), std::string::npos) << j.status();
+    std::string doc = slurp(out);
+    EXPECT_NE(doc.find("name=\"bigLimits\""), std::string::npos);
+    EXPECT_NE(doc.find("min=\"-INF\" max=\"INF\""), std::string::npos) << doc;
+    EXPECT_NE(doc.find("name=\"good\""), std::string::npos);
+}

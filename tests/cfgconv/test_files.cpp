@@ -265,7 +265,8 @@ TEST_F(Files, AnOutputFolderGetsTheFileNamedAfterTheInput) {
     fs::create_directories(out);
     Job c = run({"convert", kSample.string(), out.string(), "-i", "-l", kTarget});
     EXPECT_EQ(c.rc, 0) << c.status();
-    fs::path written = out / "demo_ecu.cfginclude";
+    const std::string name = kSample.stem().string() + ".cfginclude";
+    fs::path written = out / name;
     EXPECT_EQ(slurp(written), slurp(ind));
     EXPECT_EQ(c.lastProgress().rfind("Wrote " + written.string() + ": ", 0), 0u)
         << c.lastProgress();
@@ -283,10 +284,10 @@ TEST_F(Files, AnOutputFolderGetsTheFileNamedAfterTheInput) {
         << d.lastProgress();
     // A folder that holds the input itself: decompress replaces it as with the same path;
     // convert would write the A2L's stem, which is no clash here.
-    Job self = run({"decompress", (out / "demo_ecu.cfginclude").string(), out.string()});
+    Job self = run({"decompress", written.string(), out.string()});
     EXPECT_EQ(self.rc, 0) << self.status();
     EXPECT_EQ(slurp(written), slurp(ind));
-    EXPECT_EQ(entries(out), std::vector<std::string>{"demo_ecu.cfginclude"});
+    EXPECT_EQ(entries(out), std::vector<std::string>{name});
     EXPECT_EQ(entries(sub), std::vector<std::string>{"demo.z"});
 }
 

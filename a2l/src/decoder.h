@@ -52,10 +52,23 @@ public:
     // `name` must outlive the decoder (it is the decoded object's own name field).
     void setObjectName(std::string_view name) { objectName_ = name; }
 
+    // Values that could not be read as written go here too ("file:line:column: warning:
+    // ..."), whether or not warnings are collected: `unreadable` for an address that is no
+    // address, `beyondRange` for real numbers beyond the range of a double.
+    void recordProblems(std::vector<std::string>* unreadable,
+                        std::vector<std::string>* beyondRange) {
+        unreadable_ = unreadable;
+        beyondRange_ = beyondRange;
+    }
+
     void warn(const RawTok* at, const std::string& message) {
         if (sink_ == nullptr) {
             return;
         }
+        sink_->push_back(diagnose(at, message));
+    }
+
+    Diagnostic diagnose(const RawTok* at, const std::string& message) const {
         Diagnostic diag;
         diag.severity = Severity::Warning;
         if (at != nullptr) {
@@ -70,7 +83,15 @@ public:
             diag.message += objectName_;
         }
         diag.message += ": " + message;
-        sink_->push_back(std::move(diag));
+        return diag;
+    }
+
+    // Warns, and records the problem in `list` when there is one.
+    void problem(const RawTok& at, const std::string& message, std::vector<std::string>* list) {
+        if (list != nullptr) {
+            list->push_back(diagnose(&at, message).toString());
+        }
+        warn(&at, message);
     }
 
     // Fetches the next parameter for a field; warns when the block ends or a child block
@@ -112,10 +133,40 @@ public:
     double number(const char* what) {
         RawTok t;
         double v = 0;
-        if (field(t, what) && !(t.kind == Kind::Number && detail::parseDouble(t.view(), v))) {
+        bool beyond = false;
+        if (field(t, what) &&
+            !(t.kind == Kind::Number && detail::parseDouble(t.view(), v, &beyond))) {
             wrongKind(t, what, "a number");
+        } else if (beyond) {
+            std::string text(t.view().substr(0, 40));
+            problem(t,
+                    std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
+                        " is beyond the range of a double, read as " +
+                        (v == 0  ? "0"
+                         : v > 0 ? "INF"
+                                 : "-INF"),
+                    beyondRange_);
         }
         return v;
+    }
+
+    // An address: an unsigned integer of at most 64 bits. Anything else (no number, a
+    // negative number, more than 64 bits) is reported and gives no address.
+    std::optional<std::uint64_t> address(const char* what) {
+        RawTok t;
+        std::uint64_t v = 0;
+        if (!field(t, what)) {
+            return std::nullopt;
+        }
+        if (t.kind == Kind::Number && detail::parseUInt64(t.view(), v)) {
+            return v;
+        }
+        std::string text(t.view().substr(0, 40));
+        problem(t,
+                std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
+                    " is no address (an unsigned integer of at most 64 bits)",
+                unreadable_);
+        return std::nullopt;
     }
 
     std::uint64_t u64(const char* what, std::uint64_t max = ~std::uint64_t{0}) {
@@ -201,6 +252,8 @@ private:
     bool have_ = false;
     bool done_ = false;
     std::vector<Diagnostic>* sink_;
+    std::vector<std::string>* unreadable_ = nullptr;
+    std::vector<std::string>* beyondRange_ = nullptr;
     std::string_view objectName_;
 };
 

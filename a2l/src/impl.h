@@ -407,7 +407,10 @@ std::string tokenText(const RawTok& tok);
 bool isValidUtf8(std::string_view bytes);
 void appendUtf8(std::string& out, std::uint32_t cp);
 
-bool parseDouble(std::string_view s, double& out);
+// A real number. One beyond the range of a double is still a number: an infinity for
+// magnitudes above the largest double, a zero below the smallest subnormal, and
+// *beyondRange (when given) says so.
+bool parseDouble(std::string_view s, double& out, bool* beyondRange = nullptr);
 bool parseInt64(std::string_view s, std::int64_t& out);
 bool parseUInt64(std::string_view s, std::uint64_t& out);
 

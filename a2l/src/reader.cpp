@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <system_error>
 
 #include "impl.h"
@@ -116,6 +117,24 @@ public:
             fail(fromFile, fromPos, error);
         }
         return addFile(std::move(bytes), std::move(display), path.parent_path(), fromFile, fromPos);
+    }
+
+    // Another entry for a file already read: the same bytes, not read or mapped again.
+    std::uint16_t shareFile(std::uint16_t original, std::uint16_t fromFile, const char* fromPos) {
+        if (d_.files.size() >= 0xFFFF) {
+            fail(fromFile, fromPos, "too many included files");
+        }
+        const FileData& o = *d_.files[original];
+        auto f = std::make_unique<FileData>();
+        f->path = o.path;
+        f->dir = o.dir;
+        f->encoding = o.encoding;
+        f->begin = o.begin;
+        f->data = detail::Buffer(o.data.get(), 0);  // borrowed: owned by the original entry
+        f->size = o.size;
+        d_.publicFiles.push_back(d_.publicFiles[original]);
+        d_.files.push_back(std::move(f));
+        return static_cast<std::uint16_t>(d_.files.size() - 1);
     }
 
     void parseRoot() {
@@ -504,6 +523,12 @@ private:
                 }
             }
         }
+        // A folder, FIFO or device of that name: loading it says what it is.
+        for (const auto& c : candidates) {
+            if (fs::exists(c, ec)) {
+                return c;
+            }
+        }
         return std::nullopt;
     }
 
@@ -552,8 +577,21 @@ private:
                 fail(fi, w, "include cycle: " + chain);
             }
         }
-        std::uint16_t ni = loadFile(*found, detail::pathText(found->lexically_normal()), fi, w);
+        // A file included again shares the bytes read the first time; its text is parsed
+        // again, so it counts again against the cap on included bytes.
+        auto seen = loaded_.find(canonical);
+        std::uint16_t ni =
+            seen != loaded_.end()
+                ? shareFile(seen->second, fi, w)
+                : loadFile(*found, detail::pathText(found->lexically_normal()), fi, w);
+        loaded_.emplace(canonical, ni);
         const FileData& nf = *d_.files[ni];
+        includedBytes_ += nf.size;
+        if (includedBytes_ > opt_.maxIncludedBytes) {
+            fail(fi, w,
+                 "the /include files add up to more than " + std::to_string(opt_.maxIncludedBytes) +
+                     " bytes (a file included again counts again)");
+        }
         BlockRec rec;
         rec.kwOff = static_cast<std::uint32_t>(w - base);
         rec.flags = detail::kIncludeFlag;
@@ -731,7 +769,9 @@ private:
 
     Document::Impl& d_;
     const ReadOptions& opt_;
-    std::vector<fs::path> includeStack_;  // canonical paths of the files being read
+    std::vector<fs::path> includeStack_;        // canonical paths of the files being read
+    std::map<fs::path, std::uint16_t> loaded_;  // canonical path -> first entry of an include
+    std::uint64_t includedBytes_ = 0;           // bytes of /include files parsed so far
     std::uint32_t nesting_ = 0;
     std::uint32_t ifDataDepth_ = 0;
     bool quickChecks_ = false;

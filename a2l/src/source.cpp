@@ -78,6 +78,27 @@ std::string utf32ToUtf8(const unsigned char* p, std::size_t n, bool bigEndian) {
     return out;
 }
 
+#ifndef _WIN32
+const char* fileKind(mode_t mode) {
+    if (S_ISDIR(mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(mode)) {
+        return "a FIFO (named pipe)";
+    }
+    if (S_ISCHR(mode)) {
+        return "a character device";
+    }
+    if (S_ISBLK(mode)) {
+        return "a block device";
+    }
+    if (S_ISSOCK(mode)) {
+        return "a socket";
+    }
+    return "no regular file";
+}
+#endif
+
 bool tooLarge(std::uint64_t size, const std::string& display, std::string& error) {
     if (size > kMaxFileSize) {
         error = "\"" + display + "\" is larger than 4 GiB";
@@ -137,7 +158,14 @@ bool loadBytes(const fs::path& path, const std::string& display, SourceBytes& ou
         return false;
     }
 #else
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Look before opening: opening a FIFO waits for a writer, opening a device may act on it.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        error = "cannot read \"" + display + "\": it is " + fileKind(st.st_mode) +
+                ", not a regular file";
+        return false;
+    }
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = "cannot open \"" + display + "\": " + std::strerror(errno);
         return false;
@@ -146,7 +174,6 @@ bool loadBytes(const fs::path& path, const std::string& display, SourceBytes& ou
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
-    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = "cannot read \"" + display + "\": not a regular file";
         return false;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <unordered_set>
 
 #include "impl.h"
@@ -242,7 +243,13 @@ std::string tokenText(const RawTok& tok) {
 namespace {
 
 bool parseHex(std::string_view s, std::uint64_t& out) {
-    if (s.empty() || s.size() > 16) {
+    if (s.empty()) {
+        return false;
+    }
+    while (s.size() > 1 && s[0] == '0') {  // leading zeros do not count against the width
+        s.remove_prefix(1);
+    }
+    if (s.size() > 16) {
         return false;
     }
     std::uint64_t v = 0;
@@ -275,9 +282,53 @@ bool isHexPrefix(std::string_view s) {
     return s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X');
 }
 
+// The value of a decimal real that from_chars found beyond the range of a double: an
+// infinity when its magnitude is at least 1 (above the largest double), else zero (below
+// the smallest subnormal). `s` is unsigned and well-formed.
+double beyondRangeValue(std::string_view s) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t intEnd = 0;
+    while (intEnd < s.size() && digit(s[intEnd])) {
+        ++intEnd;
+    }
+    // Power of ten of the first significant digit, before the exponent.
+    long long lead = 0;
+    bool found = false;
+    for (std::size_t k = 0; k < intEnd && !found; ++k) {
+        if (s[k] != '0') {
+            lead = static_cast<long long>(intEnd - k) - 1;
+            found = true;
+        }
+    }
+    std::size_t k = intEnd;
+    if (k < s.size() && s[k] == '.') {
+        for (++k; k < s.size() && digit(s[k]); ++k) {
+            if (!found && s[k] != '0') {
+                lead = -static_cast<long long>(k - intEnd);
+                found = true;
+            }
+        }
+    }
+    long long exp = 0;
+    if (k < s.size() && (s[k] == 'e' || s[k] == 'E')) {
+        ++k;
+        bool negExp = k < s.size() && s[k] == '-';
+        if (k < s.size() && (s[k] == '+' || s[k] == '-')) {
+            ++k;
+        }
+        for (; k < s.size() && digit(s[k]); ++k) {
+            if (exp < 1000000000) {  // saturate: any larger exponent is beyond range alike
+                exp = exp * 10 + (s[k] - '0');
+            }
+        }
+        exp = negExp ? -exp : exp;
+    }
+    return found && lead + exp >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
 }  // namespace
 
-bool parseDouble(std::string_view s, double& out) {
+bool parseDouble(std::string_view s, double& out, bool* beyondRange) {
     bool neg = false;
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
         neg = s[0] == '-';
@@ -310,10 +361,16 @@ bool parseDouble(std::string_view s, double& out) {
     if (!((s[0] >= '0' && s[0] <= '9') || s[0] == '.')) {
         return false;
     }
-    double v;
+    double v = 0;
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (ptr != s.data() + s.size() || (ec != std::errc() && ec != std::errc::result_out_of_range)) {
         return false;
+    }
+    if (ec == std::errc::result_out_of_range) {
+        v = beyondRangeValue(s);  // from_chars leaves v as it was
+        if (beyondRange != nullptr) {
+            *beyondRange = true;
+        }
     }
     out = neg ? -v : v;
     return true;

@@ -22,6 +22,7 @@ CompuMethod Document::compuMethod(BlockRef block, std::vector<Diagnostic>* warni
     CompuMethod c;
     c.block = block;
     Decoder dec(*this, block.id(), warnings);
+    dec.recordProblems(nullptr, &c.beyondRange);
     nameAndComment(dec, c.name, c.longIdentifier);
     {
         RawTok t;

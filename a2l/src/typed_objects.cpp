@@ -22,6 +22,7 @@ Measurement Document::measurement(BlockRef block, std::vector<Diagnostic>* warni
     Measurement m;
     m.block = block;
     Decoder dec(*this, block.id(), warnings);
+    dec.recordProblems(&m.unreadable, &m.beyondRange);
     nameAndComment(dec, m.name, m.longIdentifier);
     {
         RawTok t;
@@ -41,7 +42,7 @@ Measurement Document::measurement(BlockRef block, std::vector<Diagnostic>* warni
         dec,
         [&](std::string_view k) {
             if (k == "ECU_ADDRESS") {
-                m.ecuAddress = dec.u64("ECU_ADDRESS");
+                m.ecuAddress = dec.address("ECU_ADDRESS");
             } else if (k == "ECU_ADDRESS_EXTENSION") {
                 m.ecuAddressExtension =
                     static_cast<std::uint32_t>(dec.i64("ECU_ADDRESS_EXTENSION"));
@@ -86,9 +87,12 @@ Measurement Document::measurement(BlockRef block, std::vector<Diagnostic>* warni
         });
     if (!m.ifData.empty() && !validating_) {
         m.daqEvents = daqEvents(m.ifData);
-        if (!m.ecuAddress) {
+        // An ECU_ADDRESS that cannot be read is no absent one: no other address stands in.
+        if (!m.ecuAddress && m.unreadable.empty()) {
             m.ifDataAddresses = ifDataAddresses(m.ifData);
         }
+        m.unreadable.insert(m.unreadable.end(), m.daqEvents.unreadable.begin(),
+                            m.daqEvents.unreadable.end());
     }
     return m;
 }

@@ -99,11 +99,18 @@ void collectEvents(const Document& doc, BlockRef block, std::vector<std::uint32_
             continue;
         }
         std::uint64_t v;
-        if (expectEvent && t.kind == Kind::Number && detail::parseUInt64(t.view(), v)) {
-            if (v <= 0xFFFFFFFFu) {
-                (list != nullptr ? *list : out.fixedEvents)
-                    .push_back(static_cast<std::uint32_t>(v));
-            }
+        if (expectEvent && t.kind == Kind::Number && detail::parseUInt64(t.view(), v) &&
+            v <= 0xFFFFFFFFu) {
+            (list != nullptr ? *list : out.fixedEvents).push_back(static_cast<std::uint32_t>(v));
+        } else if (expectEvent && t.kind == Kind::Number) {
+            const auto& impl = doc.impl();
+            Diagnostic diag;
+            diag.severity = Severity::Warning;
+            diag.location = impl.locate(
+                t.file, static_cast<std::uint32_t>(t.p - impl.files[t.file]->data.get()));
+            diag.message = "DAQ event number " + std::string(t.view().substr(0, 40)) +
+                           " is no event number (an unsigned integer of 32 bits)";
+            out.unreadable.push_back(diag.toString());
         }
         expectEvent = false;
     }

@@ -262,6 +262,9 @@ void assignMeasurement(a2l::Measurement&& a, Measurement& x, SignalBinding& bind
     x.dims = dimsOf(a.arraySize, a.matrixDim);
     x.physUnit = std::move(a.physUnit);
     x.event = binding.eventOf(a.daqEvents);
+    if (!a.unreadable.empty())
+        x.unusable = std::make_shared<const Unusable>(
+            Unusable{"value that cannot be read", a.unreadable.front()});
 }
 
 // Turns the INSTANCEs of ASAP2 1.7 into signals: an instance of a TYPEDEF_MEASUREMENT is one
@@ -394,7 +397,12 @@ public:
     std::size_t sizeHint() const override { return blocks_.size(); }
     bool next(Measurement& x) override {
         if (i_ < blocks_.size()) {
-            assignMeasurement(doc_.measurement(blocks_[i_++]), x, binding_);
+            a2l::Measurement a = doc_.measurement(blocks_[i_++]);
+            for (auto& note : a.beyondRange) {
+                if (++notes <= 5)
+                    firstNotes.push_back(std::move(note));
+            }
+            assignMeasurement(std::move(a), x, binding_);
             return true;
         }
         while (pending_.empty() && j_ < instances_.size()) {
@@ -418,6 +426,21 @@ private:
     InstanceExpander expander_{doc_, binding_};
     std::vector<Measurement> pending_;
 };
+
+// What a file without a MODULE holds instead, for the message.
+std::string whyNoModule(std::string_view text) {
+    if (text.empty())
+        return " (the file is empty)";
+    std::size_t nuls = 0;
+    for (char c : text)
+        nuls += c == '\0';
+    if (nuls >= text.size() / 4)
+        return " (the file looks like UTF-16 or UTF-32 text without a byte-order mark; save it "
+               "as UTF-8 or with a byte-order mark)";
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        return " (the file holds only blanks)";
+    return {};
+}
 
 bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
           std::string* error, const LoadOptions& loadOptions,
@@ -444,6 +467,13 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
         return false;
     }
     const a2l::Document& doc = *rr.document;
+    for (const auto& f : doc.files())
+        info->files.push_back(std::filesystem::path(std::u8string(f.path.begin(), f.path.end())));
+    if (doc.count(a2l::BlockKind::Module) == 0) {
+        *error = pathText(path) + ": no MODULE inside a PROJECT, nothing to convert" +
+                 whyNoModule(doc.root().rawText());
+        return false;
+    }
     info->bytes = doc.files().empty() ? 0 : static_cast<std::size_t>(doc.files().front().size);
     info->measurements = doc.count(a2l::BlockKind::Measurement);
     info->instances = doc.count(a2l::BlockKind::Instance);
@@ -507,6 +537,8 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
         c.tableRef = std::move(a.compuTabRef);
         c.formula = std::move(a.formula);
         c.formulaInv = std::move(a.formulaInv);
+        if (!a.beyondRange.empty())
+            c.beyondRange = std::move(a.beyondRange.front());
         m.conversions.push_back(std::move(c));
     }
 

@@ -45,6 +45,14 @@ std::string fileNameOf(const std::string& path) {
     return pathText(toPath(path).filename());
 }
 
+// An output that names an existing folder (the front-end's field is an output folder) gets
+// `name` inside that folder.
+fs::path outputPath(const std::string& output, const fs::path& name) {
+    fs::path p = toPath(output);
+    std::error_code ec;
+    return fs::is_directory(p, ec) ? p / name : p;
+}
+
 // "3 instances, " when the file has INSTANCE objects (ASAP2 1.7), else nothing.
 std::string instancesText(const LoadInfo& info) {
     if (info.instances == 0)
@@ -66,9 +74,11 @@ void reportTolerated(Reporter& rep, const LoadInfo& info) {
         rep.line("  " + w);
 }
 
-bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::string* error,
-          const LoadOptions& options = {}) {
+bool load(Reporter& rep, const std::string& path, const std::string& what, ConvertModel* model,
+          std::string* error, const LoadOptions& options = {}) {
     auto t0 = std::chrono::steady_clock::now();
+    if (!checkRegularInput(toPath(path), what, error))
+        return false;
     std::error_code ec;
     auto size = fs::file_size(toPath(path), ec);
     rep.line("Reading " + path + (ec ? std::string() : " (" + megabytes(size) + ")"));
@@ -88,12 +98,16 @@ bool load(Reporter& rep, const std::string& path, ConvertModel* model, std::stri
 
 int convert(const Command& cmd, Reporter& rep) {
     auto t0 = std::chrono::steady_clock::now();
-    if (sameFile(toPath(cmd.input), toPath(cmd.output)))
-        return rep.finish(
-            Status::Error,
-            "the output " + cmd.output + " is the input A2L itself; choose another output file");
-    ConvertModel model;
+    const fs::path input = toPath(cmd.input);
+    const fs::path output = outputPath(cmd.output, fs::path(input.stem()) += ".cfginclude");
+    if (sameFile(input, output))
+        return rep.finish(Status::Error,
+                          "the output " + pathText(output) +
+                              " is the input A2L itself; choose another output file");
     std::string error;
+    if (!checkRegularInput(input, "the input A2L", &error))
+        return rep.finish(Status::Error, error);
+    ConvertModel model;
     ConvertOptions opt;
     opt.target = cmd.target;
     opt.station = cmd.station;
@@ -116,6 +130,12 @@ int convert(const Command& cmd, Reporter& rep) {
                  cmd.target.describe() + ", format generation " +
                  std::to_string(static_cast<int>(cmd.target.generation)) + ")");
         r = buildCfgInclude(model, source, opt);
+        if (source.notes) {
+            rep.line("Read " + std::to_string(source.notes) +
+                     " real number(s) beyond the range of a double as an infinity or zero, first:");
+            for (const auto& n : source.firstNotes)
+                rep.line("  " + n);
+        }
     });
     if (!read)
         return rep.finish(Status::Error, "cannot read the A2L file: " + error);
@@ -137,9 +157,10 @@ int convert(const Command& cmd, Reporter& rep) {
     } else {
         data = std::move(r.document);
     }
-    if (!writeFileAtomically(toPath(cmd.output), data, &error))
+    info.files.push_back(input);
+    if (!writeFileAtomically(output, data, &error, info.files))
         return rep.finish(Status::Error, "nothing written: " + error);
-    rep.line("Wrote " + cmd.output + ": " + std::to_string(r.signals) + " signals from " +
+    rep.line("Wrote " + pathText(output) + ": " + std::to_string(r.signals) + " signals from " +
              std::to_string(r.measurementsWritten) + " measurements" +
              (r.arraysSplit ? " (" + std::to_string(r.arraysSplit) + " arrays split into elements)"
                             : std::string()) +
@@ -174,9 +195,9 @@ int convert(const Command& cmd, Reporter& rep) {
 int compare(const Command& cmd, Reporter& rep, Sink& out) {
     ConvertModel oldModel, newModel;
     std::string error;
-    if (!load(rep, cmd.input, &oldModel, &error))
+    if (!load(rep, cmd.input, "the old A2L", &oldModel, &error))
         return rep.finish(Status::Error, "cannot read the old A2L file: " + error);
-    if (!load(rep, cmd.output, &newModel, &error))
+    if (!load(rep, cmd.output, "the new A2L", &newModel, &error))
         return rep.finish(Status::Error, "cannot read the new A2L file: " + error);
     rep.line("Comparing " + cmd.input + " (old) with " + cmd.output + " (new)");
     // Difference lines can be many: buffered, not one delivery each. The detailed
@@ -202,22 +223,60 @@ int compare(const Command& cmd, Reporter& rep, Sink& out) {
     return rep.finish(Status::Done);
 }
 
+// Streams: the input is read in pieces, inflated and re-indented on the fly into the
+// temporary output, so memory stays a few megabytes whatever the file holds.
 int decompress(const Command& cmd, Reporter& rep) {
-    std::string packed, error;
-    if (!readWholeFile(toPath(cmd.input), &packed, &error))
+    const fs::path input = toPath(cmd.input);
+    std::string error;
+    InputFile in;
+    if (!in.open(input, &error))
         return rep.finish(Status::Error, error);
-    rep.line("Decompressing " + cmd.input + " (" + std::to_string(packed.size()) + " bytes)");
-    std::string compact;
-    if (!zlibInflate(packed, &compact, &error))
-        return rep.finish(Status::Error, "nothing written: " + cmd.input + ": " + error);
-    std::string().swap(packed);
-    std::string indented;
-    if (!reindentCfgInclude(compact, &indented, &error))
-        return rep.finish(Status::Error, "nothing written: " + cmd.input + ": " + error);
-    std::string().swap(compact);
-    if (!writeFileAtomically(toPath(cmd.output), indented, &error))
-        return rep.finish(Status::Error, "nothing written: " + error);
-    rep.line("Wrote " + cmd.output + " (" + std::to_string(indented.size()) + " bytes, indented)");
+    rep.line("Decompressing " + cmd.input + " (" + std::to_string(in.size()) + " bytes)");
+    const fs::path output = outputPath(cmd.output, input.filename());
+    OutputFile out;
+    std::string outputError;
+    bool opened = false;
+    auto openOutput = [&] {
+        if (!opened && outputError.empty())
+            opened = out.open(output, &outputError);
+        return opened;
+    };
+    CfgIncludeDecompressor decompressor([&](std::string_view piece, std::string* why) {
+        if (!openOutput() || !out.write(piece, &outputError)) {
+            *why = outputError;
+            return false;
+        }
+        return true;
+    });
+    auto failWith = [&](const std::string& message) {
+        out.discard();
+        return rep.finish(Status::Error, "nothing written: " + message);
+    };
+    std::vector<char> buffer(std::size_t{1} << 16);
+    bool ok = true;
+    for (bool first = true;; first = false) {
+        long long n = in.read(buffer.data(), buffer.size(), &error);
+        if (n < 0)
+            return failWith(error);
+        if (n == 0)
+            break;
+        ok = decompressor.feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+        // The header was fine: check the output before inflating the rest.
+        if (ok && first && !openOutput())
+            break;
+        if (!ok)
+            break;
+    }
+    if (!outputError.empty())
+        return failWith(outputError);
+    if (!ok || !decompressor.finish())
+        return failWith(cmd.input + ": " + decompressor.error());
+    if (!openOutput())
+        return failWith(outputError);
+    if (!out.commit(&error))
+        return failWith(error);
+    rep.line("Wrote " + pathText(output) + " (" + std::to_string(out.written()) +
+             " bytes, indented)");
     return rep.finish(Status::Done);
 }
 

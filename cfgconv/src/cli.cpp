@@ -1,5 +1,7 @@
 #include "cfgconv/cli.hpp"
 
+#include <tuple>
+
 namespace cfgconv {
 
 std::string usageText() {
@@ -24,6 +26,22 @@ std::string quoted(const std::string& s) {
     return "'" + s + "'";
 }
 
+// Why a station name or prefix cannot stand in signal names and the front-end's log, or
+// nothing: blanks only, or a control character (a line break would split a log line).
+std::string nameProblem(const std::string& s) {
+    if (s.find_first_not_of(' ') == std::string::npos)
+        return "is only blanks";
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20 || c == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            return std::string("contains the control character 0x") + kHex[c >> 4] + kHex[c & 15] +
+                   " at position " + std::to_string(i + 1);
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<Command> parseCommandLine(const std::vector<std::string>& args, std::string* error) {
@@ -46,8 +64,11 @@ std::optional<Command> parseCommandLine(const std::vector<std::string>& args, st
         return fail("unknown command " + quoted(verb) +
                     " (expected convert, compare or decompress)");
     }
-    const char* pathNames[2][3] = {{"input A2L", "output", ""}, {"old A2L", "new A2L", ""}};
-    const auto& names = pathNames[cmd.kind == Command::Kind::Compare ? 1 : 0];
+    const char* pathNames[3][2] = {
+        {"input A2L", "output"}, {"old A2L", "new A2L"}, {"compressed input", "output"}};
+    const auto& names = pathNames[cmd.kind == Command::Kind::Compare      ? 1
+                                  : cmd.kind == Command::Kind::Decompress ? 2
+                                                                          : 0];
     for (std::size_t i = 0; i < paths; ++i) {
         if (args.size() <= i + 1)
             return fail(verb + ": the " + names[i] + " path is missing");
@@ -120,6 +141,15 @@ std::optional<Command> parseCommandLine(const std::vector<std::string>& args, st
             return fail("convert: unknown option " + quoted(a));
         return fail("convert: unexpected extra argument " + quoted(a) +
                     " (a station name or prefix with a blank arrives as two arguments)");
+    }
+    for (const auto& [value, option, what] : {std::tuple{&cmd.station, "-n", "station name"},
+                                              std::tuple{&cmd.prefix, "-p", "prefix"}}) {
+        if (!value->has_value())
+            continue;
+        std::string why = nameProblem(**value);
+        if (!why.empty())
+            return fail("convert: the " + std::string(what) + " after " + option + " " + why +
+                        "; give a " + what + " or leave " + option + " out");
     }
     if (haveZ && haveI)
         return fail("convert: give one of -z and -i, not both");

@@ -14,6 +14,9 @@ PhysConversion resolveConversion(const Conversion& c, const ConvertModel& model)
         p.reason = std::move(reason);
         return p;
     };
+    if (!c.beyondRange.empty())
+        return unsupported("coefficient beyond the range of a double",
+                           "conversion " + c.name + ": " + c.beyondRange);
     switch (c.kind) {
         case ConvKind::Identical:
             p.kind = PhysConversion::Kind::Identity;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
@@ -14,6 +14,7 @@
 #include <process.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -40,16 +41,16 @@ void onInterrupt(int sig) {
     std::raise(sig);
 }
 
-std::string describe(const std::error_code& ec) {
-    return ec.message();
-}
-
 int processId() {
 #ifdef _WIN32
     return _getpid();
 #else
     return static_cast<int>(getpid());
 #endif
+}
+
+std::string quoted(const fs::path& p) {
+    return "'" + pathText(p) + "'";
 }
 
 #ifndef _WIN32
@@ -68,7 +69,82 @@ bool writeAllFd(int fd, std::string_view data) {
     }
     return true;
 }
+
+// What a path that is not a regular file is, for messages.
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO (named pipe)";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
 #endif
+
+// Longest file name the folder's file system takes, in the platform's path characters.
+std::size_t nameMax(const fs::path& dir) {
+#ifdef _WIN32
+    (void)dir;
+    return 255;  // UTF-16 units on NTFS
+#else
+    long n = ::pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
+    return n > 0 ? static_cast<std::size_t>(n) : 255;
+#endif
+}
+
+// ".NAME.PID.N.tmp" beside `target`, with NAME cut (at a character boundary) where the whole
+// name would be longer than the file system allows.
+fs::path tempNameFor(const fs::path& target, int counter) {
+    using string_type = fs::path::string_type;
+    const std::string tail =
+        "." + std::to_string(processId()) + "." + std::to_string(counter) + ".tmp";
+    const string_type suffix(tail.begin(), tail.end());
+    string_type base = target.filename().native();
+    const std::size_t limit = nameMax(target.parent_path());
+    if (1 + base.size() + suffix.size() > limit && limit > 1 + suffix.size()) {
+        std::size_t cut = limit - 1 - suffix.size();
+#ifdef _WIN32
+        while (cut > 0 && base[cut] >= 0xDC00 && base[cut] <= 0xDFFF)  // low surrogate
+            --cut;
+#else
+        while (cut > 0 && (static_cast<unsigned char>(base[cut]) & 0xC0) == 0x80)
+            --cut;
+#endif
+        base.resize(cut);
+    }
+    string_type name;
+    name += '.';
+    name += base;
+    name += suffix;
+    fs::path temp = target;
+    temp.replace_filename(fs::path(name));
+    return temp;
+}
+
+// Follows the symbolic links of the last component of `path` (each relative to its own
+// folder). Returns false when there are too many.
+bool followLinks(const fs::path& path, fs::path* resolved) {
+    fs::path p = path;
+    for (int i = 0; i < 40; ++i) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) {
+            *resolved = p;
+            return true;
+        }
+        fs::path link = fs::read_symlink(p, ec);
+        if (ec) {
+            *resolved = p;
+            return true;
+        }
+        p = link.is_absolute() ? link : p.parent_path() / link;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -78,35 +154,137 @@ std::string pathText(const fs::path& path) {
 }
 
 void installInterruptCleanup() {
+#ifdef _WIN32
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
+#else
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        // A caller that ignores hang-ups or interrupts (nohup) keeps ignoring them.
+        if (sig != SIGTERM && ::sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(sig, &sa, nullptr);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 bool readWholeFile(const fs::path& path, std::string* data, std::string* error) {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        *error = "'" + pathText(path) + "' is a folder, not a file";
+    InputFile in;
+    if (!in.open(path, error))
         return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot open '" + pathText(path) + "'" +
-                 (fs::exists(path, ec) ? " for reading" : ": no such file");
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
     data->clear();
-    if (size > 0) {
-        data->resize(static_cast<std::size_t>(size));
-        in.read(data->data(), size);
-        if (in.gcount() != size) {
-            *error = "cannot read '" + pathText(path) + "'";
+    data->resize(static_cast<std::size_t>(in.size()));
+    std::size_t got = 0;
+    while (got < data->size()) {
+        long long n = in.read(data->data() + got, data->size() - got, error);
+        if (n < 0)
             return false;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    data->resize(got);
+    return true;
+}
+
+bool checkRegularInput(const fs::path& path, const std::string& what, std::string* error) {
+#ifdef _WIN32
+    std::error_code ec;
+    auto st = fs::status(path, ec);
+    if (ec || !fs::exists(st) || fs::is_regular_file(st))
+        return true;
+    *error = what + " " + quoted(path) +
+             (fs::is_directory(st) ? " is a folder, not a file" : " is not a regular file");
+    return false;
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+        return true;  // a missing file is the reader's to report
+    *error = what + " " + quoted(path) + " is " + kindOf(st.st_mode) + ", not a regular file";
+    return false;
+#endif
+}
+
+InputFile::~InputFile() {
+#ifndef _WIN32
+    if (fd_ >= 0)
+        ::close(fd_);
+#endif
+}
+
+bool InputFile::open(const fs::path& path, std::string* error) {
+    path_ = path;
+#ifdef _WIN32
+    std::error_code ec;
+    auto st = fs::status(path, ec);
+    if (fs::exists(st) && !fs::is_regular_file(st)) {
+        *error = quoted(path) +
+                 (fs::is_directory(st) ? " is a folder, not a file" : " is not a regular file");
+        return false;
+    }
+    in_.open(path, std::ios::binary);
+    if (!in_) {
+        *error =
+            "cannot open " + quoted(path) + (fs::exists(st) ? " for reading" : ": no such file");
+        return false;
+    }
+    size_ = fs::file_size(path, ec);
+    if (ec)
+        size_ = 0;
+    return true;
+#else
+    // Look before opening: opening a FIFO waits for a writer, opening a device may act on it.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        int e = errno;
+        *error = "cannot open " + quoted(path) +
+                 (e == ENOENT ? std::string(": no such file") : ": " + std::string(strerror(e)));
+        return false;
+    }
+    auto notRegular = [&](mode_t mode) {
+        *error = quoted(path) + " is " + kindOf(mode) +
+                 (S_ISDIR(mode) ? ", not a file" : ", not a regular file");
+        return false;
+    };
+    if (!S_ISREG(st.st_mode))
+        return notRegular(st.st_mode);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) {
+        *error = "cannot open " + quoted(path) + " for reading: " + std::strerror(errno);
+        return false;
+    }
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))  // replaced since the look
+        return notRegular(st.st_mode);
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+#endif
+}
+
+long long InputFile::read(char* buffer, std::size_t room, std::string* error) {
+#ifdef _WIN32
+    in_.read(buffer, static_cast<std::streamsize>(room));
+    if (in_.bad()) {
+        *error = "cannot read " + quoted(path_);
+        return -1;
+    }
+    return static_cast<long long>(in_.gcount());
+#else
+    for (;;) {
+        ssize_t n = ::read(fd_, buffer, room);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR) {
+            *error = "cannot read " + quoted(path_) + ": " + std::strerror(errno);
+            return -1;
         }
     }
-    return true;
+#endif
 }
 
 bool sameFile(const fs::path& a, const fs::path& b) {
@@ -115,99 +293,209 @@ bool sameFile(const fs::path& a, const fs::path& b) {
     return !ec && same;
 }
 
-bool writeFileAtomically(const fs::path& target, std::string_view data, std::string* error) {
-    std::error_code ec;
+OutputFile::~OutputFile() {
+    discard();
+}
+
+bool OutputFile::open(const fs::path& target, std::string* error,
+                      const std::vector<fs::path>& readFiles) {
+    discard();
     if (target.empty()) {
         *error = "the output path is empty";
         return false;
     }
-    if (fs::is_directory(target, ec)) {
-        *error = "the output '" + pathText(target) + "' is a folder";
+    if (!followLinks(target, &target_)) {
+        *error = "the output " + quoted(target) + " is a chain of too many symbolic links";
         return false;
     }
-    fs::path dir = target.parent_path();
-    if (!dir.empty() && !fs::is_directory(dir, ec)) {
-        *error = "the output folder '" + pathText(dir) + "' does not exist";
-        return false;
-    }
-    static int counter = 0;
-    fs::path temp = target;
-    fs::path name = ".";
-    name += target.filename();
-    name += "." + std::to_string(processId()) + "." + std::to_string(++counter) + ".tmp";
-    temp.replace_filename(name);
-    const std::string tempText = pathText(temp);
-    const auto& native = temp.native();  // wide on Windows
-    if (native.size() >= std::size(gTempPath)) {
-        *error = "the output path '" + pathText(target) + "' is too long";
-        return false;
-    }
-    std::copy(native.begin(), native.end(), gTempPath);
-    gTempPath[native.size()] = 0;
-    gTempActive = true;
-
-    bool ok = true;
-    std::string what;
+    // "the output 'x'" or, through a link, "the output 'x' (a link to 'y')".
+    const std::string named =
+        "the output " + quoted(target) +
+        (target_ == target ? std::string() : " (a link to " + quoted(target_) + ")");
+    std::error_code ec;
+    keepMode_ = false;
 #ifdef _WIN32
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            ok = false;
-            what = "cannot create a file in '" + (dir.empty() ? std::string(".") : pathText(dir)) +
-                   "'";
-        } else {
-            out.write(data.data(), static_cast<std::streamsize>(data.size()));
-            out.flush();
-            if (!out) {
-                ok = false;
-                what = "cannot write '" + tempText + "' (disk full?)";
-            }
+    auto st = fs::status(target_, ec);
+    if (fs::exists(st)) {
+        if (fs::is_directory(st)) {
+            *error = named + " is a folder";
+            return false;
+        }
+        if (!fs::is_regular_file(st)) {
+            *error = named + " is not a regular file; choose a regular file";
+            return false;
+        }
+        if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) {
+            *error = named + " is read-only; make it writable or choose another file";
+            return false;
         }
     }
 #else
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        ok = false;
-        what = "cannot create a file in '" + (dir.empty() ? std::string(".") : pathText(dir)) +
-               "': " + std::strerror(errno);
-    } else {
-        if (!writeAllFd(fd, data)) {
-            ok = false;
-            what = "cannot write '" + tempText + "': " + std::strerror(errno);
-        } else if (::fsync(fd) != 0) {
-            ok = false;
-            what = "cannot flush '" + tempText + "' to disk: " + std::strerror(errno);
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            *error = named + " is a folder";
+            return false;
         }
-        if (::close(fd) != 0 && ok) {
-            ok = false;
-            what = "cannot close '" + tempText + "': " + std::strerror(errno);
+        if (!S_ISREG(st.st_mode)) {
+            *error = named + " is " + kindOf(st.st_mode) + ", not a regular file; choose a file";
+            return false;
         }
+        // Root may write anything: the permission bits say what the owner wants.
+        if ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) {
+            *error = named + " is read-only; make it writable or choose another file";
+            return false;
+        }
+        keepMode_ = true;
+        mode_ = st.st_mode & 07777;
+        owner_ = st.st_uid;
+        group_ = st.st_gid;
     }
 #endif
-    if (ok) {
-        // std::filesystem::rename replaces an existing target on every platform.
-        fs::rename(temp, target, ec);
-        if (ec) {
-            ok = false;
-            what = "cannot replace '" + pathText(target) + "': " + describe(ec);
+    for (const auto& read : readFiles) {
+        if (sameFile(target_, read)) {
+            *error = named + " is " + quoted(read) +
+                     ", a file this job reads; choose another output file";
+            return false;
         }
     }
-    if (!ok)
-        fs::remove(temp, ec);
+    fs::path dir = target_.parent_path();
+    if (!dir.empty() && !fs::is_directory(dir, ec)) {
+        *error = "the output folder " + quoted(dir) + " does not exist";
+        return false;
+    }
+    static int counter = 0;
+    for (int attempt = 0;; ++attempt) {
+        temp_ = tempNameFor(target_, ++counter);
+        const auto& native = temp_.native();  // wide on Windows
+        if (native.size() >= std::size(gTempPath)) {
+            *error = "the output path " + quoted(target) + " is too long";
+            return false;
+        }
+        std::string why;
+#ifdef _WIN32
+        if (fs::exists(temp_, ec) && attempt < 100)
+            continue;
+        out_.open(temp_, std::ios::binary | std::ios::trunc);
+        bool created = static_cast<bool>(out_);
+#else
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        bool created = fd_ >= 0;
+        if (!created && errno == EEXIST && attempt < 100)
+            continue;
+        if (!created)
+            why = std::string(": ") + std::strerror(errno);
+#endif
+        if (!created) {
+            *error =
+                "cannot create a file in " + (dir.empty() ? std::string("'.'") : quoted(dir)) + why;
+            return false;
+        }
+        break;
+    }
+    std::copy(temp_.native().begin(), temp_.native().end(), gTempPath);
+    gTempPath[temp_.native().size()] = 0;
+    gTempActive = true;
+    active_ = true;
+    written_ = 0;
+#ifndef _WIN32
+    if (keepMode_) {
+        if (::geteuid() == 0 && ::fchown(fd_, owner_, group_) != 0) {
+            // The owner stays root; the permission bits below still hold.
+        }
+        ::fchmod(fd_, static_cast<mode_t>(mode_));
+    }
+#endif
+    return true;
+}
+
+bool OutputFile::write(std::string_view data, std::string* error) {
+    if (!active_) {
+        *error = "no output file is open";
+        return false;
+    }
+#ifdef _WIN32
+    out_.write(data.data(), static_cast<std::streamsize>(data.size()));
+    if (!out_) {
+        *error = "cannot write " + quoted(temp_) + " (disk full?)";
+        discard();
+        return false;
+    }
+#else
+    if (!writeAllFd(fd_, data)) {
+        *error = "cannot write " + quoted(temp_) + ": " + std::strerror(errno);
+        discard();
+        return false;
+    }
+#endif
+    written_ += data.size();
+    return true;
+}
+
+bool OutputFile::commit(std::string* error) {
+    if (!active_) {
+        *error = "no output file is open";
+        return false;
+    }
+    std::string what;
+#ifdef _WIN32
+    out_.flush();
+    if (!out_)
+        what = "cannot write " + quoted(temp_) + " (disk full?)";
+    out_.close();
+#else
+    if (::fsync(fd_) != 0)
+        what = "cannot flush " + quoted(temp_) + " to disk: " + std::strerror(errno);
+    if (::close(fd_) != 0 && what.empty())
+        what = "cannot close " + quoted(temp_) + ": " + std::strerror(errno);
+    fd_ = -1;
+#endif
+    if (what.empty()) {
+        // std::filesystem::rename replaces an existing target on every platform.
+        std::error_code ec;
+        fs::rename(temp_, target_, ec);
+        if (ec)
+            what = "cannot replace " + quoted(target_) + ": " + ec.message();
+    }
+    if (!what.empty()) {
+        *error = what;
+        discard();
+        return false;
+    }
+    active_ = false;
     gTempActive = false;
 #ifndef _WIN32
-    if (ok) {
-        // Make the rename itself durable.
-        int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dfd >= 0) {
-            ::fsync(dfd);
-            ::close(dfd);
-        }
+    // Make the rename itself durable.
+    fs::path dir = target_.parent_path();
+    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
     }
 #endif
-    if (!ok)
-        *error = what;
-    return ok;
+    return true;
+}
+
+void OutputFile::discard() {
+    if (!active_)
+        return;
+#ifdef _WIN32
+    out_.close();
+#else
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+#endif
+    std::error_code ec;
+    fs::remove(temp_, ec);
+    active_ = false;
+    gTempActive = false;
+}
+
+bool writeFileAtomically(const fs::path& target, std::string_view data, std::string* error,
+                         const std::vector<fs::path>& readFiles) {
+    OutputFile out;
+    return out.open(target, error, readFiles) && out.write(data, error) && out.commit(error);
 }
 
 }  // namespace cfgconv

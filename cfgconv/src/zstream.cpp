@@ -154,4 +154,119 @@ bool zlibInflate(std::string_view data, std::string* out, std::string* error, st
     return true;
 }
 
+namespace {
+// Inflated bytes are re-indented from a buffer of this size.
+constexpr std::size_t kInflateBuffer = std::size_t{1} << 18;
+}  // namespace
+
+struct CfgIncludeDecompressor::Stream {
+    z_stream zs{};
+    bool open = false;
+};
+
+CfgIncludeDecompressor::CfgIncludeDecompressor(CfgIncludeReindenter::Writer write,
+                                               std::uint64_t compactLimit,
+                                               std::uint64_t indentedLimit)
+    : zs_(std::make_unique<Stream>()),
+      reindenter_(std::move(write), indentedLimit),
+      buffer_(std::make_unique<char[]>(kInflateBuffer)),
+      compactLimit_(compactLimit) {}
+
+CfgIncludeDecompressor::~CfgIncludeDecompressor() {
+    if (zs_->open)
+        inflateEnd(&zs_->zs);
+}
+
+bool CfgIncludeDecompressor::fail(std::string message) {
+    if (!failed_)
+        error_ = std::move(message);
+    failed_ = true;
+    return false;
+}
+
+bool CfgIncludeDecompressor::feed(std::string_view data) {
+    if (failed_)
+        return false;
+    seen_ += data.size();
+    if (ended_) {
+        trailing_ += data.size();
+        return true;
+    }
+    if (!zs_->open) {
+        // A zlib stream starts with CMF/FLG: deflate method, window <= 32K, no preset
+        // dictionary, and a header checksum that makes the pair a multiple of 31.
+        std::size_t take = std::min(data.size(), 2 - head_.size());
+        head_.append(data.substr(0, take));
+        data.remove_prefix(take);
+        if (head_.size() < 2)
+            return true;
+        auto cmf = static_cast<unsigned char>(head_[0]);
+        auto flg = static_cast<unsigned char>(head_[1]);
+        if ((cmf & 0x0F) != 8 || (cmf >> 4) > 7 || ((cmf << 8) | flg) % 31 != 0 || (flg & 0x20))
+            return fail("the file is not a compressed .cfginclude (no zlib stream header)");
+        if (inflateInit(&zs_->zs) != Z_OK)
+            return fail("cannot initialise zlib");
+        zs_->open = true;
+        if (!inflateSome(head_))
+            return false;
+    }
+    return inflateSome(data);
+}
+
+bool CfgIncludeDecompressor::inflateSome(std::string_view data) {
+    z_stream& zs = zs_->zs;
+    while (!data.empty() && !ended_) {
+        uInt chunk = static_cast<uInt>(std::min<std::size_t>(data.size(), 1u << 30));
+        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        zs.avail_in = chunk;
+        do {
+            zs.next_out = reinterpret_cast<Bytef*>(buffer_.get());
+            zs.avail_out = static_cast<uInt>(kInflateBuffer);
+            int rc = inflate(&zs, Z_NO_FLUSH);
+            std::size_t produced = kInflateBuffer - zs.avail_out;
+            compact_ += produced;
+            if (compact_ > compactLimit_)
+                return fail("the decompressed content exceeds the limit of " +
+                            std::to_string(compactLimit_) + " bytes");
+            if (produced > 0 && !reindenter_.feed(std::string_view(buffer_.get(), produced)))
+                return fail(reindenter_.error());
+            if (rc == Z_STREAM_END) {
+                ended_ = true;
+                break;
+            }
+            if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT)
+                return fail("the compressed stream is corrupt");
+            if (rc == Z_MEM_ERROR)
+                return fail("out of memory while decompressing");
+            if (rc == Z_BUF_ERROR)
+                break;  // needs more input
+        } while (zs.avail_in > 0 || zs.avail_out == 0);
+        std::size_t used = chunk - zs.avail_in;
+        if (used == 0 && !ended_)
+            return fail("the compressed stream is corrupt");
+        data.remove_prefix(used);
+        if (ended_)
+            trailing_ += data.size();
+    }
+    return true;
+}
+
+bool CfgIncludeDecompressor::finish() {
+    if (failed_)
+        return false;
+    if (seen_ == 0)
+        return fail("the file is empty, not a compressed .cfginclude");
+    if (seen_ < 6)
+        return fail("the file is too short to be a compressed .cfginclude (" +
+                    std::to_string(seen_) + " bytes)");
+    if (!ended_)
+        return fail("the compressed stream is truncated");
+    if (trailing_ > 0)
+        return fail("the file has " + std::to_string(trailing_) +
+                    " bytes after the end of the compressed stream");
+    if (!reindenter_.finish())
+        return fail(reindenter_.error());
+    return true;
+}
+
 }  // namespace cfgconv

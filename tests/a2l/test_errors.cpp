@@ -115,7 +115,7 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
          "expected an identifier for the conversion, found string \"CM\""},
         {"bad ECU_ADDRESS", true,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255\n ECU_ADDRESS 0x12G4 /end MEASUREMENT", 5,
-         14, "expected an unsigned integer for ECU_ADDRESS, found number \"0x12G4\""},
+         14, "ECU_ADDRESS 0x12G4 is no address"},
         {"MATRIX_DIM beyond 32 bits", true,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 MATRIX_DIM 2 4.29497e+09 /end MEASUREMENT",
          4, 57, "MATRIX_DIM value 4.29497e+09 is out of range"},

@@ -2,6 +2,10 @@
 // capitals, missing files, cycles and the depth cap.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "test_helpers.h"
 
 using a2ltest::TempDir;
@@ -200,6 +204,70 @@ TEST(Includes, TransparentInsideIfData) {
     ASSERT_EQ(m->ifData.size(), 1u);
     EXPECT_EQ(m->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
     EXPECT_EQ(m->ifData[0].children().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {
+    TempDir dir;
+    std::string main = "/begin MODULE m \"\"\n";
+    for (int i = 0; i < 10; ++i) {
+        main += "/include part.a2l\n";
+    }
+    main += "/end MODULE\n";
+    auto mainPath = dir.write("main.a2l", main);
+    // About 10 kB: a unit and a long comment.
+    dir.write("part.a2l", "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n/* " +
+                              std::string(10000, 'c') + " */\n");
+    a2l::ReadOptions options;
+    options.validate = false;
+    auto result = a2l::readFile(mainPath, options);
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    const auto& doc = *result.document;
+    EXPECT_EQ(doc.files().size(), 11u);
+    auto units = doc.blocks(a2l::BlockKind::Unit);
+    ASSERT_EQ(units.size(), 10u);
+    // Every inclusion reads the same bytes, not a copy of its own.
+    for (const auto& u : units) {
+        EXPECT_EQ(u.rawText().data(), units.front().rawText().data());
+        EXPECT_EQ(std::filesystem::path(u.location().file).filename(), "part.a2l");
+    }
+
+    // Each inclusion counts: the sixth passes 55,000 bytes.
+    options.maxIncludedBytes = 55000;
+    auto capped = a2l::readFile(mainPath, options);
+    ASSERT_FALSE(capped.ok());
+    EXPECT_NE(capped.error->message.find("add up to more than 55000 bytes"), std::string::npos)
+        << capped.error->message;
+    EXPECT_EQ(capped.error->location.line, 7u);
+}
+
+TEST(Includes, WhatIsNoRegularFileIsNamedForWhatItIs) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "folder.a2l");
+    ASSERT_EQ(::mkfifo((dir.path() / "pipe.a2l").c_str(), 0644), 0);
+    struct Row {
+        const char* include;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"folder.a2l", "it is a folder, not a regular file"},
+        {"pipe.a2l", "it is a FIFO (named pipe), not a regular file"},
+        {"/dev/null", "it is a character device, not a regular file"},
+    };
+    for (const auto& row : rows) {
+        auto main = dir.write("main.a2l", std::string("/begin MODULE m \"\"\n/include \"") +
+                                              row.include + "\"\n/end MODULE\n");
+        auto result = a2l::readFile(main);  // opening the FIFO would wait for a writer
+        ASSERT_FALSE(result.ok()) << row.include;
+        EXPECT_NE(result.error->message.find(row.says), std::string::npos) << result.error->message;
+        EXPECT_EQ(result.error->location.line, 2u) << row.include;
+    }
+    auto fifo = a2l::readFile(dir.path() / "pipe.a2l");
+    ASSERT_FALSE(fifo.ok());
+    EXPECT_NE(fifo.error->message.find("a FIFO"), std::string::npos) << fifo.error->message;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <string>
 
 #include "test_helpers.h"
 
@@ -84,6 +86,43 @@ TEST(Lexing, NumberForms) {
         ASSERT_TRUE(v.has_value()) << c.written;
         EXPECT_DOUBLE_EQ(*v, c.value) << c.written;
     }
+}
+
+TEST(Lexing, NumbersBeyondADoubleHaveADefinedValue) {
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        std::string written;
+        double value;
+    };
+    const Case cases[] = {
+        {"1e309", inf},
+        {"1.8E+308", inf},
+        {"-1.8E+308", -inf},
+        {"0.000001e315", inf},  // leading zeros before the exponent
+        {std::string(100000, '7'), inf},
+        {"-" + std::string(400, '9') + ".5", -inf},
+        {"1e-400", 0.0},
+        {"-1e-400", -0.0},
+        {"2e-324", 0.0},                        // below half the smallest subnormal
+        {"1000e-327", 0.0},                     // the same value written with more digits
+        {"4.9e-324", 4.9406564584124654e-324},  // the smallest subnormal is held as it is
+        {"1.7976931348623157e308", 1.7976931348623157e308},
+        {"0x00000000000000000000001F", 31},  // leading zeros do not count as hex digits
+    };
+    for (const auto& c : cases) {
+        auto params = firstBlockParams("/begin BLK " + c.written + " /end BLK");
+        ASSERT_EQ(params.size(), 1u) << c.written.substr(0, 40);
+        auto v = params[0].toDouble();
+        ASSERT_TRUE(v.has_value()) << c.written.substr(0, 40);
+        EXPECT_EQ(*v, c.value) << c.written.substr(0, 40);
+        EXPECT_EQ(std::signbit(*v), std::signbit(c.value)) << c.written.substr(0, 40);
+    }
+    // Integers take none of them.
+    auto params = firstBlockParams("/begin BLK 1e309 " + std::string(30, '9') + " /end BLK");
+    ASSERT_EQ(params.size(), 2u);
+    EXPECT_FALSE(params[0].toUInt().has_value());
+    EXPECT_FALSE(params[1].toUInt().has_value());
+    EXPECT_FALSE(params[1].toInt().has_value());
 }
 
 TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {

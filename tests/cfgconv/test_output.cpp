@@ -183,6 +183,149 @@ TEST(Zlib, RoundTripAndEveryBrokenStreamIsRefused) {
     EXPECT_EQ(out.size(), std::size_t{1} << 20);
 }
 
+namespace {
+// Runs a compressed file through CfgIncludeDecompressor in pieces of `piece` bytes.
+struct Streamed {
+    bool ok = false;
+    bool failedEarly = false;  // a feed() refused, before finish()
+    std::string out, error;
+    std::size_t largestPiece = 0;
+    std::uint64_t compactBytes = 0;
+};
+Streamed decompressInPieces(std::string_view z, std::size_t piece,
+                            std::uint64_t compactLimit = kMaxInflatedBytes,
+                            std::uint64_t indentedLimit = kMaxInflatedBytes) {
+    Streamed r;
+    CfgIncludeDecompressor d(
+        [&](std::string_view p, std::string*) {
+            r.largestPiece = std::max(r.largestPiece, p.size());
+            r.out.append(p);
+            return true;
+        },
+        compactLimit, indentedLimit);
+    r.ok = true;
+    for (std::size_t at = 0; at < z.size() && r.ok; at += piece)
+        r.ok = d.feed(z.substr(at, piece));
+    r.failedEarly = !r.ok;
+    r.ok = r.ok && d.finish();
+    r.error = d.error();
+    r.compactBytes = d.compactBytes();
+    return r;
+}
+
+std::string cfgDocument(bool indent, int signals) {
+    XmlWriter w(indent);
+    w.open("cfginclude");
+    w.attr("format", std::uint64_t{3});
+    w.open("signals");
+    for (int i = 0; i < signals; ++i) {
+        w.open("signal");
+        w.attr("name", "S&" + std::to_string(i) + "\"\n");
+        w.attr("max", 1e300 * 1e300);
+        w.close();
+    }
+    w.close();
+    w.close();
+    return w.take();
+}
+
+const char* const kDecl = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+}  // namespace
+
+TEST(Decompress, StreamedInAnyPiecesGivesTheIndentedForm) {
+    const std::string z = zlibCompress(cfgDocument(false, 3000));
+    const std::string indented = cfgDocument(true, 3000);
+    for (std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4096}, z.size()}) {
+        Streamed r = decompressInPieces(z, piece);
+        ASSERT_TRUE(r.ok) << piece << ": " << r.error;
+        EXPECT_EQ(r.out, indented) << piece;
+    }
+    // Every refusal of the re-indenter holds however the compact form is cut.
+    const std::string bad[] = {
+        std::string(kDecl) + R"(<cfginclude format="1"><a></b></cfginclude>)",
+        std::string(kDecl) + R"(<cfginclude format="1" x="&bogus;"/>)",
+        std::string(kDecl) + R"(<cfginclude format="1" x="&#0;"/>)",
+        std::string(kDecl) + R"(<cfginclude format="1" x="a<b"/>)",
+        std::string(kDecl) + R"(<cfginclude format="1"/><second format="1"/>)",
+        std::string(kDecl) + R"(<cfginclude x="1"/>)",
+        std::string(kDecl) + R"(<cfginclude format="1"><a>)",
+        std::string(kDecl) + R"(<cfginclude format="1" x="unterminated/>)",
+        std::string(kDecl) + "<cfginclude format=\"1\"><" + std::string(300, 'n') +
+            "/></cfginclude>",
+    };
+    for (const auto& b : bad) {
+        std::string whole, err;
+        EXPECT_FALSE(reindentCfgInclude(b, &whole, &err)) << b;
+        Streamed r = decompressInPieces(zlibCompress(b), 1);
+        EXPECT_FALSE(r.ok) << b;
+        EXPECT_EQ(r.error, err) << b;
+        EXPECT_TRUE(r.out.empty()) << b;
+    }
+}
+
+TEST(Decompress, IndentationBombStopsAtTheLimitInBoundedPieces) {
+    // 62 nested elements make every 4-byte <s/> a line of 131 bytes.
+    std::string compact = std::string(kDecl) + R"(<cfginclude format="3">)";
+    for (int i = 0; i < 62; ++i)
+        compact += "<a>";
+    for (int i = 0; i < 200000; ++i)
+        compact += "<s/>";
+    for (int i = 0; i < 62; ++i)
+        compact += "</a>";
+    compact += "</cfginclude>";
+    const std::string z = zlibCompress(compact);
+    ASSERT_LT(z.size(), 16000u);
+    const std::uint64_t limit = 4 << 20;
+    Streamed r = decompressInPieces(z, 1 << 16, kMaxInflatedBytes, limit);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "the indented content exceeds the limit of 4194304 bytes");
+    EXPECT_LE(r.out.size(), limit);
+    EXPECT_LE(r.largestPiece, std::size_t{3} << 19);  // about a megabyte at a time
+    EXPECT_LT(r.compactBytes, compact.size());        // stopped early
+    // Under the limit the same document goes through.
+    Streamed whole = decompressInPieces(z, 1 << 16, kMaxInflatedBytes, 64 << 20);
+    EXPECT_TRUE(whole.ok) << whole.error;
+    // Declaration and root (39 + 24 + 14), each <a> and </a> at depth k (2k + 4 and 2k + 5),
+    // each <s/> at depth 63.
+    EXPECT_EQ(whole.out.size(), 77u + 4 * (62 * 63 / 2) + 9 * 62 + 200000u * 131);
+    EXPECT_LE(whole.largestPiece, std::size_t{3} << 19);
+}
+
+TEST(Decompress, CompactLimitHeaderAndTrailingBytes) {
+    const std::string doc = cfgDocument(false, 3000);
+    const std::string z = zlibCompress(doc);
+    Streamed big = decompressInPieces(z, 4096, 1 << 16);
+    EXPECT_FALSE(big.ok);
+    EXPECT_EQ(big.error, "the decompressed content exceeds the limit of 65536 bytes");
+    EXPECT_TRUE(big.failedEarly);
+    EXPECT_TRUE(decompressInPieces(z, 4096, doc.size()).ok);  // exactly at the limit
+
+    // The header is judged on the first bytes, before the rest is read.
+    std::string zip = "PK\x03\x04" + std::string(100000, 'x');
+    Streamed notZlib = decompressInPieces(zip, 2);
+    EXPECT_TRUE(notZlib.failedEarly);
+    EXPECT_NE(notZlib.error.find("no zlib stream header"), std::string::npos) << notZlib.error;
+
+    struct Row {
+        std::string input;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"", "the file is empty"},
+        {z.substr(0, 4), "too short"},
+        {z.substr(0, z.size() / 2), "truncated"},
+        {z + "x", "the file has 1 bytes after the end of the compressed stream"},
+        {z + std::string(70000, 'y'), "the file has 70000 bytes after the end"},
+    };
+    for (const auto& row : rows) {
+        for (std::size_t piece : {std::size_t{1}, std::size_t{1} << 16}) {
+            Streamed r = decompressInPieces(row.input, piece);
+            EXPECT_FALSE(r.ok) << row.says;
+            EXPECT_NE(r.error.find(row.says), std::string::npos) << r.error;
+        }
+    }
+}
+
 TEST(AtomicWrite, ReplacesCompletelyOrNotAtAll) {
     fs::path d = freshDir("atomic");
     fs::path target = d / "out.cfginclude";

@@ -47,6 +47,10 @@ struct ReadOptions {
     bool followIncludes = true;
     // Folders searched for /include files after the folder of the including file.
     std::vector<std::filesystem::path> includePaths;
+    // Bytes of /include files parsed in all, a file included again counting again (its text
+    // is parsed again); beyond it the read fails. Caps the work and memory a few small files
+    // that include each other many times could demand.
+    std::uint64_t maxIncludedBytes = std::uint64_t{1} << 30;
 };
 
 struct SourceFile {

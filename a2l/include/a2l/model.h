@@ -137,6 +137,9 @@ struct DaqEventBinding {
     std::vector<std::uint32_t> availableEvents;  // AVAILABLE_EVENT_LIST EVENT n
     std::vector<std::uint32_t> ccpRasters;       // RASTER n of IF_DATA ASAP1B_CCP
     std::vector<std::uint32_t> rasters;          // RASTER n of any other IF_DATA
+    // Event numbers that are no event number (not an unsigned integer of 32 bits), as
+    // "file:line:column: warning: ..."; they are in none of the lists above.
+    std::vector<std::string> unreadable;
     bool empty() const {
         return fixedEvents.empty() && defaultEvents.empty() && availableEvents.empty() &&
                ccpRasters.empty() && rasters.empty() && !variable;
@@ -180,6 +183,12 @@ struct Measurement {
     DaqEventBinding daqEvents;     // decoded from ifData
     // The KP_BLOB addresses of ifData, decoded only when ECU_ADDRESS is absent.
     std::vector<IfDataAddress> ifDataAddresses;
+    // Values that could not be read as written, "file:line:column: warning: ...", in file
+    // order. `unreadable`: an ECU_ADDRESS that is no address (not a number, negative, beyond
+    // 64 bits) or a DAQ event number beyond its type; the measurement cannot be placed.
+    // `beyondRange`: real numbers beyond the range of a double, read as an infinity or zero.
+    std::vector<std::string> unreadable;
+    std::vector<std::string> beyondRange;
 };
 
 struct AxisDescr {
@@ -276,6 +285,9 @@ struct CompuMethod {
     std::string formulaInv;  // FORMULA_INV
     std::string refUnit;
     std::string statusStringRef;
+    // Coefficients beyond the range of a double (read as an infinity or zero),
+    // "file:line:column: warning: ...".
+    std::vector<std::string> beyondRange;
 };
 
 struct CompuTab {

@@ -25,6 +25,8 @@ struct LoadInfo {
     // Measurements without ECU_ADDRESS placed at the address of their IF_DATA KP_BLOB; known
     // once the measurements have been handed over.
     std::size_t addressesFromIfData = 0;
+    // Every file read: the main file and its includes.
+    std::vector<std::filesystem::path> files;
 };
 
 struct LoadOptions {

@@ -57,6 +57,10 @@ public:
     virtual ~MeasurementSource() = default;
     virtual std::size_t sizeHint() const = 0;  // expected count, for reserving the output
     virtual bool next(Measurement& out) = 0;   // false when there are no more
+    // Values read as something else than written (a real number beyond the range of a double
+    // read as an infinity or zero), "file:line:column: ...": all counted, the first kept.
+    std::size_t notes = 0;
+    std::vector<std::string> firstNotes;
 };
 
 class VectorMeasurementSource : public MeasurementSource {

@@ -47,6 +47,9 @@ struct Conversion {
     std::string tableRef;                               // COMPU_TAB_REF
     std::string formula;                                // FORMULA
     std::string formulaInv;                             // FORMULA_INV
+    // A coefficient beyond the range of a double ("file:line:column: ..."): the conversion
+    // cannot be used.
+    std::string beyondRange;
 };
 
 // COMPU_TAB, COMPU_VTAB and COMPU_VTAB_RANGE in one shape.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,59 @@ std::string formatHex(std::uint64_t value);  // "0x" and at least 8 upper-case d
 // become U+FFFD; tab, line feed and carriage return become character references
 // so that they survive attribute normalisation.
 void appendEscapedAttr(std::string& out, std::string_view value);
+
+// Turns the compact form into the indented form piece by piece, checking it as
+// reindentCfgInclude() does. The indented text goes to `write` in pieces of about a
+// megabyte, so memory stays bounded whatever the nesting; more than `limit` bytes of
+// indented text is an error (nothing beyond the limit reaches `write`).
+class CfgIncludeReindenter {
+public:
+    // Takes a piece of output; returns false and sets *error when it cannot be kept.
+    using Writer = std::function<bool(std::string_view, std::string*)>;
+    explicit CfgIncludeReindenter(Writer write, std::uint64_t limit = UINT64_MAX);
+
+    bool feed(std::string_view compact);  // false: error() says why; no further use
+    bool finish();                        // the end of the compact form
+    const std::string& error() const { return error_; }
+    std::uint64_t produced() const { return produced_ + out_.size(); }
+
+private:
+    enum class State {
+        Declaration,
+        BetweenTags,
+        TagOpened,
+        StartName,
+        InStartTag,
+        AttrNameStart,
+        AttrName,
+        AttrQuote,
+        AttrValue,
+        AttrReference,
+        SelfClosing,
+        EndName,
+    };
+    bool fail(std::string_view what, std::uint64_t pos);
+    bool flush(bool all);
+    bool startTagDone(bool selfClosing);
+
+    Writer write_;
+    std::uint64_t limit_;
+    std::uint64_t produced_ = 0;  // bytes handed to write_
+    std::uint64_t pos_ = 0;       // bytes of compact form consumed
+    std::uint64_t tagStart_ = 0;
+    std::uint64_t valueStart_ = 0;
+    std::string out_;
+    std::string error_;
+    std::string name_;       // element name being read
+    std::string attrName_;   // attribute name being read (only "format" matters)
+    std::string reference_;  // character or entity reference being read
+    std::vector<std::string> stack_;
+    std::size_t declared_ = 0;
+    State state_ = State::Declaration;
+    bool rootSeen_ = false;
+    bool hasFormat_ = false;
+    bool failed_ = false;
+};
 
 // Checks that `compact` is a compact .cfginclude (declaration, one root element
 // <cfginclude> with a format attribute, no text between tags, well-formed

@@ -1,0 +1,578 @@
+// The converter against file-system cases and the ends of a run: outputs that are no
+// regular file, links, protections, inputs that are no regular file, output folders, long
+// names, signals and limits of the system, and the wording of argument errors. Every job
+// ends with one status line, loses no existing file and leaves no temporary file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "a2l_generator.h"
+#include "cfgconv/app.hpp"
+
+using namespace cfgconv;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSample = CFGCONV_SAMPLE_A2L;
+const std::string kTarget = "tarVix=2017.06.0";
+
+struct Job {
+    int rc = -1;
+    std::string out;
+    std::string lastDelivery;
+    std::string status() const {
+        std::size_t end = out.size() - (out.empty() || out.back() != '\n' ? 0 : 1);
+        std::size_t start = out.rfind('\n', end - 1);
+        return out.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
+    }
+    // The progress line before the status line.
+    std::string lastProgress() const {
+        std::istringstream in(out);
+        std::vector<std::string> lines;
+        for (std::string l; std::getline(in, l);)
+            lines.push_back(l);
+        return lines.size() < 2 ? std::string() : lines[lines.size() - 2];
+    }
+};
+
+bool hasMarker(const std::string& s) {
+    return s.find("Done.") != std::string::npos || s.find("Error.") != std::string::npos ||
+           s.find("Warning:") != std::string::npos;
+}
+
+Job run(const std::vector<std::string>& args) {
+    RecordingSink sink;
+    std::ostringstream err;
+    Job j;
+    j.rc = runConverter(args, sink, err);
+    sink.flush();
+    j.out = sink.all();
+    if (!sink.deliveries.empty())
+        j.lastDelivery = sink.deliveries.back();
+    // One status line, last and alone in its delivery, matching the exit status.
+    std::string s = j.status();
+    EXPECT_EQ(j.lastDelivery, s + "\n");
+    EXPECT_FALSE(hasMarker(j.out.substr(0, j.out.size() - s.size() - 1))) << j.out;
+    const char* expected = j.rc == 0 ? "Done." : j.rc == 1 ? "Warning: " : "Error. ";
+    EXPECT_EQ(s.rfind(expected, 0), 0u) << s;
+    return j;
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void spit(const fs::path& p, const std::string& s) {
+    std::ofstream out(p, std::ios::binary);
+    out << s;
+}
+
+unsigned modeOf(const fs::path& p) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(p.c_str(), &st), 0) << p;
+    return st.st_mode;
+}
+
+bool isCompleteXml(const std::string& s) {
+    return s.rfind("<?xml", 0) == 0 && s.size() > 20 &&
+           s.compare(s.size() - 14, 14, "</cfginclude>\n") == 0;
+}
+
+class Files : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("cfgconv_files_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        ::umask(022);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    // Names of the entries of a folder, sorted.
+    static std::vector<std::string> entries(const fs::path& folder) {
+        std::vector<std::string> v;
+        for (const auto& e : fs::directory_iterator(folder))
+            v.push_back(e.path().filename().string());
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+    // A compressed file of the sample, and its indented form.
+    void makeCompressed(const fs::path& z, const fs::path& i) {
+        ASSERT_EQ(run({"convert", kSample.string(), z.string(), "-z", "-l", kTarget}).rc, 0);
+        ASSERT_EQ(run({"convert", kSample.string(), i.string(), "-i", "-l", kTarget}).rc, 0);
+    }
+    fs::path dir;
+};
+
+}  // namespace
+
+TEST_F(Files, OutputsThatAreNoRegularFileAreRefused) {
+    fs::path z = dir / "demo.z", ind = dir / "demo.i";
+    makeCompressed(z, ind);
+    struct Row {
+        const char* what;
+        fs::path path;
+        bool (*still)(unsigned mode);
+        const char* says;
+    };
+    std::vector<Row> rows;
+    fs::path fifo = dir / "fifo.cfginclude";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    rows.push_back({"FIFO", fifo, [](unsigned m) { return S_ISFIFO(m); }, "a FIFO"});
+    // A device node like /dev/null, made here (needs root; the converter runs as root on
+    // build machines, where the device case matters most).
+    fs::path device = dir / "null.cfginclude";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        rows.push_back(
+            {"device", device, [](unsigned m) { return S_ISCHR(m); }, "a character device"});
+    else
+        std::printf("not root: the device row is left out\n");
+    for (const auto& row : rows) {
+        const std::vector<std::vector<std::string>> jobs = {
+            {"convert", kSample.string(), row.path.string(), "-i", "-l", kTarget},
+            {"convert", kSample.string(), row.path.string(), "-z", "-l", kTarget},
+            {"decompress", z.string(), row.path.string()},
+        };
+        for (const auto& args : jobs) {
+            Job j = run(args);
+            EXPECT_EQ(j.rc, 2) << row.what << " " << args[0];
+            EXPECT_NE(j.status().find(row.says), std::string::npos) << j.status();
+            EXPECT_NE(j.status().find("not a regular file"), std::string::npos) << j.status();
+            EXPECT_TRUE(row.still(modeOf(row.path))) << row.what << " " << args[0];
+        }
+    }
+    // Nothing but the files made above.
+    EXPECT_EQ(entries(dir).size(), 2 + rows.size());
+}
+
+TEST_F(Files, LinkedOutputsReplaceTheLinkTarget) {
+    fs::create_directories(dir / "real");
+    fs::path target = dir / "real" / "out.cfginclude";
+    spit(target, "previous");
+    ::chmod(target.c_str(), 0640);
+    struct Row {
+        const char* what;
+        fs::path link;
+        fs::path linkTo;  // as stored in the link
+        fs::path written;
+    };
+    const Row rows[] = {
+        {"relative link to an existing file", dir / "rel.cfginclude", "real/out.cfginclude",
+         target},
+        {"absolute link to an existing file", dir / "abs.cfginclude", target, target},
+        {"link to a link", dir / "chain.cfginclude", "rel.cfginclude", target},
+        {"dangling link", dir / "dangling.cfginclude", "real/new.cfginclude",
+         dir / "real" / "new.cfginclude"},
+    };
+    for (const auto& row : rows)
+        fs::create_symlink(row.linkTo, row.link);
+    for (const auto& row : rows) {
+        Job j = run({"convert", kSample.string(), row.link.string(), "-i", "-l", kTarget});
+        EXPECT_EQ(j.rc, 0) << row.what << ": " << j.status();
+        EXPECT_TRUE(fs::is_symlink(row.link)) << row.what;
+        EXPECT_EQ(fs::read_symlink(row.link), row.linkTo) << row.what;
+        EXPECT_TRUE(isCompleteXml(slurp(row.written))) << row.what;
+        spit(target, "previous");
+    }
+    EXPECT_EQ(modeOf(target) & 07777, 0640u);
+    EXPECT_EQ(entries(dir / "real"),
+              (std::vector<std::string>{"new.cfginclude", "out.cfginclude"}));
+    EXPECT_EQ(entries(dir).size(), 5u);
+}
+
+TEST_F(Files, ReadOnlyOutputsAreRefusedAndOthersKeepTheirMode) {
+    fs::path z = dir / "demo.z", ind = dir / "demo.i";
+    makeCompressed(z, ind);
+    struct Row {
+        unsigned mode;
+        bool refused;
+    };
+    const Row rows[] = {{0444, true}, {0400, true}, {0640, false}, {0600, false}, {0664, false}};
+    for (const auto& row : rows) {
+        const std::vector<std::vector<std::string>> jobs = {
+            {"convert", kSample.string(), (dir / "out").string(), "-z", "-l", kTarget},
+            {"decompress", z.string(), (dir / "out").string()},
+        };
+        for (const auto& args : jobs) {
+            fs::path out = dir / "out";
+            spit(out, "previous");
+            ASSERT_EQ(::chmod(out.c_str(), row.mode), 0);
+            Job j = run(args);
+            std::ostringstream what;
+            what << std::oct << row.mode << " " << args[0];
+            if (row.refused) {
+                EXPECT_EQ(j.rc, 2) << what.str();
+                EXPECT_NE(j.status().find("read-only"), std::string::npos) << j.status();
+                EXPECT_EQ(slurp(out), "previous") << what.str();
+            } else {
+                EXPECT_EQ(j.rc, 0) << what.str() << ": " << j.status();
+                EXPECT_NE(slurp(out), "previous") << what.str();
+            }
+            EXPECT_EQ(modeOf(out) & 07777, row.mode) << what.str();
+            ::chmod(out.c_str(), 0644);
+            fs::remove(out);
+        }
+    }
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"demo.i", "demo.z"}));
+}
+
+TEST_F(Files, InputsThatAreNoRegularFileAreRefusedWithoutWaiting) {
+    fs::path fifo = dir / "pipe.a2l";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const std::string f = fifo.string(), s = kSample.string(), out = (dir / "out").string();
+    struct Row {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Row rows[] = {
+        {{"convert", f, out, "-i", "-l", kTarget}, "the input A2L '"},
+        {{"compare", f, s}, "the old A2L '"},
+        {{"compare", s, f}, "the new A2L '"},
+        {{"decompress", f, out}, "'"},
+        {{"decompress", "/dev/zero", out}, "'/dev/zero' is a character device"},
+        {{"convert", "/dev/zero", out, "-i", "-l", kTarget},
+         "the input A2L '/dev/zero' is a character device"},
+    };
+    for (const auto& row : rows) {
+        Job j = run(row.args);  // an open() of the FIFO would wait here for a writer
+        EXPECT_EQ(j.rc, 2) << row.args[0];
+        EXPECT_NE(j.status().find(row.says), std::string::npos) << j.status();
+        EXPECT_NE(j.status().find("not a regular file"), std::string::npos) << j.status();
+        if (row.args[1] == f) {
+            EXPECT_NE(j.status().find("is a FIFO"), std::string::npos) << j.status();
+        }
+    }
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"pipe.a2l"});
+}
+
+TEST_F(Files, AnOutputFolderGetsTheFileNamedAfterTheInput) {
+    fs::path z = dir / "demo.z", ind = dir / "demo.i";
+    makeCompressed(z, ind);
+    fs::path out = dir / "Ausgabe";
+    fs::create_directories(out);
+    Job c = run({"convert", kSample.string(), out.string(), "-i", "-l", kTarget});
+    EXPECT_EQ(c.rc, 0) << c.status();
+    const std::string name = kSample.stem().string() + ".cfginclude";
+    fs::path written = out / name;
+    EXPECT_EQ(slurp(written), slurp(ind));
+    EXPECT_EQ(c.lastProgress().rfind("Wrote " + written.string() + ": ", 0), 0u)
+        << c.lastProgress();
+    // Again: the file in the folder is replaced.
+    EXPECT_EQ(run({"convert", kSample.string(), out.string() + "/", "-z", "-l", kTarget}).rc, 0);
+    EXPECT_EQ(slurp(written), slurp(z));
+
+    // decompress keeps the input's file name.
+    fs::path sub = dir / "sub";
+    fs::create_directories(sub);
+    Job d = run({"decompress", z.string(), sub.string()});
+    EXPECT_EQ(d.rc, 0) << d.status();
+    EXPECT_EQ(slurp(sub / "demo.z"), slurp(ind));
+    EXPECT_EQ(d.lastProgress().rfind("Wrote " + (sub / "demo.z").string() + " (", 0), 0u)
+        << d.lastProgress();
+    // A folder that holds the input itself: decompress replaces it as with the same path;
+    // convert would write the A2L's stem, which is no clash here.
+    Job self = run({"decompress", written.string(), out.string()});
+    EXPECT_EQ(self.rc, 0) << self.status();
+    EXPECT_EQ(slurp(written), slurp(ind));
+    EXPECT_EQ(entries(out), std::vector<std::string>{name});
+    EXPECT_EQ(entries(sub), std::vector<std::string>{"demo.z"});
+}
+
+TEST_F(Files, LongOutputNamesAreWritten) {
+    fs::path z = dir / "demo.z", ind = dir / "demo.i";
+    makeCompressed(z, ind);
+    std::string umlauts;
+    for (int i = 0; i < 125; ++i)
+        umlauts += "\xC3\xBC";  // ü
+    const std::string names[] = {
+        std::string(240, 'a') + ".cfginclude",  // 251 bytes
+        std::string(244, 'b') + ".cfginclude",  // 255 bytes, the limit of the file system
+        umlauts,                                // 250 bytes in 125 characters
+    };
+    for (const auto& name : names) {
+        fs::path out = dir / name;
+        Job c = run({"convert", kSample.string(), out.string(), "-i", "-l", kTarget});
+        EXPECT_EQ(c.rc, 0) << name.size() << ": " << c.status();
+        EXPECT_EQ(slurp(out), slurp(ind));
+        Job d = run({"decompress", z.string(), out.string()});
+        EXPECT_EQ(d.rc, 0) << name.size() << ": " << d.status();
+        EXPECT_EQ(slurp(out), slurp(ind));
+        fs::remove(out);
+    }
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"demo.i", "demo.z"}));
+}
+
+TEST_F(Files, ArgumentErrorsAreWordedForTheJob) {
+    const std::string in = kSample.string(), out = (dir / "o").string();
+    struct Row {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Row rows[] = {
+        {{"decompress"}, "decompress: the compressed input path is missing"},
+        {{"decompress", ""}, "decompress: the compressed input path is empty"},
+        {{"decompress", in}, "decompress: the output path is missing"},
+        {{"convert", in, out, "-i", "-p", "   ", "-l", kTarget},
+         "the prefix after -p is only blanks"},
+        {{"convert", in, out, "-i", "-p", "EC\nU1", "-l", kTarget},
+         "the prefix after -p contains the control character 0x0A at position 3"},
+        {{"convert", in, out, "-i", "-p", "\t", "-l", kTarget},
+         "the prefix after -p contains the control character 0x09"},
+        {{"convert", in, out, "-i", "-n", " ", "-l", kTarget},
+         "the station name after -n is only blanks"},
+        {{"convert", in, out, "-i", "-n", "Bench\x1B[2J", "-l", kTarget},
+         "the station name after -n contains the control character 0x1B"},
+    };
+    for (const auto& row : rows) {
+        Job j = run(row.args);
+        EXPECT_EQ(j.rc, 2) << row.says;
+        EXPECT_NE(j.status().find(row.says), std::string::npos) << j.status();
+    }
+    EXPECT_TRUE(entries(dir).empty());
+}
+
+namespace {
+
+struct Child {
+    int status = 0;
+    std::string out;
+};
+
+// Runs the converter program with its standard output read here (or, with closedReader, a
+// pipe whose reading end is already closed), after `prepare` ran in the child.
+Child runProgram(const std::vector<std::string>& args, void (*prepare)() = nullptr,
+                 bool closedReader = false) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fds[1], 1);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 2);
+        if (prepare)
+            prepare();
+        std::vector<char*> argv{const_cast<char*>(CFGCONV_EXE)};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(CFGCONV_EXE, argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    Child c;
+    if (closedReader) {
+        ::close(fds[0]);
+    } else {
+        char buf[4096];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+            c.out.append(buf, static_cast<std::size_t>(n));
+        ::close(fds[0]);
+    }
+    ::waitpid(pid, &c.status, 0);
+    return c;
+}
+
+}  // namespace
+
+TEST_F(Files, FileSizeLimitAndClosedOutputEndWithAStatus) {
+    fs::path out = dir / "out.cfginclude";
+    spit(out, "previous");
+    // A file size limit below the output: the write fails and the job reports it.
+    Child limited =
+        runProgram({"convert", kSample.string(), out.string(), "-i", "-l", kTarget}, [] {
+            struct rlimit rl {
+                4096, 4096
+            };
+            ::setrlimit(RLIMIT_FSIZE, &rl);
+        });
+    ASSERT_TRUE(WIFEXITED(limited.status)) << "ended by signal " << WTERMSIG(limited.status);
+    EXPECT_EQ(WEXITSTATUS(limited.status), 2);
+    EXPECT_NE(limited.out.rfind("\nError. nothing written: "), std::string::npos) << limited.out;
+    EXPECT_EQ(limited.out.back(), '\n');
+    EXPECT_EQ(slurp(out), "previous");
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"out.cfginclude"});
+
+    // The reader of standard output is gone: the job still completes its file.
+    Child orphan =
+        runProgram({"convert", kSample.string(), out.string(), "-i", "-l", kTarget}, nullptr, true);
+    ASSERT_TRUE(WIFEXITED(orphan.status)) << "ended by signal " << WTERMSIG(orphan.status);
+    EXPECT_EQ(WEXITSTATUS(orphan.status), 0);
+    EXPECT_TRUE(isCompleteXml(slurp(out)));
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"out.cfginclude"});
+}
+
+TEST_F(Files, HangUpLeavesOldOutputAndNoStrayFile) {
+    a2l::gen::Options go;
+    go.targetBytes = 20'000'000;
+    go.seed = 5;
+    fs::path big = dir / "big.a2l", out = dir / "out.cfginclude";
+    a2l::gen::generateFile(big, go);
+    spit(out, "previous");
+    int interrupted = 0;
+    // SIGHUP (terminal or window closed) at different moments: reading, building, writing.
+    for (int delayMs = 20; delayMs <= 620; delayMs += 60) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            execl(CFGCONV_EXE, CFGCONV_EXE, "convert", big.c_str(), out.c_str(), "-i", "-l",
+                  "tarVix=2017.06.0", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        usleep(static_cast<useconds_t>(delayMs) * 1000);
+        kill(pid, SIGHUP);
+        int st = 0;
+        waitpid(pid, &st, 0);
+        if (WIFSIGNALED(st)) {
+            ++interrupted;
+            EXPECT_EQ(WTERMSIG(st), SIGHUP);
+        }
+        std::string now = slurp(out);
+        EXPECT_TRUE(now == "previous" || isCompleteXml(now))
+            << "after " << delayMs << " ms: " << now.size() << " bytes";
+        EXPECT_EQ(entries(dir), (std::vector<std::string>{"big.a2l", "out.cfginclude"}))
+            << "after " << delayMs << " ms";
+        if (now != "previous")
+            spit(out, "previous");
+    }
+    EXPECT_GT(interrupted, 0);
+}
+
+TEST_F(Files, AnIncludedFileIsNoOutput) {
+    fs::path part = dir / "part.a2l";
+    spit(part, "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n");
+    std::string text = slurp(kSample);
+    std::size_t module = text.find("/begin MODULE");
+    ASSERT_NE(module, std::string::npos);
+    text.insert(text.find('\n', module) + 1, "/include \"part.a2l\"\n");
+    fs::path a2l = dir / "main.a2l";
+    spit(a2l, text);
+    fs::create_directories(dir / "sub");
+    fs::create_symlink("../part.a2l", dir / "sub" / "link.a2l");
+    for (const fs::path& out : {part, dir / "sub" / "link.a2l"}) {
+        for (const char* form : {"-i", "-z"}) {
+            Job j = run({"convert", a2l.string(), out.string(), form, "-l", kTarget});
+            EXPECT_EQ(j.rc, 2) << out;
+            EXPECT_NE(j.status().find("a file this job reads"), std::string::npos) << j.status();
+            EXPECT_EQ(slurp(part), "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n");
+        }
+    }
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"main.a2l", "part.a2l", "sub"}));
+    EXPECT_EQ(run({"convert", a2l.string(), (dir / "ok").string(), "-i", "-l", kTarget}).rc, 0);
+}
+
+TEST_F(Files, AFileWithoutAModuleIsNothingToConvert) {
+    std::string utf16;
+    for (char c : slurp(kSample)) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    struct Row {
+        const char* what;
+        std::string content;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"empty", "", "(the file is empty)"},
+        {"blanks", "  \n\t\r\n   \n", "(the file holds only blanks)"},
+        {"UTF-16 without a byte-order mark", utf16, "without a byte-order mark"},
+        {"no PROJECT", "ASAP2_VERSION 1 71\n/* nothing else */\n", "nothing to convert"},
+        {"PROJECT without MODULE", "/begin PROJECT p \"\" /end PROJECT\n", "nothing to convert"},
+    };
+    for (const auto& row : rows) {
+        fs::path a2l = dir / "in.a2l";
+        spit(a2l, row.content);
+        for (const char* form : {"-i", "-z"}) {
+            Job j = run({"convert", a2l.string(), (dir / "out").string(), form, "-l", kTarget});
+            EXPECT_EQ(j.rc, 2) << row.what;
+            EXPECT_NE(j.status().find("no MODULE inside a PROJECT"), std::string::npos)
+                << j.status();
+            EXPECT_NE(j.status().find(row.says), std::string::npos) << j.status();
+        }
+        Job c = run({"compare", a2l.string(), kSample.string()});
+        EXPECT_EQ(c.rc, 2) << row.what;
+        EXPECT_NE(c.status().find("no MODULE inside a PROJECT"), std::string::npos) << c.status();
+    }
+    EXPECT_EQ(entries(dir), std::vector<std::string>{"in.a2l"});
+}
+
+TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
+    const std::string a2l =
+        "ASAP2_VERSION 1 71\n"
+        "/begin PROJECT P \"\"\n"
+        "/begin MODULE M \"\"\n"
+        "/begin COMPU_METHOD CM_BIG \"\" LINEAR \"%6.2\" \"\" COEFFS_LINEAR 1e309 0 /end "
+        "COMPU_METHOD\n"
+        "/begin MEASUREMENT good \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x1000 /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT hexWord \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0xZZ /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT tooLong \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS "
+        "0x1000000000000000F /end MEASUREMENT\n"
+        "/begin MEASUREMENT negative \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS -1 /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT bigLimits \"\" UBYTE NO_COMPU_METHOD 0 0 -1e309 1.8E+308 ECU_ADDRESS "
+        "0x1004 /end MEASUREMENT\n"
+        "/begin MEASUREMENT bigFactor \"\" UBYTE CM_BIG 0 0 0 255 ECU_ADDRESS 0x1008 /end "
+        "MEASUREMENT\n"
+        "/begin MEASUREMENT badEvent \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x100C\n"
+        "  /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 4294967296 /end DAQ_EVENT "
+        "/end IF_DATA\n"
+        "/end MEASUREMENT\n"
+        "/end MODULE\n"
+        "/end PROJECT\n";
+    fs::path in = dir / "in.a2l", out = dir / "out.cfginclude";
+    spit(in, a2l);
+    Job j = run({"convert", in.string(), out.string(), "-i", "-l", kTarget});
+    EXPECT_EQ(j.rc, 1) << j.out;
+    struct Row {
+        const char* name;
+        const char* reason;  // after the file name
+    };
+    const Row rows[] = {
+        {"hexWord", ":6:75: warning: MEASUREMENT hexWord: ECU_ADDRESS 0xZZ is no address"},
+        {"tooLong",
+         ":7:75: warning: MEASUREMENT tooLong: ECU_ADDRESS 0x1000000000000000F is no address"},
+        {"negative", ":8:76: warning: MEASUREMENT negative: ECU_ADDRESS -1 is no address"},
+        {"badEvent", ":12:62: warning: DAQ event number 4294967296 is no event number"},
+    };
+    for (const auto& row : rows) {
+        std::string line = std::string("Left out ") + row.name + ": " + in.string() + row.reason;
+        EXPECT_NE(j.out.find(line), std::string::npos) << line << "\n" << j.out;
+    }
+    EXPECT_NE(j.out.find("Left out bigFactor: conversion CM_BIG: " + in.string() + ":4:62: "),
+              std::string::npos)
+        << j.out;
+    EXPECT_NE(j.out.find("COMPU_METHOD CM_BIG: coefficient a 1e309 is beyond the range of a "
+                         "double, read as INF"),
+              std::string::npos)
+        << j.out;
+    // The limits are kept as what they are beyond: infinities, with a note and its position.
+    EXPECT_NE(j.out.find("Read 2 real number(s) beyond the range of a double as an infinity or "
+                         "zero, first:\n  " +
+                         in.string() + ":9:"),
+              std::string::npos)
+        << j.out;
+    EXPECT_NE(j.status().find("5 of 7 measurements left out"), std::string::npos) << j.status();
+    std::string doc = slurp(out);
+    EXPECT_NE(doc.find("name=\"bigLimits\""), std::string::npos);
+    EXPECT_NE(doc.find("min=\"-INF\" max=\"INF\""), std::string::npos) << doc;
+    EXPECT_NE(doc.find("name=\"good\""), std::string::npos);
+}

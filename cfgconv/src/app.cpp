@@ -273,6 +273,7 @@ int decompress(const Command& cmd, Reporter& rep) {
         return failWith(cmd.input + ": " + decompressor.error());
     if (!openOutput())
         return failWith(outputError);
+    in.close();  // the output may replace the input itself
     if (!out.commit(&error))
         return failWith(error);
     rep.line("Wrote " + pathText(output) + " (" + std::to_string(out.written()) +

@@ -211,9 +211,17 @@ bool checkRegularInput(const fs::path& path, const std::string& what, std::strin
 }
 
 InputFile::~InputFile() {
-#ifndef _WIN32
+    close();
+}
+
+void InputFile::close() {
+#ifdef _WIN32
+    if (in_.is_open())
+        in_.close();
+#else
     if (fd_ >= 0)
         ::close(fd_);
+    fd_ = -1;
 #endif
 }
 

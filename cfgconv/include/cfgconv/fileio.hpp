@@ -27,6 +27,8 @@ public:
     std::uint64_t size() const { return size_; }
     // Reads up to `room` bytes; returns the count (0 at the end) or -1 with *error set.
     long long read(char* buffer, std::size_t room, std::string* error);
+    // Windows refuses to replace a file that is open, as when decompressing onto the input.
+    void close();
 
 private:
     std::filesystem::path path_;

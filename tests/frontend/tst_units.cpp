@@ -107,6 +107,9 @@ void UnitsTest::decoder_data() {
         << QByteArrayList{"Ma\xdf"} << QStringList{"Ma", QString::fromUtf8("ß")};
     QTest::newRow("cut sequence then ASCII")
         << QByteArrayList{"\xe2\x82" "A"} << QStringList{QString::fromUtf8("â\u0082A"), none};
+    // Two bytes at the end that cannot start the character: shown at once.
+    QTest::newRow("invalid start at the end")
+        << QByteArrayList{"a\xe0\x80"} << QStringList{QString::fromUtf8("aà\u0080"), none};
     QTest::newRow("overlong, surrogate, above U+10FFFF, lone continuation")
         << QByteArrayList{"\xc0\x80\xed\xa0\x80\xf5\x80\xbf\x80"}
         << QStringList{QString::fromUtf8("\u00c0\u0080\u00ed\u00a0\u0080\u00f5\u0080\u00bf\u0080"),

@@ -16,6 +16,7 @@ packages=(
   qt6-translations-l10n               # qtbase_de.qm: Qt's dialogs and buttons in German
   poppler-utils                       # pdftotext: tests read the rendered manuals
   libxml2-utils                       # xmllint: tests check the written XML
+  # gcovr (branch coverage, tools/coverage.sh) is installed by that script on demand
   clang libclang-rt-14-dev            # libFuzzer for the fuzz run of the tests
 )
 

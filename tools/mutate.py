@@ -4,7 +4,8 @@ incrementally, runs the tests that cover that code, and lists the faults no test
 
     tools/mutate.py list    [--folders a2l cfgconv frontend]
     tools/mutate.py sample  --count 300 --seed 1 --out sample.json
-    tools/mutate.py run     --sample sample.json --build build/mutate --out results.json
+    tools/mutate.py run     --sample sample.json --build build/mutate --out results.json \
+                            [--stop-after 3600] [--resume] [--only results-before.json]
     tools/mutate.py report  results.json [results-before.json]
 
 `sample` draws mutants evenly across the folders (a2l/src, cfgconv/src, frontend/*) and stores
@@ -16,9 +17,9 @@ is much faster):
     cmake -S . -B build/mutate -DCMAKE_BUILD_TYPE=Debug -DQUILLMOOR_BENCH=OFF
     cmake --build build/mutate -j2
 
-Each mutant is applied to the source file, the build folder is rebuilt, and ctest runs the
-tests of the mutated folder (a2l: engine and converter tests; cfgconv: converter tests;
-frontend: front-end tests), stopping at the first failure. The file is always restored. A
+Each mutant is applied to the source file, the targets of the tests of the mutated folder are
+rebuilt and ctest runs those tests (a2l: engine and converter tests; cfgconv: converter tests;
+frontend: front-end tests but the manuals'), stopping at the first failure. The file is always restored. A
 mutant that does not compile is not counted. A mutant is killed when a test fails or times out.
 """
 import argparse
@@ -40,12 +41,32 @@ FOLDERS = {
 }
 # ctest arguments selecting the tests that exercise each folder: the engine and converter
 # tests (GoogleTest) for the converter's folders, the front-end's Qt tests for its own.
+# The manuals' test is left out: it reads documents, and rebuilding them (screenshots of the
+# window) for every front-end mutant would double the time of a run.
 TESTS = {
     "a2l": ["-E", r"^frontend\."],
     "cfgconv": ["-E", r"^frontend\."],
-    "frontend": ["-R", r"^frontend\."],
+    "frontend": ["-R", r"^frontend\.", "-E", r"tst_manual"],
+}
+# The build targets those tests need (front-end: one per test program, found by ctest -N).
+TARGETS = {
+    "a2l": ["a2l_tests", "cfgconv_core_tests", "cfgconv_app_tests", "QuillmoorConverter"],
+    "cfgconv": ["cfgconv_core_tests", "cfgconv_app_tests", "QuillmoorConverter"],
 }
 SKIP_FILES = {"main.cpp"}
+
+# Lines whose constants and calls only shape the look or the speed, not what the program does:
+# layout geometry, object names, spacing and the texts of the window form (the catalogue test
+# and the screenshots cover those), and capacity reservations. Shifting their numbers or
+# deleting those calls yields mutants that only a test restating the form would reveal.
+COSMETIC_ANYWHERE = re.compile(r"\b(reserve|shrink_to_fit)\(|^\s*enum\b")
+COSMETIC_IN_FORM = re.compile(
+    r"\b(setObjectName|setSpacing|setContentsMargins|setHorizontalStretch|setVerticalStretch|"
+    r"setHeightForWidth|setSizePolicy|setPolicy|setMinimumSize|setMaximumSize|addWidget|"
+    r"addLayout|addItem|setAlignment|setFont|setGeometry|resize|setStretch|QSpacerItem|"
+    r"makeLayout|makeSubLayout|kSpacing|kMargins|setToolTip|setText|setTitle|setTabText|"
+    r"setWindowTitle|translate)\b")
+FORM_FILES = {"mainwindowform.cpp"}
 
 # Operators: (name, regex, replacement function). Each match on a line is one mutant.
 def _swap(table):
@@ -105,8 +126,18 @@ def source_files(folders):
                     yield folder, p
 
 
-def mutants_of_line(text):
+def mutants_of_line(text, file_name=""):
     """(operator, mutated line) for every mutant of one source line."""
+    out = _mutants_of_line(text)
+    code = strip_code(text)
+    cosmetic = COSMETIC_ANYWHERE.search(code) or (
+        file_name in FORM_FILES and COSMETIC_IN_FORM.search(code))
+    if cosmetic:
+        out = [(op, new) for op, new in out if op not in ("shift-constant", "delete-call")]
+    return out
+
+
+def _mutants_of_line(text):
     code = strip_code(text)
     s = code.strip()
     if not s or s.startswith(("#", "*", "/*", "static_assert", "using ", "namespace ", "template")):
@@ -182,7 +213,12 @@ def all_mutants(folders):
             if s.startswith("/*") and "*/" not in s:
                 in_block_comment = True
                 continue
-            for k, (op, new) in enumerate(mutants_of_line(line)):
+            # A call deleted from the middle of a statement only breaks the build.
+            before = strip_code(lines[no - 2]).rstrip() if no > 1 else ""
+            starts_statement = before == "" or before.endswith((";", "{", "}", ":"))
+            for k, (op, new) in enumerate(mutants_of_line(line, path.name)):
+                if op == "delete-call" and not starts_statement:
+                    continue
                 yield {"folder": folder, "file": str(path.relative_to(ROOT)), "line": no,
                        "op": op, "index": k, "original": line, "mutated": new}
 
@@ -209,6 +245,22 @@ def sh(cmd, timeout, cwd):
         return None, "timeout"
 
 
+_targets = {}
+
+
+def build_targets(folder, build):
+    """["--target", ...] for the tests of `folder`, or [] (everything) when unsure."""
+    if folder not in _targets:
+        _, out = sh(["cmake", "--build", str(build), "--target", "help"], 600, ROOT)
+        known = set(re.findall(r"^\.\.\. (\S+)", out, re.M))
+        wanted = TARGETS.get(folder)
+        if wanted is None:
+            _, listed = sh(["ctest", "--test-dir", str(build), "-N"] + TESTS[folder], 600, ROOT)
+            wanted = re.findall(r"Test +#\d+: frontend\.(\S+)", listed)
+        _targets[folder] = ["--target"] + wanted if wanted and set(wanted) <= known else []
+    return _targets[folder]
+
+
 def run_one(m, build, timeout):
     found = locate(m)
     if not found:
@@ -219,7 +271,8 @@ def run_one(m, build, timeout):
     mutated_lines[i] = m["mutated"]
     try:
         path.write_text("\n".join(mutated_lines), encoding="utf-8")
-        rc, out = sh(["cmake", "--build", str(build), "-j2"], 1800, ROOT)
+        rc, out = sh(["cmake", "--build", str(build), "-j2"] + build_targets(m["folder"], build),
+                     1800, ROOT)
         if rc != 0:
             return "no-build", out[-2000:]
         rc, out = sh(["ctest", "--test-dir", str(build), "-j2", "--stop-on-failure",
@@ -251,16 +304,19 @@ def cmd_sample(args):
     for m in all_mutants(args.folders):
         by_folder.setdefault(m["folder"], []).append(m)
     per = args.count // len(by_folder)
-    sample = []
-    for folder in sorted(by_folder):
-        pool = by_folder[folder]
-        sample += rng.sample(pool, min(per, len(pool)))
+    drawn = [rng.sample(pool, min(per, len(pool))) for _, pool in sorted(by_folder.items())]
+    # Interleaved, so that a run stopped early has measured every folder alike.
+    sample = [m for row in zip(*drawn) for m in row]
     Path(args.out).write_text(json.dumps(sample, indent=1), encoding="utf-8")
     print(f"{len(sample)} mutants sampled into {args.out}")
 
 
 def cmd_run(args):
     sample = json.loads(Path(args.sample).read_text(encoding="utf-8"))
+    if args.only:
+        earlier = json.loads(Path(args.only).read_text(encoding="utf-8"))
+        wanted = {_key(r) for r in earlier if r["status"] in ("killed", "survived")}
+        sample = [m for m in sample if _key(m) in wanted]
     build = Path(args.build).resolve()
     results = []
     if Path(args.out).exists() and args.resume:
@@ -271,9 +327,13 @@ def cmd_run(args):
         key = (m["file"], m["original"], m["op"], m["index"])
         if key in done:
             continue
+        if args.stop_after and time.time() - t0 > args.stop_after:
+            print(f"stopped after {args.stop_after} s; --resume goes on", flush=True)
+            break
         status, detail = run_one(m, build, args.timeout)
         r = dict(m, status=status, detail=detail)
         results.append(r)
+        done.add(key)
         Path(args.out).write_text(json.dumps(results, indent=1), encoding="utf-8")
         print(f"[{n}/{len(sample)} {time.time() - t0:6.0f}s] {status:9} {m['file']}:{m['line']} "
               f"{m['op']}", flush=True)
@@ -282,24 +342,39 @@ def cmd_run(args):
     report(results)
 
 
+def _key(r):
+    return (r["file"], r["original"], r["op"], r["index"])
+
+
 def report(results, before=None):
     def score(rs):
         counted = [r for r in rs if r["status"] in ("killed", "survived")]
         killed = sum(r["status"] == "killed" for r in counted)
         return killed, len(counted)
+
+    def line(name, rs):
+        k, n = score(rs)
+        return f"{name:20} killed {k:4} of {n:4}  ({100 * k / max(n, 1):.0f} %)"
+
     by_folder = {}
     for r in results:
         by_folder.setdefault(r["folder"], []).append(r)
+        by_folder.setdefault(str(Path(r["file"]).parent), []).append(r)
     for folder, rs in sorted(by_folder.items()):
-        k, n = score(rs)
-        print(f"{folder:10} killed {k:4} of {n:4}  ({100 * k / max(n, 1):.0f} %)")
-    k, n = score(results)
-    print(f"{'all':10} killed {k:4} of {n:4}  ({100 * k / max(n, 1):.0f} %)")
+        print(line(folder, rs))
+    print(line("all", results))
     skipped = sum(r["status"] in ("no-build", "gone", "no-tests") for r in results)
     print(f"not counted (did not compile, line gone, no tests): {skipped}")
     if before is not None:
-        kb, nb = score(before)
-        print(f"before: killed {kb} of {nb} ({100 * kb / max(nb, 1):.0f} %)")
+        # The same mutants, counted in both runs.
+        counted = {_key(r) for r in before if r["status"] in ("killed", "survived")}
+        counted &= {_key(r) for r in results if r["status"] in ("killed", "survived")}
+        print(f"\nover the {len(counted)} mutants counted in both runs:")
+        for name, rs in (("before", before), ("after", results)):
+            same = [r for r in rs if _key(r) in counted]
+            for folder in sorted({r["folder"] for r in same}):
+                print(f"  {name:6} " + line(folder, [r for r in same if r["folder"] == folder]))
+            print(f"  {name:6} " + line("all", same))
     print("\nsurvivors:")
     for r in results:
         if r["status"] == "survived":
@@ -323,6 +398,8 @@ def main():
     p.add_argument("--out", required=True)
     p.add_argument("--timeout", type=int, default=120, help="seconds per test")
     p.add_argument("--resume", action="store_true", help="skip mutants already in --out")
+    p.add_argument("--stop-after", type=int, default=0, help="start no mutant after so many seconds")
+    p.add_argument("--only", help="results of an earlier run: run just the mutants it counted")
     p = sub.add_parser("report")
     p.add_argument("results")
     p.add_argument("before", nargs="?")

@@ -137,7 +137,10 @@ QString OutputDecoder::finish() {
 
 QString chunkText(const QByteArray& bytes) {
     OutputDecoder decoder;
-    return decoder.decode(bytes) + decoder.finish();
+    // Two statements: the operands of + are evaluated in no fixed order, and
+    // finish() must see what decode() held back.
+    QString text = decoder.decode(bytes);
+    return text + decoder.finish();
 }
 
 Markers scanMarkers(QStringView text) {

@@ -334,6 +334,7 @@ TEST_F(Model, RecordLayoutUnitGroupFunction) {
     EXPECT_EQ(knm->unitConversion, std::make_pair(1000.0, 0.0));
     auto groups = doc().all<a2l::Group>();
     ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].name + "/" + groups[0].longIdentifier, "G_Engine/engine");
     EXPECT_TRUE(groups[0].root);
     EXPECT_EQ(groups[0].refMeasurements, (std::vector<std::string>{"nEng", "tOil"}));
     EXPECT_EQ(groups[0].refCharacteristics, (std::vector<std::string>{"KF"}));

@@ -17,67 +17,16 @@
 #include <sstream>
 
 #include "a2l_generator.h"
-#include "cfgconv/app.hpp"
+#include "job_support.hpp"
 
 using namespace cfgconv;
+using namespace jobtest;
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kSample = CFGCONV_SAMPLE_A2L;
 const std::string kTarget = "tarVix=2017.06.0";
-
-struct Job {
-    int rc = -1;
-    std::string out;
-    std::string lastDelivery;
-    std::string status() const {
-        std::size_t end = out.size() - (out.empty() || out.back() != '\n' ? 0 : 1);
-        std::size_t start = out.rfind('\n', end - 1);
-        return out.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
-    }
-    // The progress line before the status line.
-    std::string lastProgress() const {
-        std::istringstream in(out);
-        std::vector<std::string> lines;
-        for (std::string l; std::getline(in, l);)
-            lines.push_back(l);
-        return lines.size() < 2 ? std::string() : lines[lines.size() - 2];
-    }
-};
-
-bool hasMarker(const std::string& s) {
-    return s.find("Done.") != std::string::npos || s.find("Error.") != std::string::npos ||
-           s.find("Warning:") != std::string::npos;
-}
-
-Job run(const std::vector<std::string>& args) {
-    RecordingSink sink;
-    std::ostringstream err;
-    Job j;
-    j.rc = runConverter(args, sink, err);
-    sink.flush();
-    j.out = sink.all();
-    if (!sink.deliveries.empty())
-        j.lastDelivery = sink.deliveries.back();
-    // One status line, last and alone in its delivery, matching the exit status.
-    std::string s = j.status();
-    EXPECT_EQ(j.lastDelivery, s + "\n");
-    EXPECT_FALSE(hasMarker(j.out.substr(0, j.out.size() - s.size() - 1))) << j.out;
-    const char* expected = j.rc == 0 ? "Done." : j.rc == 1 ? "Warning: " : "Error. ";
-    EXPECT_EQ(s.rfind(expected, 0), 0u) << s;
-    return j;
-}
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const fs::path& p, const std::string& s) {
-    std::ofstream out(p, std::ios::binary);
-    out << s;
-}
 
 unsigned modeOf(const fs::path& p) {
     struct stat st {};
@@ -90,31 +39,17 @@ bool isCompleteXml(const std::string& s) {
            s.compare(s.size() - 14, 14, "</cfginclude>\n") == 0;
 }
 
-class Files : public ::testing::Test {
+class Files : public FolderTest {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("cfgconv_files_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        FolderTest::SetUp();
         ::umask(022);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    // Names of the entries of a folder, sorted.
-    static std::vector<std::string> entries(const fs::path& folder) {
-        std::vector<std::string> v;
-        for (const auto& e : fs::directory_iterator(folder))
-            v.push_back(e.path().filename().string());
-        std::sort(v.begin(), v.end());
-        return v;
     }
     // A compressed file of the sample, and its indented form.
     void makeCompressed(const fs::path& z, const fs::path& i) {
         ASSERT_EQ(run({"convert", kSample.string(), z.string(), "-z", "-l", kTarget}).rc, 0);
         ASSERT_EQ(run({"convert", kSample.string(), i.string(), "-i", "-l", kTarget}).rc, 0);
     }
-    fs::path dir;
 };
 
 }  // namespace
@@ -335,59 +270,19 @@ TEST_F(Files, ArgumentErrorsAreWordedForTheJob) {
          "the station name after -n is only blanks"},
         {{"convert", in, out, "-i", "-n", "Bench\x1B[2J", "-l", kTarget},
          "the station name after -n contains the control character 0x1B"},
+        {{"convert", in, out, "-i", "-z", "-l", kTarget}, "not both"},
+        {{"convert", in}, "output path is missing"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
     };
+    // Refused before anything is read or written, with the usage on the error stream.
     for (const auto& row : rows) {
         Job j = run(row.args);
         EXPECT_EQ(j.rc, 2) << row.says;
         EXPECT_NE(j.status().find(row.says), std::string::npos) << j.status();
+        EXPECT_NE(j.err.find("usage:"), std::string::npos) << row.says;
     }
     EXPECT_TRUE(entries(dir).empty());
 }
-
-namespace {
-
-struct Child {
-    int status = 0;
-    std::string out;
-};
-
-// Runs the converter program with its standard output read here (or, with closedReader, a
-// pipe whose reading end is already closed), after `prepare` ran in the child.
-Child runProgram(const std::vector<std::string>& args, void (*prepare)() = nullptr,
-                 bool closedReader = false) {
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(fds[1], 1);
-        ::close(fds[0]);
-        ::close(fds[1]);
-        int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
-        if (prepare)
-            prepare();
-        std::vector<char*> argv{const_cast<char*>(CFGCONV_EXE)};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(CFGCONV_EXE, argv.data());
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    Child c;
-    if (closedReader) {
-        ::close(fds[0]);
-    } else {
-        char buf[4096];
-        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-            c.out.append(buf, static_cast<std::size_t>(n));
-        ::close(fds[0]);
-    }
-    ::waitpid(pid, &c.status, 0);
-    return c;
-}
-
-}  // namespace
 
 TEST_F(Files, FileSizeLimitAndClosedOutputEndWithAStatus) {
     fs::path out = dir / "out.cfginclude";
@@ -416,7 +311,7 @@ TEST_F(Files, FileSizeLimitAndClosedOutputEndWithAStatus) {
     EXPECT_EQ(entries(dir), std::vector<std::string>{"out.cfginclude"});
 }
 
-TEST_F(Files, HangUpLeavesOldOutputAndNoStrayFile) {
+TEST_F(Files, SignalsLeaveOldOutputAndNoStrayFile) {
     a2l::gen::Options go;
     go.targetBytes = 20'000'000;
     go.seed = 5;
@@ -424,8 +319,10 @@ TEST_F(Files, HangUpLeavesOldOutputAndNoStrayFile) {
     a2l::gen::generateFile(big, go);
     spit(out, "previous");
     int interrupted = 0;
-    // SIGHUP (terminal or window closed) at different moments: reading, building, writing.
-    for (int delayMs = 20; delayMs <= 620; delayMs += 60) {
+    // SIGHUP (terminal or window closed) and SIGTERM at different moments: reading,
+    // building, writing.
+    for (int delayMs = 20; delayMs <= 620; delayMs += 40) {
+        const int signal = delayMs % 80 == 20 ? SIGHUP : SIGTERM;
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
@@ -437,12 +334,12 @@ TEST_F(Files, HangUpLeavesOldOutputAndNoStrayFile) {
             _exit(127);
         }
         usleep(static_cast<useconds_t>(delayMs) * 1000);
-        kill(pid, SIGHUP);
+        kill(pid, signal);
         int st = 0;
         waitpid(pid, &st, 0);
         if (WIFSIGNALED(st)) {
             ++interrupted;
-            EXPECT_EQ(WTERMSIG(st), SIGHUP);
+            EXPECT_EQ(WTERMSIG(st), signal);
         }
         std::string now = slurp(out);
         EXPECT_TRUE(now == "previous" || isCompleteXml(now))

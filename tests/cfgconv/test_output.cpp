@@ -92,7 +92,7 @@ TEST(Xml, IndentedIsReindentedCompactAndEscapesAttributes) {
         XmlWriter w(indent);
         w.open("cfginclude");
         w.attr("format", std::uint64_t{3});
-        w.attr("text", "a<b>&\"c\"\n\tend \xC3\xA4 \xFF bad");
+        w.attr("text", "a<b>&\"c\"\n\r\tend \xC3\xA4 \xFF bad");
         w.open("station");
         w.attr("name", "S");
         w.open("events");
@@ -114,9 +114,10 @@ TEST(Xml, IndentedIsReindentedCompactAndEscapesAttributes) {
     EXPECT_NE(indented.find("\n  <station name=\"S\">\n    <events/>\n  </station>\n"),
               std::string::npos)
         << indented;
-    EXPECT_NE(indented.find(
-                  "text=\"a&lt;b&gt;&amp;&quot;c&quot;&#10;&#9;end \xC3\xA4 \xEF\xBF\xBD bad\""),
-              std::string::npos)
+    EXPECT_NE(
+        indented.find(
+            "text=\"a&lt;b&gt;&amp;&quot;c&quot;&#10;&#13;&#9;end \xC3\xA4 \xEF\xBF\xBD bad\""),
+        std::string::npos)
         << indented;
     EXPECT_NE(indented.find("min=\"0\" max=\"INF\" x=\"0.1\" address=\"0x00001234\""),
               std::string::npos);

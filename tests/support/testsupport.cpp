@@ -3,10 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTextBrowser>
@@ -80,6 +83,15 @@ void DialogWatcher::poll() {
         return;
     }
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (box != heldBox_) {
+            heldBox_ = box;
+            currentSince_ = now;
+        }
+        if (now - currentSince_ < holdBoxesMs) {
+            return;
+        }
+        heldBox_ = nullptr;
         Box seen;
         seen.title = box->windowTitle();
         seen.text = box->text();
@@ -167,4 +179,113 @@ void clearOverrideCursors() {
     while (QApplication::overrideCursor() != nullptr) {
         QApplication::restoreOverrideCursor();
     }
+}
+
+namespace {
+// Writes the versions file before the window that reads it is built.
+bool writeVersions(TestWorkspace& ws, const QStringList* versions) {
+    if (versions != nullptr) {
+        ws.writeFile(QStringLiteral("tarvixVersions.xml"),
+                     "<r><TopVersion>2019.02</TopVersion><VersionList>" +
+                         versions->join(QLatin1Char('\n')).toUtf8() + "</VersionList></r>");
+    }
+    return versions != nullptr;
+}
+}  // namespace
+
+WindowFixture::WindowFixture(const QStringList* versions)
+    : versionsWritten(writeVersions(ws, versions)) {
+    watcher.boxes.clear();
+}
+
+QProcess& processOf(MainWindow& w, Job job) {
+    switch (job) {
+        case Job::Compare:
+            return MainWindowTestAccess::comparerProcess(w);
+        case Job::Decompress:
+            return MainWindowTestAccess::decompresserProcess(w);
+        case Job::Convert:
+            break;
+    }
+    return MainWindowTestAccess::converterProcess(w);
+}
+
+void startJob(MainWindow& w, Job job) {
+    MainWindowForm& ui = MainWindowTestAccess::ui(w);
+    switch (job) {
+        case Job::Convert:
+            ui.convertInputInputfile->setText(QStringLiteral("in.a2l"));
+            ui.convertInputOutputfile->setText(QStringLiteral("out.cfginclude"));
+            ui.convertButtonConvert->click();
+            break;
+        case Job::Compare:
+            ui.compareInputOld->setText(QStringLiteral("old.a2l"));
+            ui.compareInputNew->setText(QStringLiteral("new.a2l"));
+            ui.compareButtonCompare->click();
+            break;
+        case Job::Decompress:
+            ui.decompressInputFile->setText(QStringLiteral("in.cfginclude"));
+            ui.decompressOutputFile->setText(QStringLiteral("out.cfginclude"));
+            ui.decompressButtonDecompress->click();
+            break;
+    }
+}
+
+bool waitForRun(WindowFixture& f, Job job, int boxes) {
+    QProcess& process = processOf(f.w, job);
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired() &&
+           (process.state() != QProcess::NotRunning ||
+            MainWindowTestAccess::runActive(f.w, process) || f.watcher.boxes.size() < boxes)) {
+        QTest::qWait(10);
+    }
+    QTest::qWait(50);  // a box too many would show now
+    return f.watcher.boxes.size() == boxes;
+}
+
+bool runJob(WindowFixture& f, Job job, const QStringList& script, int boxes) {
+    f.ws.setScript(script);
+    startJob(f.w, job);
+    return waitForRun(f, job, boxes);
+}
+
+bool isBusy(MainWindow& w) {
+    MainWindowForm& ui = MainWindowTestAccess::ui(w);
+    return !ui.centralWidget->isEnabled() && !ui.dockWidgetContents->isEnabled() &&
+           QApplication::overrideCursor() != nullptr &&
+           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+}
+
+bool isIdle(MainWindow& w) {
+    MainWindowForm& ui = MainWindowTestAccess::ui(w);
+    return ui.centralWidget->isEnabled() && ui.dockWidgetContents->isEnabled() &&
+           QApplication::overrideCursor() == nullptr;
+}
+
+QStringList titles(const DialogWatcher& watcher) {
+    QStringList result;
+    for (const DialogWatcher::Box& box : watcher.boxes) {
+        result << box.title;
+    }
+    return result;
+}
+
+namespace {
+QAction* findEntry(const QList<QAction*>& actions, const QString& text) {
+    for (QAction* entry : actions) {
+        if (entry->text() == text) {
+            return entry;
+        }
+        if (entry->menu() != nullptr) {
+            if (QAction* found = findEntry(entry->menu()->actions(), text)) {
+                return found;
+            }
+        }
+    }
+    return nullptr;
+}
+}  // namespace
+
+QAction* menuEntry(MainWindow& w, const QString& text) {
+    return findEntry(w.menuBar()->actions(), text);
 }

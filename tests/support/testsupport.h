@@ -25,15 +25,10 @@ public:
     static QProcess& comparerProcess(MainWindow& w) { return w.comparerProcess; }
     static QProcess& decompresserProcess(MainWindow& w) { return w.decompresserProcess; }
     static QProcess& infoProcess(MainWindow& w) { return w.infoProcess; }
+    static bool runActive(MainWindow& w, QProcess& process) { return w.runOf(process).isActive(); }
     static QStringList& versionList(MainWindow& w) { return w.versionList; }
-    static bool& advancedLibraryMode(MainWindow& w) { return w.advancedLibraryMode; }
     static bool& versionsFileLoaded(MainWindow& w) { return w.versionsFileLoaded; }
     static int& language(MainWindow& w) { return w.language; }
-    static QString& convertInputStem(MainWindow& w) { return w.convertInputStem; }
-    static QString& decompressInputStem(MainWindow& w) { return w.decompressInputStem; }
-    static QTranslator& translator(MainWindow& w) { return w.translator; }
-    static QTranslator& qtTranslator(MainWindow& w) { return w.qtTranslator; }
-    static int& logDockWidth(MainWindow& w) { return w.logDockWidth; }
     static QSize& savedWindowSize(MainWindow& w) { return w.savedWindowSize; }
     static std::function<bool(const QString&, const QStringList&)>& launchDetached(MainWindow& w) {
         return w.launchDetached;
@@ -104,6 +99,8 @@ public:
     QList<Box> boxes;
     QList<FileDialogSeen> fileDialogs;
     int unexpected = 0;
+    // How long a message box stays open before it is answered.
+    int holdBoxesMs = 0;
 
 private:
     void poll();
@@ -114,19 +111,39 @@ private:
     QList<std::function<bool(QWidget*)>> handlers_;
     QPointer<QWidget> current_;
     qint64 currentSince_ = 0;
+    QPointer<QMessageBox> heldBox_;
 };
 
-// A window built in its own workspace; boxes shown during start-up (the
-// versions file) have been answered and are forgotten.
+// A window built in its own workspace. With `versions`, a versions file with that
+// list is written first; without, start-up reports the missing file. Boxes shown
+// during start-up have been answered and are forgotten.
 struct WindowFixture {
+    explicit WindowFixture(const QStringList* versions = nullptr);
     TestWorkspace ws;
+    bool versionsWritten;
     DialogWatcher watcher;
     MainWindow w;
     MainWindowForm& ui = MainWindowTestAccess::ui(w);
     FormState& state = MainWindowTestAccess::state(w);
-
-    WindowFixture() { watcher.boxes.clear(); }
 };
+
+// The three jobs of the window.
+enum class Job { Convert, Compare, Decompress };
+QProcess& processOf(MainWindow& w, Job job);
+// Fills the mandatory fields of `job` with fixed names and presses its button.
+void startJob(MainWindow& w, Job job);
+// Waits until the run of `job` has ended and been handled and `boxes` boxes
+// have been shown in all; true when exactly that many were shown.
+bool waitForRun(WindowFixture& f, Job job, int boxes);
+// Starts `job` against the stand-in playing `script`, then waits as above.
+bool runJob(WindowFixture& f, Job job, const QStringList& script, int boxes = 1);
+// Busy: form and dock disabled under the wait cursor; idle: enabled, no cursor.
+bool isBusy(MainWindow& w);
+bool isIdle(MainWindow& w);
+// The titles of the boxes seen so far.
+QStringList titles(const DialogWatcher& watcher);
+// A menu entry by its text, or null.
+QAction* menuEntry(MainWindow& w, const QString& text);
 
 // The plain text of the log view.
 QString logText(MainWindow& w);

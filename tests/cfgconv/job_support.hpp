@@ -1,0 +1,156 @@
+// Running converter jobs in-process for the tests, with the contract every job keeps:
+// exactly one status line ("Done.", "Warning: ..." or "Error. ..."), last, alone in its
+// delivery, matching the exit status 0, 1 or 2; no marker before it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cfgconv/app.hpp"
+
+namespace jobtest {
+
+namespace fs = std::filesystem;
+
+inline bool hasMarker(const std::string& s) {
+    return s.find("Done.") != std::string::npos || s.find("Error.") != std::string::npos ||
+           s.find("Warning:") != std::string::npos;
+}
+
+inline std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void spit(const fs::path& p, const std::string& s) {
+    std::ofstream out(p, std::ios::binary);
+    out << s;
+}
+
+struct Job {
+    int rc = -1;
+    std::string out;
+    std::string err;
+    std::vector<std::string> lines() const {
+        std::vector<std::string> v;
+        std::istringstream in(out);
+        for (std::string l; std::getline(in, l);)
+            v.push_back(l);
+        return v;
+    }
+    std::string status() const {
+        auto l = lines();
+        return l.empty() ? std::string() : l.back();
+    }
+    // The progress line before the status line.
+    std::string lastProgress() const {
+        auto l = lines();
+        return l.size() < 2 ? std::string() : l[l.size() - 2];
+    }
+};
+
+// Runs the converter on `args` and checks the contract of its output.
+inline Job run(const std::vector<std::string>& args) {
+    cfgconv::RecordingSink sink;
+    std::ostringstream err;
+    Job j;
+    j.rc = cfgconv::runConverter(args, sink, err);
+    sink.flush();
+    j.out = sink.all();
+    j.err = err.str();
+    const auto lines = j.lines();
+    EXPECT_FALSE(lines.empty());
+    if (lines.empty() || sink.deliveries.empty())
+        return j;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_FALSE(hasMarker(lines[i])) << "line " << i << ": " << lines[i];
+    const std::string& s = lines.back();
+    EXPECT_EQ(sink.deliveries.back(), s + "\n");
+    EXPECT_TRUE(j.rc >= 0 && j.rc <= 2) << j.rc;
+    if (j.rc == 0) {
+        EXPECT_EQ(s, "Done.");
+    }
+    EXPECT_EQ(s.rfind(j.rc == 1 ? "Warning: " : "Error. ", 0), j.rc == 0 ? std::string::npos : 0u)
+        << s;
+    for (const char* marker : {"Done.", "Error.", "Warning:"})
+        EXPECT_EQ(s.find(marker, 1), std::string::npos) << s;
+    return j;
+}
+
+#ifdef CFGCONV_EXE
+struct Child {
+    int status = 0;
+    std::string out;
+};
+
+// Runs the converter program with its standard output read here (or, with closedReader, a
+// pipe whose reading end is already closed), after `prepare` ran in the child.
+inline Child runProgram(const std::vector<std::string>& args, void (*prepare)() = nullptr,
+                        bool closedReader = false) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fds[1], 1);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 2);
+        if (prepare)
+            prepare();
+        std::vector<char*> argv{const_cast<char*>(CFGCONV_EXE)};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(CFGCONV_EXE, argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    Child c;
+    if (closedReader) {
+        ::close(fds[0]);
+    } else {
+        char buf[4096];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+            c.out.append(buf, static_cast<std::size_t>(n));
+        ::close(fds[0]);
+    }
+    ::waitpid(pid, &c.status, 0);
+    return c;
+}
+#endif
+
+// A fresh folder per test, removed afterwards.
+class FolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("cfgconv_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    // Names of the entries of a folder, sorted.
+    static std::vector<std::string> entries(const fs::path& folder) {
+        std::vector<std::string> v;
+        for (const auto& e : fs::directory_iterator(folder))
+            v.push_back(e.path().filename().string());
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+    std::size_t fileCount() const { return entries(dir).size(); }
+    fs::path dir;
+};
+
+}  // namespace jobtest

@@ -1,0 +1,298 @@
+// The window-free parts of the front-end: program lookup, the converter's output
+// (decoding and markers), the version rules, the versions file and the manual's address.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "converter/commandline.h"
+#include "converter/markers.h"
+#include "prefs/manualurl.h"
+#include "testsupport.h"
+#include "versions/compatibility.h"
+#include "versions/versionsfilereader.h"
+
+class UnitsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stem();
+    void resolution();
+    void scanMarkers_data();
+    void scanMarkers();
+    void decoder_data();
+    void decoder();
+    void decoderAnySplit();
+    void splitMarkers_data();
+    void splitMarkers();
+    void rules_data();
+    void rules();
+    void versionsFile_data();
+    void versionsFile();
+    void manualUrl();
+};
+
+// The output path suggested for an input: cut before the last dot, also in a folder.
+void UnitsTest::stem() {
+    QCOMPARE(commandline::stemOf("/x/ecu.v2.cfginclude"), QString("/x/ecu.v2"));
+    QCOMPARE(commandline::stemOf("C:/Daten/rev2.1/ecu"), QString("C:/Daten/rev2"));
+    QCOMPARE(commandline::stemOf("C:/Daten/ecu"), QString());
+}
+
+// The working directory first, then the program's folder, then PATH; files that
+// cannot be run are skipped; nothing found gives the bare name back.
+void UnitsTest::resolution() {
+    QTemporaryDir work, app, pathA, pathB;
+    const QString name = "QuillmoorConverter.exe";
+    auto place = [&](const QTemporaryDir& dir, bool executable) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(QFile::setPermissions(
+            file.fileName(), QFile::ReadOwner | (executable ? QFile::ExeOwner : QFile::ReadOwner)));
+    };
+    const QByteArray path = (pathA.path() + QDir::listSeparator() + pathB.path()).toLocal8Bit();
+    auto resolve = [&] { return commandline::resolveProgram(name, work.path(), app.path(), path); };
+    QCOMPARE(resolve(), name);
+    place(pathB, true);
+    QCOMPARE(resolve(), pathB.filePath(name));
+    place(pathA, false);
+    QCOMPARE(resolve(), pathB.filePath(name));
+    place(app, true);
+    QCOMPARE(resolve(), app.filePath(name));
+    place(work, true);
+    QCOMPARE(resolve(), work.filePath(name));
+    QCOMPARE(commandline::resolveProgram("./tool", work.path(), app.path(), path),
+             QString("./tool"));
+    QTemporaryDir other;
+    QVERIFY(QDir(other.path()).mkdir(name));
+    QCOMPARE(commandline::resolveProgram(name, other.path(), QString(), QByteArray()), name);
+}
+
+void UnitsTest::scanMarkers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("done");
+    QTest::addColumn<bool>("failure");
+    QTest::newRow("done") << "Converting...\nDone.\n" << true << false;
+    QTest::newRow("error") << "Error. file not found" << false << true;
+    QTest::newRow("warning") << "Warning: unknown block" << false << true;
+    QTest::newRow("done and error") << "Done.\nError.\n" << true << true;
+    QTest::newRow("other case, no dot or colon")
+        << "done. ERROR. warning: Done Error Warning" << false << false;
+}
+
+void UnitsTest::scanMarkers() {
+    QFETCH(QString, text);
+    QFETCH(bool, done);
+    QFETCH(bool, failure);
+    const output::Markers found = output::scanMarkers(text);
+    QCOMPARE(found.done, done);
+    QCOMPARE(found.failure, failure);
+}
+
+void UnitsTest::decoder_data() {
+    QTest::addColumn<QByteArrayList>("deliveries");
+    QTest::addColumn<QStringList>("texts");  // one per delivery, then the end
+    const QString none;
+    QTest::newRow("two bytes split") << QByteArrayList{"pr\xc3",
+                                                       "\xbc"
+                                                       "f"}
+                                     << QStringList{"pr", QString::fromUtf8("üf"), none};
+    QTest::newRow("three bytes split twice")
+        << QByteArrayList{"\xe2", "\x82", "\xac 5"} << QStringList{none, none, "€ 5", none};
+    QTest::newRow("four bytes split")
+        << QByteArrayList{"a\xf0\x9f", "\x98\x80"}
+        << QStringList{"a", QString::fromUtf8("\xf0\x9f\x98\x80"), none};
+    QTest::newRow("Latin-1 at the end of the output")
+        << QByteArrayList{"Ma\xdf"} << QStringList{"Ma", QString::fromUtf8("ß")};
+    QTest::newRow("cut sequence then ASCII")
+        << QByteArrayList{"\xe2\x82" "A"} << QStringList{QString::fromUtf8("â\u0082A"), none};
+    // Two bytes at the end that cannot start the character: shown at once.
+    QTest::newRow("invalid start at the end")
+        << QByteArrayList{"a\xe0\x80"} << QStringList{QString::fromUtf8("aà\u0080"), none};
+    QTest::newRow("overlong, surrogate, above U+10FFFF, lone continuation")
+        << QByteArrayList{"\xc0\x80\xed\xa0\x80\xf5\x80\xbf\x80"}
+        << QStringList{QString::fromUtf8("\u00c0\u0080\u00ed\u00a0\u0080\u00f5\u0080\u00bf\u0080"),
+                       none};
+    QTest::newRow("edges of the second-byte ranges")
+        << QByteArrayList{"\xe0\xa0\x80\xe0\x9f\xbf\xed\x9f\xbf\xf4\x8f\xbf\xbf\xf4\x90\x80\x80"
+                          "\xf0\x90\x80\x80\xc2\x80\xdf\xbf\xef\xbf\xbf"}
+        << QStringList{QString::fromUtf8("\xe0\xa0\x80") + QString::fromUtf8("\u00e0\u009f\u00bf") +
+                           QString::fromUtf8("\xed\x9f\xbf\xf4\x8f\xbf\xbf") +
+                           QString::fromUtf8("\u00f4\u0090\u0080\u0080") +
+                           QString::fromUtf8("\xf0\x90\x80\x80\xc2\x80\xdf\xbf\xef\xbf\xbf"),
+                       none};
+    QTest::newRow("NUL bytes dropped, also inside a sequence")
+        << QByteArrayList{QByteArray("a\0b\xc3", 4), QByteArray("\0\xa4", 2)}
+        << QStringList{"ab", QString::fromUtf8("Ã¤"), none};
+    QTest::newRow("invalid held bytes")
+        << QByteArrayList{"x\xf0\x9f\x98"} << QStringList{"x", QString::fromUtf8("ð\u009f\u0098")};
+}
+
+void UnitsTest::decoder() {
+    QFETCH(QByteArrayList, deliveries);
+    QFETCH(QStringList, texts);
+    output::OutputDecoder decoder;
+    QStringList got;
+    for (const QByteArray& bytes : deliveries) {
+        got << decoder.decode(bytes);
+    }
+    got << decoder.finish();
+    QCOMPARE(got, texts);
+}
+
+// The same text whichever byte the output is split at.
+void UnitsTest::decoderAnySplit() {
+    const QByteArray bytes = QString::fromUtf8("Prüf € \xf0\x9f\x98\x80 ").toUtf8() +
+                             "Gr\xf6\xdf"
+                             "e";
+    const QString expected = QString::fromUtf8("Prüf € \xf0\x9f\x98\x80 Größe");
+    for (qsizetype at = 0; at <= bytes.size(); ++at) {
+        output::OutputDecoder decoder;
+        QString text = decoder.decode(bytes.left(at));
+        text += decoder.decode(bytes.mid(at));
+        text += decoder.finish();
+        QVERIFY2(text == expected, qPrintable(QString("split at %1: %2").arg(at).arg(text)));
+    }
+    QCOMPARE(output::chunkText(QByteArray("a\0\xe4\xc3", 4)), QString::fromUtf8("aäÃ"));
+}
+
+void UnitsTest::splitMarkers_data() {
+    QTest::addColumn<QStringList>("chunks");
+    QTest::addColumn<bool>("done");
+    QTest::addColumn<bool>("failure");
+    QTest::newRow("two pieces") << QStringList{"working\nDo", "ne.\n"} << true << false;
+    QTest::newRow("three pieces") << QStringList{"Warn", "in", "g: x"} << false << true;
+    QTest::newRow("one letter each") << QStringList{"E", "r", "r", "o", "r", "."} << false << true;
+    QTest::newRow("long chunks") << QStringList{QString(50, 'x') + "Warnin",
+                                                "g:" + QString(50, 'y')}
+                                 << false << true;
+    QTest::newRow("gap between pieces") << QStringList{"Do", "x", "ne. Error"} << false << false;
+}
+
+// Markers that no single delivery holds are still known when the run ends.
+void UnitsTest::splitMarkers() {
+    QFETCH(QStringList, chunks);
+    QFETCH(bool, done);
+    QFETCH(bool, failure);
+    output::RunOutput run;
+    run.begin();
+    for (const QString& chunk : chunks) {
+        QVERIFY(!run.feed(chunk).any());
+    }
+    QVERIFY(!run.markerInChunk());
+    QCOMPARE(run.wholeOutput().done, done);
+    QCOMPARE(run.wholeOutput().failure, failure);
+    QVERIFY(run.end());
+    QVERIFY(!run.end());
+    run.begin();
+    QVERIFY(run.isActive());
+    QVERIFY(!run.wholeOutput().any());
+    QVERIFY(run.feed("Done.").done);
+    QVERIFY(run.markerInChunk());
+}
+
+void UnitsTest::rules_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<int>("startIndex");
+    QTest::addColumn<int>("endIndex");
+    QTest::addColumn<bool>("accepted");
+    // 1.4.4 reaches 1.5.4 only, whatever the positions; 1.5.4 only itself, later.
+    QTest::newRow("1.4.4-1.5.4") << "1.4.4"
+                                 << "1.5.4" << 5 << 1 << true;
+    QTest::newRow("1.4.4-1.5.5") << "1.4.4"
+                                 << "1.5.5" << 0 << 2 << false;
+    QTest::newRow("1.5.4-1.5.4 later") << "1.5.4"
+                                       << "1.5.4" << 1 << 2 << true;
+    QTest::newRow("1.5.4-1.5.4 same") << "1.5.4"
+                                      << "1.5.4" << 1 << 1 << true;
+    QTest::newRow("1.5.4-1.5.4 earlier") << "1.5.4"
+                                         << "1.5.4" << 2 << 1 << false;
+    QTest::newRow("1.5.4-1.5.5") << "1.5.4"
+                                 << "1.5.5" << 1 << 2 << false;
+    // The 1.5.5 family (also 2015, 2016, 2017.02.0) stops before 2017.06.0.
+    QTest::newRow("1.5.5-2017.02.0") << "1.5.5"
+                                     << "2017.02.0" << 4 << 3 << true;
+    QTest::newRow("1.5.5-2017.06.0") << "1.5.5"
+                                     << "2017.06.0" << 2 << 5 << false;
+    QTest::newRow("2015-2017.10.0") << "x2015"
+                                    << "2017.10.0" << 1 << 6 << false;
+    QTest::newRow("2016-2018") << "2016.10.0"
+                               << "2018.06.0" << 3 << 7 << false;
+    QTest::newRow("2016-2019") << "2016.10.0"
+                               << "3.2019" << 3 << 7 << false;
+    QTest::newRow("2017.02.0-2017.06.1") << "2017.02.0"
+                                         << "2017.06.1" << 4 << 5 << true;
+    // Everything else only needs the order.
+    QTest::newRow("2017.06.0-2019.02") << "2017.06.0"
+                                       << "2019.02" << 5 << 8 << true;
+    QTest::newRow("same position") << "2017.10.0"
+                                   << "2017.10.0" << 6 << 6 << true;
+    QTest::newRow("end earlier") << "2018.06.0"
+                                 << "2017.10.0" << 7 << 6 << false;
+}
+
+void UnitsTest::rules() {
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(int, startIndex);
+    QFETCH(int, endIndex);
+    QFETCH(bool, accepted);
+    QCOMPARE(compatibility::isCompatibleRange(start, end, startIndex, endIndex), accepted);
+}
+
+void UnitsTest::versionsFile_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("top");
+    QTest::addColumn<QStringList>("list");
+    QTest::newRow("white space of any kind")
+        << QByteArray(
+               "<?xml version=\"1.0\"?><r><TopVersion>2019.02</TopVersion>"
+               "<VersionList>\n\t 1.4.4\r\n 1.5.4\t2017.02.0\n</VersionList></r>")
+        << true << "2019.02" << QStringList{"1.4.4", "1.5.4", "2017.02.0"};
+    QTest::newRow("UTF-8 whatever the declaration says")
+        << QByteArray(
+               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><w><TopVersion>7-\xc3\xa4"
+               "</TopVersion><VersionList>a</VersionList></w>")
+        << true << QString::fromUtf8("7-ä") << QStringList{"a"};
+    QTest::newRow("another element before the list")
+        << QByteArray("<r><TopVersion>7</TopVersion><Other/><VersionList>a</VersionList></r>")
+        << true << "7" << QStringList();
+    QTest::newRow("garbage after the list")
+        << QByteArray("<r><TopVersion>7</TopVersion><VersionList>a b</VersionList></wrong><<")
+        << true << "7" << QStringList{"a", "b"};
+    QTest::newRow("no TopVersion")
+        << QByteArray("<r><topversion>1</topversion><VersionList>a</VersionList></r>") << false
+        << "" << QStringList();
+    QTest::newRow("malformed before the anchor")
+        << QByteArray("<r><a></b><TopVersion>1</TopVersion><VersionList>a</VersionList></r>")
+        << false << "" << QStringList();
+    QTest::newRow("empty file") << QByteArray() << false << "" << QStringList();
+}
+
+void UnitsTest::versionsFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, ok);
+    QFETCH(QString, top);
+    QFETCH(QStringList, list);
+    TestWorkspace ws;
+    ws.writeFile("tarvixVersions.xml", bytes);
+    VersionsFileReader reader;
+    QCOMPARE(reader.read("tarvixVersions.xml"), ok);
+    QCOMPARE(reader.topVersion, top);
+    QCOMPARE(reader.versionList, list);
+    QVERIFY(!VersionsFileReader().read("missing.xml"));
+}
+
+// Windows paths: a drive letter follows the three slashes, a share keeps its own two.
+void UnitsTest::manualUrl() {
+    QCOMPARE(manualurl::manualUrlText(0, "C:/Programme"),
+             QString("file:///C:/Programme/doc/Manual.pdf"));
+    QCOMPARE(manualurl::manualUrlText(1, "//server/share"),
+             QString("file://///server/share/doc/Handbuch.pdf"));
+}
+
+QUILLMOOR_TEST_MAIN(UnitsTest)
+#include "tst_units.moc"

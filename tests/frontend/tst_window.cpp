@@ -1,0 +1,496 @@
+// The window around the jobs: stored settings, the target version selection,
+// the log dock, the language, the About box and the manual.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "prefs/languageselection.h"
+#include "testsupport.h"
+
+using Access = MainWindowTestAccess;
+
+namespace {
+
+// Positions: 0 1.4.4, 1 1.5.4, 2 1.5.5, 3 2016.10.0, 4 2017.02.0, 5 2017.06.0,
+// 6 2017.10.0, 7 2018.06.0, 8 2019.02.
+const QStringList kVersions{"1.4.4",     "1.5.4",     "1.5.5",     "2016.10.0", "2017.02.0",
+                            "2017.06.0", "2017.10.0", "2018.06.0", "2019.02"};
+const QStringList kTextKeys{"convinput",    "convoutput",   "prefix",      "stationname",
+                            "compinputold", "compinputnew", "decompinput", "decompoutput"};
+
+QVariant stored(const QString& key) {
+    return QSettings("KOLDAN", "VELMOR").value(key);
+}
+
+QList<QLineEdit*> textFields(MainWindowForm& ui) {
+    return {ui.convertInputInputfile, ui.convertInputOutputfile, ui.convertInputPrefix,
+            ui.convertInputStation,   ui.compareInputOld,        ui.compareInputNew,
+            ui.decompressInputFile,   ui.decompressOutputFile};
+}
+
+QStringList itemTexts(const QComboBox* box) {
+    QStringList result;
+    for (int i = 0; i < box->count(); ++i) {
+        result << box->itemText(i);
+    }
+    return result;
+}
+
+// The version argument as the next conversion builds it.
+QString buildArgument(WindowFixture& f) {
+    QMetaObject::invokeMethod(&f.w, "convertLibraryVersion");
+    return f.state.libraryArgument;
+}
+
+// Answers the language dialog: picks `index` (or keeps the preselection) and
+// presses the button with `button`'s text once the handler has returned.
+std::function<bool(QWidget*)> answerLanguageDialog(int index, const QString& button,
+                                                   QString* preselected) {
+    return [=](QWidget* widget) {
+        auto* dialog = qobject_cast<LanguageSelection*>(widget);
+        if (dialog == nullptr) {
+            return false;
+        }
+        auto* combo = dialog->findChild<QComboBox*>();
+        *preselected = combo->currentText();
+        if (index >= 0) {
+            combo->setCurrentIndex(index);
+        }
+        QTimer::singleShot(0, dialog, [dialog, button] {
+            for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+                if (b->text() == button) {
+                    QTest::mouseClick(b, Qt::LeftButton);
+                }
+            }
+        });
+        return true;
+    };
+}
+
+// Writes the files shipped beside the program into `folder`; `last` ends the version list.
+bool shipInto(const QString& folder, const QString& last) {
+    QDir dir(folder);
+    bool ok = dir.mkpath("doc");
+    for (const char* name : {"A2Ltranslator_la.qm", "Meu_en.qm"}) {
+        QFile::remove(dir.filePath(name));
+        ok = ok && QFile::copy(QStringLiteral(QUILLMOOR_TEST_CATALOGUES) + "/" + name,
+                               dir.filePath(name));
+    }
+    for (const char* name : {"tarvixVersions.xml", "doc/Manual.pdf", "doc/Handbuch.pdf"}) {
+        QFile file(dir.filePath(name));
+        ok = ok && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+             file.write("<r><TopVersion>1</TopVersion><VersionList>1.4.4 " + last.toUtf8() +
+                        "</VersionList></r>") > 0;
+    }
+    return ok;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+public slots:
+    void openFileUrl(const QUrl& url) { openedUrls << url; }
+
+private slots:
+    void firstRun();
+    void settingsRoundTrip_data();
+    void settingsRoundTrip();
+    void basicRanges();
+    void advancedPairs_data();
+    void advancedPairs();
+    void wrongOrderPutBack();
+    void switchingModes();
+    void dock();
+    void languageDialog_data();
+    void languageDialog();
+    void aboutBox_data();
+    void aboutBox();
+    void shippedFiles_data();
+    void shippedFiles();
+
+private:
+    QList<QUrl> openedUrls;
+};
+
+// The first start writes the defaults at once and shows them.
+void WindowTest::firstRun() {
+    WindowFixture f;
+    QVERIFY(QFile::exists(f.ws.settingsFile()));
+    QCOMPARE(stored("lang").toInt(), 0);
+    QCOMPARE(stored("intenradio").toBool(), true);
+    QCOMPARE(stored("zlibradio").toBool(), false);
+    QCOMPARE(stored("libraryselection").toString(), QString("tarVix=1.4.4"));
+    QCOMPARE(stored("libraryselection2").toString(), QString("tarVix=1.4.4"));
+    QCOMPARE(stored("currenttab").toInt(), 0);
+    QVERIFY(f.ui.convertOptionIntenation->isChecked());
+    QVERIFY(!f.ui.compareSelectDetail->isChecked());
+    QCOMPARE(f.ui.convertSelectLibrary->currentIndex(), 0);
+    QVERIFY(f.ui.dockWidget->isHidden());
+    QCOMPARE(f.w.width(), 600);
+    QCOMPARE(f.w.menuBar()->actions().first()->text(), QString("Datei"));
+    QCOMPARE(titles(f.watcher), QStringList());
+    // A window destroyed without being closed stores nothing more.
+    {
+        MainWindow second;
+        Access::ui(second).convertInputInputfile->setText("/typed.a2l");
+    }
+    QCOMPARE(stored("convinput").toString(), QString());
+}
+
+void WindowTest::settingsRoundTrip_data() {
+    QTest::addColumn<bool>("throughMenu");
+    QTest::newRow("close button") << false;
+    QTest::newRow("Datei > Beenden") << true;
+}
+
+// Stored values reach the fields; what the user changed is stored on closing.
+void WindowTest::settingsRoundTrip() {
+    QFETCH(bool, throughMenu);
+    TestWorkspace ws;
+    {
+        QSettings settings("KOLDAN", "VELMOR");
+        for (const QString& key : kTextKeys) {
+            settings.setValue(key, "/stored/" + key);
+        }
+        settings.setValue("detailchecked", true);
+        settings.setValue("zlibradio", true);
+        settings.setValue("intenradio", false);
+        settings.setValue("currenttab", 2);
+    }
+    DialogWatcher watcher;
+    MainWindow w;
+    MainWindowForm& ui = Access::ui(w);
+    QStringList shown;
+    for (QLineEdit* edit : textFields(ui)) {
+        shown << edit->text();
+    }
+    QStringList expected;
+    for (const QString& key : kTextKeys) {
+        expected << "/stored/" + key;
+    }
+    QCOMPARE(shown, expected);
+    QVERIFY(ui.compareSelectDetail->isChecked());
+    QVERIFY(ui.convertOptionZlib->isChecked());
+    QCOMPARE(ui.tabWidget->currentIndex(), 2);
+
+    for (QLineEdit* edit : textFields(ui)) {
+        edit->setText(edit->text().replace("stored", "typed"));
+    }
+    ui.compareSelectDetail->setChecked(false);
+    ui.convertOptionIntenation->setChecked(true);
+    ui.tabWidget->setCurrentIndex(1);
+    ui.convertSelectLibrary->setCurrentIndex(2);
+    QCOMPARE(stored("convinput").toString(), QString("/stored/convinput"));
+    w.show();
+    if (throughMenu) {
+        menuEntry(w, "Beenden")->trigger();
+    } else {
+        QVERIFY(w.close());
+    }
+    for (const QString& key : kTextKeys) {
+        QCOMPARE(stored(key).toString(), "/typed/" + key);
+    }
+    QCOMPARE(stored("detailchecked").toBool(), false);
+    QCOMPARE(stored("zlibradio").toBool(), false);
+    QCOMPARE(stored("intenradio").toBool(), true);
+    QCOMPARE(stored("currenttab").toInt(), 1);
+    QCOMPARE(stored("libraryselection").toString(), QString("tarVix=2017.06.0"));
+}
+
+void WindowTest::basicRanges() {
+    WindowFixture f(&kVersions);
+    QComboBox* box = f.ui.convertSelectLibrary;
+    QCOMPARE(itemTexts(box), (QStringList{"1.4.4 bis 1.5.4", "1.5.5 bis 2017.06", "2017.06+"}));
+    QCOMPARE(buildArgument(f), QString(" -l tarVix=1.4.4"));
+    box->setCurrentIndex(2);
+    QCOMPARE(f.state.libraryArgument, QString(" -l tarVix=2017.06.0"));
+    box->setCurrentIndex(1);
+    QCOMPARE(f.state.libraryArgument, QString(" -l tarVix=1.5.5"));
+    QCOMPARE(titles(f.watcher), QStringList());
+}
+
+void WindowTest::advancedPairs_data() {
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("1.4.4-1.5.4") << 0 << 1 << " -l tarVix+1.4.4-1.5.4" << QStringList();
+    QTest::newRow("1.4.4-1.5.5") << 0 << 2 << " -l tarVix+1.4.4" << QStringList{"Fehler!"};
+    QTest::newRow("1.5.5-2017.02.0") << 2 << 4 << " -l tarVix+1.5.5-2017.02.0" << QStringList();
+    QTest::newRow("1.5.5-2017.06.0") << 2 << 5 << " -l tarVix+1.5.5" << QStringList{"Fehler!"};
+    QTest::newRow("2017.06.0-2019.02") << 5 << 8 << " -l tarVix+2017.06.0-2019.02" << QStringList();
+}
+
+// Switched on, both boxes list the versions; an incompatible pair is reported
+// and leaves the start alone in the argument, at every build.
+void WindowTest::advancedPairs() {
+    QFETCH(int, start);
+    QFETCH(int, end);
+    QFETCH(QString, argument);
+    QFETCH(QStringList, boxes);
+    WindowFixture f(&kVersions);
+    f.ui.cbAdvancedOptions->setChecked(true);
+    QCOMPARE(itemTexts(f.ui.convertSelectLibraryLast), kVersions);
+    QCOMPARE(f.state.libraryArgument, QString(" -l tarVix+1.4.4"));
+    f.ui.convertSelectLibraryLast->setCurrentIndex(8);
+    f.ui.convertSelectLibrary->setCurrentIndex(start);
+    f.watcher.boxes.clear();
+    f.ui.convertSelectLibraryLast->setCurrentIndex(end);
+    QCOMPARE(f.state.libraryArgument, argument);
+    QCOMPARE(buildArgument(f), argument);
+    QCOMPARE(titles(f.watcher), boxes + boxes);
+}
+
+// An end moved onto or before the start is put back, with a warning, and so
+// is a start moved past the end; right after switching on, the end goes back
+// to the second version.
+void WindowTest::wrongOrderPutBack() {
+    WindowFixture f(&kVersions);
+    QComboBox* startBox = f.ui.convertSelectLibrary;
+    QComboBox* endBox = f.ui.convertSelectLibraryLast;
+    f.ui.cbAdvancedOptions->setChecked(true);
+    endBox->setCurrentIndex(0);
+    QCOMPARE(endBox->currentIndex(), 1);
+    QCOMPARE(f.state.libraryArgument, QString(" -l tarVix+1.4.4-1.5.4"));
+    endBox->setCurrentIndex(4);
+    startBox->setCurrentIndex(2);
+    endBox->setCurrentIndex(2);
+    QCOMPARE(endBox->currentIndex(), 4);
+    startBox->setCurrentIndex(6);
+    QCOMPARE(startBox->currentIndex(), 2);
+    QCOMPARE(f.state.libraryArgument, QString(" -l tarVix+1.5.5-2017.02.0"));
+    QCOMPARE(titles(f.watcher), (QStringList{"Warnung!", "Fehler!", "Warnung!", "Warnung!"}));
+    QCOMPARE(f.watcher.boxes[0].text,
+             QString::fromUtf8("Auswahl der End-Version muss größer sein als die Start-Version!"));
+}
+
+// Off again: the three ranges, the end box hidden. Without a versions file the
+// mode cannot be switched on at all.
+void WindowTest::switchingModes() {
+    {
+        WindowFixture f(&kVersions);
+        f.ui.cbAdvancedOptions->setChecked(true);
+        QVERIFY(!f.ui.convertSelectLibraryLast->isHidden() && !f.ui.label->isHidden());
+        f.ui.cbAdvancedOptions->setChecked(false);
+        QCOMPARE(f.ui.convertSelectLibrary->count(), 3);
+        QVERIFY(f.ui.convertSelectLibraryLast->isHidden() && f.ui.label->isHidden());
+        QCOMPARE(buildArgument(f), QString(" -l tarVix=1.4.4"));
+        f.ui.cbAdvancedOptions->setChecked(true);
+        QCOMPARE(f.ui.convertSelectLibraryLast->count(), kVersions.size());
+        QCOMPARE(titles(f.watcher), QStringList());
+    }
+    WindowFixture f;
+    f.ui.convertSelectLibrary->setCurrentIndex(1);
+    f.ui.cbAdvancedOptions->setChecked(true);
+    QVERIFY(!f.ui.cbAdvancedOptions->isChecked());
+    QVERIFY(f.ui.convertSelectLibraryLast->isHidden());
+    QCOMPARE(buildArgument(f), QString(" -l tarVix=1.5.5"));
+}
+
+// The log dock widens the window by its own width and back; maximized, the
+// window keeps its size, and restoring brings back the size it had.
+void WindowTest::dock() {
+    WindowFixture f;
+    f.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.w));
+    QAction* logAction = menuEntry(f.w, "Optionales Ausgabefenster");
+    const int height = f.w.height();
+    logAction->trigger();
+    QVERIFY(f.ui.dockWidget->isVisible());
+    const int dock = f.ui.dockWidget->width();
+    QCOMPARE(f.w.minimumWidth(), 1250);
+    QTRY_COMPARE(f.w.size(), QSize(600 + dock, height));
+    logAction->trigger();
+    QVERIFY(f.ui.dockWidget->isHidden());
+    QCOMPARE(f.w.minimumWidth(), 600);
+    QTRY_COMPARE(f.w.size(), QSize(600, height));
+
+    logAction->trigger();
+    QTRY_COMPARE(f.w.width(), 600 + dock);
+    f.w.setWindowState(Qt::WindowMaximized);
+    QTRY_VERIFY(f.w.isMaximized());
+    QCOMPARE(Access::savedWindowSize(f.w), QSize(600, height));
+    logAction->trigger();
+    QVERIFY(f.ui.dockWidget->isHidden());
+    f.w.setWindowState(Qt::WindowNoState);
+    QCOMPARE(f.w.minimumWidth(), 600);
+    QTRY_COMPARE(f.w.size(), QSize(600, height));
+    f.w.setWindowState(Qt::WindowMaximized);
+    QTRY_VERIFY(f.w.isMaximized());
+    logAction->trigger();
+    f.w.setWindowState(Qt::WindowNoState);
+    QCOMPARE(f.w.minimumWidth(), 1250);
+    QTRY_COMPARE(f.w.size(), QSize(600 + dock, height));
+}
+
+void WindowTest::languageDialog_data() {
+    QTest::addColumn<int>("pick");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("restartAnswer");
+    QTest::addColumn<int>("storedLanguage");
+    QTest::addColumn<int>("launches");
+    QTest::newRow("German, OK") << 0
+                                << QString::fromUtf8(
+                                       "Sprache übernehmen und dieses Fenster schließen")
+                                << "OK" << 1 << 0;
+    QTest::newRow("German, restart")
+        << 0 << QString::fromUtf8("Sprache übernehmen und dieses Fenster schließen")
+        << "Direkt neu starten" << 1 << 1;
+    QTest::newRow("English kept") << -1
+                                  << QString::fromUtf8(
+                                         "Sprache übernehmen und dieses Fenster schließen")
+                                  << "OK" << 0 << 0;
+    QTest::newRow("cancelled") << 0 << "Abbrechen"
+                               << "" << -1 << 0;
+}
+
+// The chosen language is stored; a restart launches the program again with the
+// arguments it was started with, after storing.
+void WindowTest::languageDialog() {
+    QFETCH(int, pick);
+    QFETCH(QString, button);
+    QFETCH(QString, restartAnswer);
+    QFETCH(int, storedLanguage);
+    QFETCH(int, launches);
+    WindowFixture f;
+    QSettings("KOLDAN", "VELMOR").setValue("lang", -1);
+    QList<QStringList> launched;
+    Access::launchDetached(f.w) = [&launched](const QString& program, const QStringList& args) {
+        launched << (QStringList{program, stored("lang").toString()} + args);
+        return true;
+    };
+    QString preselected;
+    if (!restartAnswer.isEmpty()) {
+        f.watcher.queueButton(restartAnswer);
+    }
+    f.watcher.queueHandler(answerLanguageDialog(pick, button, &preselected));
+    menuEntry(f.w, "Sprachen")->trigger();
+    QCOMPARE(preselected, QString("Englisch"));
+    QCOMPARE(titles(f.watcher),
+             restartAnswer.isEmpty() ? QStringList() : QStringList{"Neustart erforderlich"});
+    QCOMPARE(stored("lang").toInt(), storedLanguage);
+    QCOMPARE(launched.size(), launches);
+    if (launches == 1) {
+        const QStringList own = QCoreApplication::arguments();
+        QCOMPARE(launched.first(), (QStringList{own.first(), "1"} + own.mid(1)));
+    }
+    QTRY_VERIFY(f.w.findChildren<LanguageSelection*>().isEmpty());
+    QCOMPARE(f.watcher.unexpected, 0);
+}
+
+void WindowTest::aboutBox_data() {
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("versions");
+    QTest::newRow("prefix, percent signs")
+        << QStringList{"out KOLDAN QuillmoorConverter 1.0 %1\\r\\n"} << QStringList{"1.0 %1"};
+    QTest::newRow("no 1.") << QStringList{"out 12.0.0\\n"} << QStringList();
+    QTest::newRow("one line per delivery")
+        << QStringList{"out Banner 2.0\\n", "sleep 300", "out 1.4.0\\n"} << QStringList{"1.4.0"};
+    QTest::newRow("converter missing") << QStringList{"missing"} << QStringList();
+}
+
+// The converter is run without arguments; each line with "1." in it is shown.
+void WindowTest::aboutBox() {
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, versions);
+    WindowFixture f;
+    if (script == QStringList{"missing"}) {
+        f.ws.removeConverter();
+    }
+    f.ws.setScript(script);
+    menuEntry(f.w, QString::fromUtf8("Über Quillmoor"))->trigger();
+    QTRY_COMPARE(Access::infoProcess(f.w).state(), QProcess::NotRunning);
+    QTRY_COMPARE(f.watcher.boxes.size(), versions.size());
+    QTest::qWait(100);
+    QCOMPARE(f.watcher.boxes.size(), versions.size());
+    for (int i = 0; i < versions.size(); ++i) {
+        QCOMPARE(f.watcher.boxes[i].title, QString("KOLDAN Quillmoor"));
+        QCOMPARE(f.watcher.boxes[i].text,
+                 QString::fromUtf8("Version 1.28 (GUI)\nVersion %1 (Converter)\n\n"
+                                   "© 2014-2017 KOLDAN Messtechnik\n"
+                                   "© 2018-2019 KOLDAN Messtechnik und das Quillmoor-Team")
+                     .replace("%1", versions[i]));
+    }
+    if (!versions.isEmpty()) {
+        QCOMPARE(f.ws.calls(), QList<QStringList>{QStringList()});
+    }
+}
+
+void WindowTest::shippedFiles_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<int>("storedLanguage");
+    QTest::addColumn<QString>("menuTitle");
+    QTest::addColumn<QString>("manual");
+    QTest::newRow("beside the program, English") << "program" << 0 << "LA:File"
+                                                 << "Manual.pdf";
+    QTest::newRow("beside the program, German") << "program" << 1 << "MEU:Datei"
+                                                << "Handbuch.pdf";
+    QTest::newRow("in both, English") << "both" << 0 << "LA:File"
+                                      << "Manual.pdf";
+    QTest::newRow("stray language") << "both" << 3 << "MEU:Datei"
+                                    << "Manual.pdf";
+}
+
+// Started in an empty working directory, the window takes the versions file, the
+// catalogue of the stored language and the manual from the program's folder (this
+// test program is built into a folder of its own); where the working directory
+// has them too, they win. A known language is stored back at start-up, a stray
+// one left alone. A manual that is missing or that nothing opens is reported.
+void WindowTest::shippedFiles() {
+    QFETCH(QString, where);
+    QFETCH(int, storedLanguage);
+    QFETCH(QString, menuTitle);
+    QFETCH(QString, manual);
+    const QString program = QCoreApplication::applicationDirPath();
+    QVERIFY2(program.endsWith("/tst_window.bin"), "the test fills the folder it runs from");
+    TestWorkspace ws;
+    QVERIFY(shipInto(program, "2017.06.0"));
+    const bool both = where == "both";
+    QVERIFY(!both || shipInto(ws.path(), "2019.02.0"));
+    QSettings("KOLDAN", "VELMOR").setValue("lang", storedLanguage);
+    {
+        DialogWatcher watcher;
+        MainWindow w;
+        QCOMPARE(Access::versionList(w), (QStringList{"1.4.4", both ? "2019.02.0" : "2017.06.0"}));
+        QCOMPARE(w.menuBar()->actions().first()->text(), menuTitle);
+        QCOMPARE(QSettings("KOLDAN", "VELMOR").contains("convinput"), storedLanguage < 2);
+        openedUrls.clear();
+        QDesktopServices::setUrlHandler("file", this, "openFileUrl");
+        menuEntry(w, "Handbuch")->trigger();
+        QCOMPARE(openedUrls.value(0).toLocalFile(),
+                 (both ? QDir::currentPath() : program) + "/doc/" + manual);
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(titles(watcher), QStringList());
+        menuEntry(w, "Handbuch")->trigger();
+        QCOMPARE(titles(watcher), QStringList{"Handbuch"});
+        QVERIFY(watcher.boxes[0].text.contains(" konnte nicht "));
+        for (const QString& folder : {program, ws.path()}) {
+            QFile::remove(QDir(folder).filePath("doc/" + manual));
+        }
+        menuEntry(w, "Handbuch")->trigger();
+        QCOMPARE(watcher.boxes.value(1).text, "Das Handbuch doc/" + manual +
+                                                  " wurde weder im Arbeitsverzeichnis noch "
+                                                  "im Programmordner gefunden.");
+    }
+    for (const char* name : {"tarvixVersions.xml", "A2Ltranslator_la.qm", "Meu_en.qm",
+                             "doc/Manual.pdf", "doc/Handbuch.pdf"}) {
+        QFile::remove(QDir(program).filePath(name));
+    }
+}
+
+QUILLMOOR_TEST_MAIN(WindowTest)
+#include "tst_window.moc"

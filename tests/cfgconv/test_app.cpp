@@ -2,9 +2,12 @@
 // runConverter(), and through the built QuillmoorConverter.exe.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +15,7 @@
 #include "a2l_generator.h"
 #include "cfgconv/app.hpp"
 #include "cfgconv/zstream.hpp"
+#include "process_id.hpp"
 #include "xml_check.hpp"
 
 using namespace cfgconv;
@@ -98,7 +102,7 @@ class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("cfgconv_app_" + std::to_string(::getpid()) + "_" +
+              ("cfgconv_app_" + std::to_string(processId()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -400,26 +404,33 @@ TEST_F(AppTest, ArgumentErrorsWriteNothing) {
 }
 
 TEST_F(AppTest, MarkersInEchoedNamesAndPathsAreEscaped) {
-    fs::path sub = dir / "Done. Error. Warning: here";
+#ifdef _WIN32
+    // Windows file names cannot hold a colon.
+    const std::string warning = "Warning";
+    const std::string escapedWarning = "Warning";
+#else
+    const std::string warning = "Warning:";
+    const std::string escapedWarning = "Warning%3A";
+#endif
+    fs::path sub = dir / ("Done. Error. " + warning + " here");
     fs::create_directories(sub);
     std::string text = slurp(kSample);
     // An identifier with dots that spells a marker, on a type the oldest loggers lack.
     auto pos = text.find("distOdometer");
     text.replace(pos, 12, "Done.Error.Odo");
-    fs::path a2l = sub / "Warning: Done.a2l";
+    fs::path a2l = sub / (warning + " Done.a2l");
     spit(a2l, text);
     JobRun r = run({"convert", a2l.string(), (sub / "Error. out.cfginclude").string(), "-i", "-l",
                     "tarVix=1.4.4"});
     expectContract(r);
     EXPECT_EQ(r.rc, 1);
     EXPECT_NE(r.status().find("Done%2EError%2EOdo"), std::string::npos) << r.status();
-    EXPECT_NE(r.out.find("Reading " + dir.string() +
-                         "/Done%2E Error%2E Warning%3A here/Warning%3A Done%2Ea2l"),
-              std::string::npos)
-        << r.out;
+    const fs::path echoed =
+        dir / ("Done%2E Error%2E " + escapedWarning + " here") / (escapedWarning + " Done%2Ea2l");
+    EXPECT_NE(r.out.find("Reading " + echoed.string()), std::string::npos) << r.out;
     // The file itself keeps the names as they are.
     std::string doc = slurp(sub / "Error. out.cfginclude");
-    EXPECT_NE(doc.find("source=\"Warning: Done.a2l\""), std::string::npos);
+    EXPECT_NE(doc.find("source=\"" + warning + " Done.a2l\""), std::string::npos);
 
     JobRun e = run({"convert", (sub / "missing Done.a2l").string(), (sub / "x").string(), "-i",
                     "-l", "tarVix=1.4.4"});
@@ -492,9 +503,23 @@ struct Proc {
     int rc;
     std::string out;
 };
+// One argument for the shell that runs the converter.
+std::string quoted(const std::string& argument) {
+#ifdef _WIN32
+    return "\"" + argument + "\"";
+#else
+    return "'" + argument + "'";
+#endif
+}
 Proc runExe(const std::string& args) {
-    std::string cmd = std::string("'") + CFGCONV_EXE + "' " + args + " 2>/dev/null";
+#ifdef _WIN32
+    // cmd.exe takes the whole line in one more pair of quotes; stdout arrives as CRLF text.
+    std::string cmd = "\"" + quoted(CFGCONV_EXE) + " " + args + " 2>NUL\"";
+    FILE* p = _popen(cmd.c_str(), "rb");
+#else
+    std::string cmd = quoted(CFGCONV_EXE) + " " + args + " 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
+#endif
     Proc r{-1, {}};
     if (!p)
         return r;
@@ -502,8 +527,13 @@ Proc runExe(const std::string& args) {
     std::size_t n;
     while ((n = fread(buf, 1, sizeof buf, p)) > 0)
         r.out.append(buf, n);
+#ifdef _WIN32
+    r.rc = _pclose(p);
+    std::erase(r.out, '\r');
+#else
     int st = pclose(p);
     r.rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+#endif
     return r;
 }
 }  // namespace
@@ -512,22 +542,25 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
     Proc v = runExe("");
     EXPECT_EQ(v.rc, 0);
     EXPECT_EQ(v.out, std::string("KOLDAN QuillmoorConverter 1.0.0\n"));
-    Proc usage = runExe("'-h'");
+    Proc usage = runExe(quoted("-h"));
     EXPECT_EQ(usage.rc, 2);
-    Proc ok = runExe("convert '" + kSample.string() + "' '" + (dir / "a.cfginclude").string() +
-                     "' -i -l tarVix=2017.06.0");
+    Proc ok = runExe("convert " + quoted(kSample.string()) + " " +
+                     quoted((dir / "a.cfginclude").string()) + " -i -l tarVix=2017.06.0");
     EXPECT_EQ(ok.rc, 0);
     EXPECT_EQ(ok.out.substr(ok.out.size() - 6), "Done.\n");
-    Proc warn = runExe("convert '" + kSample.string() + "' '" + (dir / "b.cfginclude").string() +
-                       "' -z -n Bench -p P1 -l tarVix+1.5.5-2017.02.0");
+    Proc warn = runExe("convert " + quoted(kSample.string()) + " " +
+                       quoted((dir / "b.cfginclude").string()) +
+                       " -z -n Bench -p P1 -l tarVix+1.5.5-2017.02.0");
     EXPECT_EQ(warn.rc, 1);
     EXPECT_NE(warn.out.rfind("\nWarning: 4 of 21"), std::string::npos) << warn.out;
-    Proc dec = runExe("decompress '" + (dir / "b.cfginclude").string() + "' '" +
-                      (dir / "b.cfginclude").string() + "'");
+    Proc dec = runExe("decompress " + quoted((dir / "b.cfginclude").string()) + " " +
+                      quoted((dir / "b.cfginclude").string()));
     EXPECT_EQ(dec.rc, 0);
     EXPECT_EQ(dec.out.substr(dec.out.size() - 6), "Done.\n");
 }
 
+#ifndef _WIN32
+// Windows has no SIGTERM to send to another process.
 TEST_F(AppTest, InterruptedConvertLeavesOldOutputAndNoStrayFile) {
     a2l::gen::Options go;
     go.targetBytes = 20'000'000;
@@ -566,3 +599,4 @@ TEST_F(AppTest, InterruptedConvertLeavesOldOutputAndNoStrayFile) {
     }
     EXPECT_GT(interrupted, 0);
 }
+#endif

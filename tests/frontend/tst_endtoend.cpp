@@ -1,5 +1,6 @@
 // The real converter run through the window: the sample A2L converted with the
-// convert tab's fields and button, the success box, and an XML output file.
+// convert tab's fields and button, the success box, and an XML output file, in a
+// folder whose name has an umlaut and a blank.
 // Skips when the converter has not been built into the runtime folder.
 #include <QComboBox>
 #include <QDir>
@@ -37,7 +38,12 @@ void EndToEndTest::convertSampleThroughTheWindow() {
     QVERIFY(QFile::copy(converter, ws.filePath("QuillmoorConverter.exe")));
     QVERIFY(QFile::setPermissions(ws.filePath("QuillmoorConverter.exe"),
                                   QFile::permissions(converter)));
-    QVERIFY(QFile::copy(sample, ws.filePath("demo ecu.a2l")));
+    // Input and output in a folder whose name has an umlaut and a blank.
+    const QString data = ws.filePath(QString::fromUtf8("Müller Daten"));
+    QVERIFY(QDir().mkpath(data));
+    const QString input = data + "/demo ecu.a2l";
+    const QString outputPath = data + "/demo ecu.cfginclude";
+    QVERIFY(QFile::copy(sample, input));
     if (QFile::exists(QDir(runtime).filePath("tarvixVersions.xml"))) {
         QVERIFY(QFile::copy(QDir(runtime).filePath("tarvixVersions.xml"),
                             ws.filePath("tarvixVersions.xml")));
@@ -47,8 +53,8 @@ void EndToEndTest::convertSampleThroughTheWindow() {
     MainWindow w;
     watcher.boxes.clear();
     auto& ui = Access::ui(w);
-    ui.convertInputInputfile->setText(ws.filePath("demo ecu.a2l"));
-    ui.convertInputOutputfile->setText(ws.filePath("demo ecu.cfginclude"));
+    ui.convertInputInputfile->setText(input);
+    ui.convertInputOutputfile->setText(outputPath);
     ui.convertOptionIntenation->setChecked(true);
     ui.convertInputPrefix->setText("DEMO");
     ui.convertSelectLibrary->setCurrentIndex(2);
@@ -59,9 +65,9 @@ void EndToEndTest::convertSampleThroughTheWindow() {
     QCOMPARE(watcher.boxes[0].title, QString("Abgeschlossen!"));
     QCOMPARE(watcher.boxes[0].text, QString("A2L wurde konvertiert!"));
     QVERIFY2(log.contains("Done."), qPrintable(log));
-    QVERIFY(log.startsWith("QuillmoorConverter.exe convert  \"" + ws.filePath("demo ecu.a2l")));
+    QVERIFY2(log.startsWith("QuillmoorConverter.exe convert  \"" + input), qPrintable(log));
 
-    QFile output(ws.filePath("demo ecu.cfginclude"));
+    QFile output(outputPath);
     QVERIFY2(output.open(QIODevice::ReadOnly), qPrintable(log));
     const QByteArray content = output.readAll();
     QVERIFY(content.trimmed().startsWith("<"));

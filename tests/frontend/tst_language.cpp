@@ -14,11 +14,6 @@
 using Access = MainWindowTestAccess;
 
 namespace {
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString firstMenuTitle(MainWindow& w) {
     return w.menuBar()->actions().first()->text();
 }
@@ -153,7 +148,7 @@ void LanguageTest::catalogueChoice() {
     if (storedLanguage.isValid()) {
         QSettings("KOLDAN", "VELMOR").setValue("lang", storedLanguage);
     }
-    const QByteArray before = fileBytes(ws.settingsFile());
+    const QByteArray before = ws.settingsSnapshot();
     DialogWatcher watcher;
     MainWindow w;
     const QTranslator& translator = Access::translator(w);
@@ -162,7 +157,7 @@ void LanguageTest::catalogueChoice() {
     // Installed before the menus were built.
     QCOMPARE(firstMenuTitle(w), menuTitle);
     QCOMPARE(Access::language(w), language);
-    QCOMPARE(fileBytes(ws.settingsFile()) != before, savedAtStart);
+    QCOMPARE(ws.settingsSnapshot() != before, savedAtStart);
     if (savedAtStart) {
         QCOMPARE(QSettings("KOLDAN", "VELMOR").value("lang").toInt(), language);
     }
@@ -292,7 +287,7 @@ void LanguageTest::leavingWithoutChoice() {
         ++launches;
         return true;
     };
-    const QByteArray before = fileBytes(ws.settingsFile());
+    const QByteArray before = ws.settingsSnapshot();
     DialogSeen seen;
     watcher.queueHandler(languageDialogHandler(&seen, 0, [way](QDialog* d) {
         if (way == 0) {
@@ -307,7 +302,7 @@ void LanguageTest::leavingWithoutChoice() {
     QVERIFY(seen.seen);
     QVERIFY(watcher.boxes.isEmpty());
     QCOMPARE(Access::language(w), 0);
-    QCOMPARE(fileBytes(ws.settingsFile()), before);
+    QCOMPARE(ws.settingsSnapshot(), before);
     QCOMPARE(launches, 0);
     QCOMPARE(watcher.unexpected, 0);
 }

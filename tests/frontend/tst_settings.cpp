@@ -35,11 +35,6 @@ void store(const QVariantMap& values) {
     }
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QLineEdit* edit(MainWindow& w, const QString& key) {
     MainWindowForm& ui = Access::ui(w);
     QLineEdit* edits[] = {ui.convertInputInputfile, ui.convertInputOutputfile,
@@ -90,10 +85,10 @@ private slots:
 void SettingsTest::firstRunWritesDefaults() {
     Workspace ws;
     DialogWatcher watcher;
-    QVERIFY(!QFile::exists(ws.settingsFile()));
+    QVERIFY(!ws.settingsStored());
     MainWindow w;
     // Written at start-up, before anything was closed.
-    QVERIFY(QFile::exists(ws.settingsFile()));
+    QVERIFY(ws.settingsStored());
     QSettings settings("KOLDAN", "VELMOR");
     QStringList keys = settings.allKeys();
     keys.sort();
@@ -226,11 +221,11 @@ void SettingsTest::destructionDoesNotSave() {
 void SettingsTest::strayLanguageValue() {
     Workspace ws;
     store({{"lang", 7}, {"convinput", "/in.a2l"}});
-    const QByteArray before = fileBytes(ws.settingsFile());
+    const QByteArray before = ws.settingsSnapshot();
     DialogWatcher watcher;
     MainWindow w;
     QCOMPARE(Access::language(w), 7);
-    QCOMPARE(fileBytes(ws.settingsFile()), before);
+    QCOMPARE(ws.settingsSnapshot(), before);
     QVERIFY(w.close());
     QCOMPARE(stored("lang").toInt(), 7);
     QCOMPARE(stored("convinput").toString(), QString("/in.a2l"));
@@ -305,6 +300,9 @@ void SettingsTest::librarySelectionRoundTrip() {
 
 // Values of the wrong kind go through the usual QVariant conversions.
 void SettingsTest::garbageValues() {
+#ifdef Q_OS_WIN
+    QSKIP("the settings are in the registry on Windows, there is no file to garble");
+#endif
     Workspace ws;
     QVERIFY(QDir().mkpath(QFileInfo(ws.settingsFile()).path()));
     QFile file(ws.settingsFile());

@@ -190,10 +190,20 @@ cmake -S . -B "$win" -G Ninja \
   -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_BENCH=OFF -DZLIB_USE_STATIC_LIBS=ON \
   -DQUILLMOOR_TESTS="$([ "$test" -eq 1 ] && echo ON || echo OFF)" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_run" > /dev/null
-if [ "$test" -eq 1 ] && [ ! -f "$wine_prefix/system.reg" ]; then
+if [ "$test" -eq 1 ] && [ ! -f "$wine_prefix/quillmoor-temp" ]; then
   say "creating the Wine prefix $wine_prefix"
+  rm -rf "$wine_prefix"
   WINEPREFIX="$wine_prefix" WINEDEBUG=-all /usr/lib/wine/wine64 wineboot -i > /dev/null 2>&1
+  # The tests know their files by the build machine's paths (/work/...), which Wine finds
+  # on drive Z: while the current drive is Z:. Temporary folders, where the tests work,
+  # go to Z: too, so that the current drive stays Z: there.
+  mkdir -p "$wine_prefix/temp"
+  for v in TEMP TMP; do
+    WINEPREFIX="$wine_prefix" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Environment' \
+      /v "$v" /t REG_SZ /d "$(winpath "$wine_prefix/temp")" /f > /dev/null
+  done
   WINEPREFIX="$wine_prefix" /usr/lib/wine/wineserver -w
+  touch "$wine_prefix/quillmoor-temp"
 fi
 cmake --build "$win" --parallel "$jobs"
 

@@ -225,8 +225,10 @@ cp "${mingw_dlls[0]}/libstdc++-6.dll" "${mingw_dlls[0]}/libgcc_s_seh-1.dll" \
 cp "$linux/runtime/tarvixVersions.xml" "$linux/runtime"/*.qm "$bundle/"
 cp "$linux/runtime/doc/Handbuch.pdf" "$linux/runtime/doc/Manual.pdf" "$bundle/doc/"
 cp -r "$linux/runtime/samples" "$bundle/"
-# Everything the Linux runtime folder holds must be there, bar the Linux programs.
-(cd "$linux/runtime" && find . -type f ! -name Quillmoor ! -name QuillmoorConverter.exe) |
+# Everything the Linux runtime folder holds must be there, bar the Linux programs (the folder
+# is also CMake's build folder of runtime/, hence its CMake files).
+(cd "$linux/runtime" && find . -path ./CMakeFiles -prune -o -type f ! -name Quillmoor \
+  ! -name QuillmoorConverter.exe ! -name cmake_install.cmake ! -name Makefile -print) |
   while read -r f; do
     [ -f "$bundle/$f" ] || fail "the bundle lacks $f, which the Linux runtime folder holds"
   done

@@ -184,9 +184,9 @@ chmod +x "$wine_run"
 
 say "building Quillmoor.exe and QuillmoorConverter.exe ($win)"
 cmake -S . -B "$win" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DQUILLMOOR_WINDOWS_PREFIXES="$gtest" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DQUILLMOOR_WINDOWS_PREFIXES="$qt;$gtest" \
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_BENCH=OFF -DZLIB_USE_STATIC_LIBS=ON \
   -DQUILLMOOR_TESTS="$([ "$test" -eq 1 ] && echo ON || echo OFF)" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_run" > /dev/null

@@ -187,7 +187,7 @@ cmake -S . -B "$win" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DQUILLMOOR_WINDOWS_PREFIXES="$qt;$gtest" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_BENCH=OFF -DZLIB_USE_STATIC_LIBS=ON \
+  -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_FRONTEND=ON -DQUILLMOOR_BENCH=OFF -DZLIB_USE_STATIC_LIBS=ON \
   -DQUILLMOOR_TESTS="$([ "$test" -eq 1 ] && echo ON || echo OFF)" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$wine_run" > /dev/null
 if [ "$test" -eq 1 ] && [ ! -f "$wine_prefix/quillmoor-temp" ]; then

@@ -42,6 +42,7 @@ pkgs=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev          # the Windows cross tool chain, zlib
   binutils-mingw-w64-x86-64                              # objdump for the DLL check
   dpkg-dev xz-utils                                      # apt-get source unpacks the Qt sources
+  libwine-dev                                            # wintab.h, pktdef.h for Qt (see below)
   zip                                                    # the .zip of the bundle
 )
 [ "$test" -eq 1 ] && pkgs+=(wine64 xvfb xauth x11-apps imagemagick fonts-dejavu-core)
@@ -101,6 +102,36 @@ build_qt() {
     (cd "$src" && apt-get source --download-only "qt6-base=$host_qt_version" &&
       dpkg-source -x qt6-base_*.dsc qtbase)
     touch "$src/qtbase/.quillmoor-$host_qt_version"
+  fi
+  # Debian's qtbase sources leave out Qt's copy of the Wintab headers (src/3rdparty/wintab,
+  # whose licence forbids changes), which the Windows plugin's tablet support includes.
+  # Wine's headers (LGPL) take their place, with the two Wine macros they use.
+  local wintab="$src/qtbase/src/3rdparty/wintab"
+  if [ ! -f "$wintab/wintab.h" ]; then
+    mkdir -p "$wintab"
+    cp /usr/include/wine/wine/windows/wintab.h "$wintab/wine-wintab.h"
+    cp /usr/include/wine/wine/windows/pktdef.h "$wintab/wine-pktdef.h"
+    cat > "$wintab/wintab.h" <<'HEADER'
+/* Wintab declarations for Qt's Windows plugin: Wine's header (package libwine-dev, LGPL). */
+#pragma once
+#include <windows.h>
+#ifndef WINELIB_NAME_AW
+#ifdef UNICODE
+#define WINELIB_NAME_AW(x) x##W
+#else
+#define WINELIB_NAME_AW(x) x##A
+#endif
+#endif
+#ifndef DECL_WINELIB_TYPE_AW
+#define DECL_WINELIB_TYPE_AW(type) typedef WINELIB_NAME_AW(type) type;
+#endif
+#ifndef API
+#define API WINAPI
+#endif
+#include "wine-wintab.h"
+HEADER
+    printf '%s\n' "/* Wine's pktdef.h (package libwine-dev, LGPL), see wintab.h. */" \
+      '#include "wine-pktdef.h"' > "$wintab/pktdef.h"
   fi
   # An unfinished build with the same version and options goes on where it stopped.
   if [ ! -f "$bld/quillmoor-stamp" ] || [ "$(cat "$bld/quillmoor-stamp")" != "$qt_stamp" ]; then

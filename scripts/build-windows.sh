@@ -103,6 +103,10 @@ build_qt() {
       dpkg-source -x qt6-base_*.dsc qtbase)
     touch "$src/qtbase/.quillmoor-$host_qt_version"
   fi
+  # Qt 6.4 keeps its dynamic OpenGL code in the Windows plugin when OpenGL is off, where it
+  # does not compile.
+  sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+    "$src/qtbase/src/plugins/platforms/windows/qwindowswindow.cpp"
   # Debian's qtbase sources leave out Qt's copy of the Wintab headers (src/3rdparty/wintab,
   # whose licence forbids changes), which the Windows plugin's tablet support includes.
   # Wine's headers (LGPL) take their place, with the two Wine macros they use.

@@ -1,11 +1,14 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (packages
-# g++-mingw-w64-x86-64-posix and libz-mingw-w64-dev); scripts/check-windows-build.sh uses it.
+# g++-mingw-w64-x86-64-posix and libz-mingw-w64-dev); scripts/check-windows-build.sh and
+# scripts/build-windows.sh use it.
+# QUILLMOOR_WINDOWS_PREFIXES: further install prefixes of Windows libraries (Qt, GoogleTest)
+# to search besides MinGW's own.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${QUILLMOOR_WINDOWS_PREFIXES})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -276,7 +276,12 @@ private:
 }  // namespace
 
 Counts generateFile(const std::filesystem::path& path, const Options& options) {
+#ifdef _WIN32
+    // Windows paths are UTF-16; fopen would take them in the ANSI code page.
+    std::FILE* f = _wfopen(path.c_str(), L"wb");
+#else
     std::FILE* f = std::fopen(path.c_str(), "wb");
+#endif
     if (f == nullptr) {
         throw std::runtime_error("cannot write " + path.string());
     }

@@ -9,6 +9,7 @@
 #include "cfgconv/report.hpp"
 #include "cfgconv/xml.hpp"
 #include "cfgconv/zstream.hpp"
+#include "process_id.hpp"
 
 using namespace cfgconv;
 namespace fs = std::filesystem;
@@ -21,7 +22,7 @@ bool hasMarker(const std::string& s) {
 
 fs::path freshDir(const std::string& name) {
     fs::path d =
-        fs::temp_directory_path() / ("cfgconv_test_" + name + "_" + std::to_string(::getpid()));
+        fs::temp_directory_path() / ("cfgconv_test_" + name + "_" + std::to_string(processId()));
     fs::remove_all(d);
     fs::create_directories(d);
     return d;

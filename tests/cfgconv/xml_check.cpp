@@ -1,10 +1,81 @@
 #include "xml_check.hpp"
 
-#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
+#include "process_id.hpp"
+
+#ifdef _WIN32
+#include <msxml2.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <windows.h>
+
+namespace {
+// UTF-16 text of a BSTR as UTF-8.
+std::string narrow(const wchar_t* text) {
+    if (text == nullptr) {
+        return {};
+    }
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? static_cast<std::size_t>(n - 1) : 0, '\0');
+    if (n > 1) {
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    }
+    return out;
+}
+}  // namespace
+
+// Windows has no xmllint; its own XML parser (MSXML 6) takes its place.
+bool xmlFileWellFormed(const std::string& path, std::string* why) {
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CLSID clsid;
+    IXMLDOMDocument* doc = nullptr;
+    if (FAILED(CLSIDFromProgID(L"Msxml2.DOMDocument.6.0", &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                                reinterpret_cast<void**>(&doc)))) {
+        *why = "cannot create an MSXML 6 document";
+        if (SUCCEEDED(init)) {
+            CoUninitialize();
+        }
+        return false;
+    }
+    doc->put_async(VARIANT_FALSE);
+    doc->put_validateOnParse(VARIANT_FALSE);
+    doc->put_resolveExternals(VARIANT_FALSE);
+    const std::wstring widePath = std::filesystem::u8path(path).wstring();
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = SysAllocString(widePath.c_str());
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const HRESULT hr = doc->load(source, &loaded);
+    VariantClear(&source);
+    bool ok = SUCCEEDED(hr) && loaded == VARIANT_TRUE;
+    why->clear();
+    if (!ok) {
+        IXMLDOMParseError* error = nullptr;
+        if (SUCCEEDED(doc->get_parseError(&error)) && error != nullptr) {
+            BSTR reason = nullptr;
+            long line = 0;
+            error->get_reason(&reason);
+            error->get_line(&line);
+            *why = path + ":" + std::to_string(line) + ": " + narrow(reason);
+            SysFreeString(reason);
+            error->Release();
+        } else {
+            *why = "MSXML could not load " + path;
+        }
+    }
+    doc->Release();
+    if (SUCCEEDED(init)) {
+        CoUninitialize();
+    }
+    return ok;
+}
+#else
 bool xmlFileWellFormed(const std::string& path, std::string* why) {
     std::string cmd = "xmllint --noout '" + path + "' 2>&1";
     FILE* p = popen(cmd.c_str(), "r");
@@ -20,11 +91,12 @@ bool xmlFileWellFormed(const std::string& path, std::string* why) {
     *why = out;
     return rc == 0;
 }
+#endif
 
 bool xmlWellFormed(const std::string& document, std::string* why) {
     static int n = 0;
     auto path = std::filesystem::temp_directory_path() /
-                ("cfgconv_xml_" + std::to_string(::getpid()) + "_" + std::to_string(++n) + ".xml");
+                ("cfgconv_xml_" + std::to_string(processId()) + "_" + std::to_string(++n) + ".xml");
     {
         std::ofstream out(path, std::ios::binary);
         out << document;

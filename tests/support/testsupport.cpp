@@ -17,6 +17,16 @@
 namespace {
 constexpr int kPollMs = 10;
 constexpr qint64 kWatchdogMs = 5000;
+
+#ifdef Q_OS_WIN
+const QString kRegistryParent = QStringLiteral("HKEY_CURRENT_USER\\Software\\KOLDAN");
+
+void removeRegistrySettings() {
+    QSettings parent(kRegistryParent, QSettings::NativeFormat);
+    parent.remove(QStringLiteral("VELMOR"));
+    parent.sync();
+}
+#endif
 }  // namespace
 
 TestWorkspace::TestWorkspace() : previousDirectory_(QDir::currentPath()) {
@@ -24,6 +34,9 @@ TestWorkspace::TestWorkspace() : previousDirectory_(QDir::currentPath()) {
         return;
     }
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("settings"));
+#ifdef Q_OS_WIN
+    removeRegistrySettings();
+#endif
     const QString converter = dir_.filePath(QStringLiteral("QuillmoorConverter.exe"));
     valid_ = QFile::copy(QStringLiteral(QUILLMOOR_STANDIN_PATH), converter) &&
              QFile::setPermissions(converter, QFile::permissions(converter) | QFile::ExeOwner) &&
@@ -32,10 +45,40 @@ TestWorkspace::TestWorkspace() : previousDirectory_(QDir::currentPath()) {
 
 TestWorkspace::~TestWorkspace() {
     QDir::setCurrent(previousDirectory_);
+#ifdef Q_OS_WIN
+    removeRegistrySettings();
+#endif
 }
 
 QString TestWorkspace::settingsFile() const {
     return dir_.filePath(QStringLiteral("settings/KOLDAN/VELMOR.conf"));
+}
+
+bool TestWorkspace::settingsStored() const {
+#ifdef Q_OS_WIN
+    return QSettings(kRegistryParent, QSettings::NativeFormat)
+        .childGroups()
+        .contains(QStringLiteral("VELMOR"));
+#else
+    return QFile::exists(settingsFile());
+#endif
+}
+
+QByteArray TestWorkspace::settingsSnapshot() const {
+#ifdef Q_OS_WIN
+    // Values as text, as a settings file would hold them.
+    const QSettings settings(QStringLiteral("KOLDAN"), QStringLiteral("VELMOR"));
+    QStringList keys = settings.allKeys();
+    keys.sort();
+    QByteArray snapshot;
+    for (const QString& key : keys) {
+        snapshot += key.toUtf8() + '=' + settings.value(key).toString().toUtf8() + '\n';
+    }
+    return snapshot;
+#else
+    QFile file(settingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+#endif
 }
 
 void TestWorkspace::setScript(const QStringList& lines) {

@@ -38,6 +38,8 @@ public:
 // A temporary working directory per test: it becomes the current directory, gets
 // its own settings store, and holds the scripted stand-in converter under the
 // name the front-end runs. Restores the previous directory when destroyed.
+// On Windows the store is the registry key HKEY_CURRENT_USER\Software\KOLDAN\VELMOR,
+// which QSettings::setPath cannot move: it is removed at start and at the end instead.
 class TestWorkspace {
 public:
     TestWorkspace();
@@ -48,8 +50,13 @@ public:
     bool isValid() const { return valid_; }
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
-    // The settings file of this workspace (organization KOLDAN, application VELMOR).
+    // The settings file of this workspace (organization KOLDAN, application VELMOR). On
+    // Windows the settings live in the registry, and there is no such file.
     QString settingsFile() const;
+    // Whether anything was stored, and every stored key with its value: the file's bytes,
+    // or on Windows the registry key's values, so that tests can see whether it changed.
+    bool settingsStored() const;
+    QByteArray settingsSnapshot() const;
 
     // The script the stand-in converter plays (see standin.cpp for the verbs).
     void setScript(const QStringList& lines);

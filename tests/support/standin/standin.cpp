@@ -8,7 +8,7 @@
 //   err TEXT     write TEXT to standard error and flush
 //   sleep MS     pause
 //   exit CODE    end with that exit code
-//   crash        end by a signal (abort)
+//   crash        end by a signal (abort); on Windows by a crash status
 // Escapes in TEXT: \n \r \t \\ \0 and \xHH. Without a script the run prints
 // nothing and exits 0.
 #include <chrono>
@@ -18,6 +18,9 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -104,6 +107,11 @@ int main(int argc, char* argv[]) {
         } else if (verb == "exit") {
             return std::atoi(rest.c_str());
         } else if (verb == "crash") {
+#ifdef _WIN32
+            // abort() ends a Windows program with exit code 3, which counts as a normal
+            // exit; a crash ends it with an NTSTATUS code such as this fast-fail one.
+            TerminateProcess(GetCurrentProcess(), 0xC0000409);
+#endif
             std::signal(SIGABRT, SIG_DFL);
             std::abort();
         }

@@ -204,8 +204,19 @@ def all_mutants(folders):
     for folder, path in source_files(folders):
         lines = path.read_text(encoding="utf-8").split("\n")
         in_block_comment = False
+        # Lines of other platforms (#ifdef _WIN32 up to its #else or #endif) are not built here.
+        other_platform = 0
         for no, line in enumerate(lines, 1):
             s = line.strip()
+            if s.startswith("#ifdef _WIN32") or s.startswith("#if defined(_WIN32)"):
+                other_platform = 1
+                continue
+            if other_platform:
+                if s.startswith("#if"):
+                    other_platform += 1
+                elif s.startswith("#endif") or (other_platform == 1 and s.startswith("#el")):
+                    other_platform -= 1
+                continue
             if in_block_comment:
                 if "*/" in s:
                     in_block_comment = False

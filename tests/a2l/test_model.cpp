@@ -489,3 +489,12 @@ TEST(TypedInstances, TypedefsAndInstancesDecode) {
 }
 
 }  // namespace
+
+// A FNC_VALUES short of its index mode and addressing still gives its data type.
+TEST(RecordLayouts, ShortFncValuesKeepTheirType) {
+    auto result = a2ltest::readOk("/begin RECORD_LAYOUT R FNC_VALUES 1 UBYTE /end RECORD_LAYOUT");
+    ASSERT_TRUE(result.ok());
+    auto layout = result.document->find<a2l::RecordLayout>("R");
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->fncValuesType, a2l::DataType::UByte);
+}

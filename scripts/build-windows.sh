@@ -280,6 +280,7 @@ system_dlls=" kernel32 user32 gdi32 advapi32 shell32 shlwapi ole32 oleaut32 comd
   ws2_32 winmm imm32 uxtheme dwmapi version netapi32 userenv mpr setupapi rpcrt4 msvcrt ntdll
   dwrite d3d9 d3d11 d3d12 dxgi dcomp wtsapi32 crypt32 bcrypt secur32 shcore winspool.drv authz
   usp10 msimg32 psapi dbghelp oleacc uiautomationcore cfgmgr32 powrprof dnsapi iphlpapi "
+system_dlls=" $(echo $system_dlls) "  # one blank between names, also across lines
 dll_check() {
   local files=0 imports=0 gaps=0 f dll lower
   while IFS= read -r f; do

@@ -103,10 +103,16 @@ build_qt() {
       dpkg-source -x qt6-base_*.dsc qtbase)
     touch "$src/qtbase/.quillmoor-$host_qt_version"
   fi
-  # Qt 6.4 keeps its dynamic OpenGL code in the Windows plugin when OpenGL is off, where it
-  # does not compile.
+  # Qt 6.4's Windows plugins use parts of Gui and Widgets that the features switched off
+  # above leave out: the dynamic OpenGL code (with OpenGL off), the DirectWrite font
+  # database (which Gui builds only with Direct2D) and QInputDialog. Guard those uses.
+  local plugins="$src/qtbase/src/plugins"
   sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
-    "$src/qtbase/src/plugins/platforms/windows/qwindowswindow.cpp"
+    "$plugins/platforms/windows/qwindowswindow.cpp"
+  sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$plugins/platforms/windows/qwindowsintegration.cpp"
+  sed -i 's/^#include <qinputdialog.h>$/#if QT_CONFIG(inputdialog)\n#include <qinputdialog.h>\n#endif/' \
+    "$plugins/styles/windowsvista/qwindowsvistastyle_p_p.h"
   # Debian's qtbase sources leave out Qt's copy of the Wintab headers (src/3rdparty/wintab,
   # whose licence forbids changes), which the Windows plugin's tablet support includes.
   # Wine's headers (LGPL) take their place, with the two Wine macros they use.
@@ -274,6 +280,7 @@ system_dlls=" kernel32 user32 gdi32 advapi32 shell32 shlwapi ole32 oleaut32 comd
   ws2_32 winmm imm32 uxtheme dwmapi version netapi32 userenv mpr setupapi rpcrt4 msvcrt ntdll
   dwrite d3d9 d3d11 d3d12 dxgi dcomp wtsapi32 crypt32 bcrypt secur32 shcore winspool.drv authz
   usp10 msimg32 psapi dbghelp oleacc uiautomationcore cfgmgr32 powrprof dnsapi iphlpapi "
+system_dlls=" $(echo $system_dlls) "  # one blank between names, also across lines
 dll_check() {
   local files=0 imports=0 gaps=0 f dll lower
   while IFS= read -r f; do

@@ -319,22 +319,25 @@ void WindowTest::dock() {
     QCOMPARE(f.w.minimumWidth(), 600);
     QTRY_COMPARE(f.w.size(), QSize(600, height));
 
+    // Widened by the user, then maximized: the size without the dock is remembered.
     logAction->trigger();
     QTRY_COMPARE(f.w.width(), 600 + dock);
+    f.w.resize(640 + dock, height);
+    QTRY_COMPARE(f.w.width(), 640 + dock);
     f.w.setWindowState(Qt::WindowMaximized);
     QTRY_VERIFY(f.w.isMaximized());
-    QCOMPARE(Access::savedWindowSize(f.w), QSize(600, height));
+    QCOMPARE(Access::savedWindowSize(f.w), QSize(640, height));
     logAction->trigger();
     QVERIFY(f.ui.dockWidget->isHidden());
     f.w.setWindowState(Qt::WindowNoState);
     QCOMPARE(f.w.minimumWidth(), 600);
-    QTRY_COMPARE(f.w.size(), QSize(600, height));
+    QTRY_COMPARE(f.w.size(), QSize(640, height));
     f.w.setWindowState(Qt::WindowMaximized);
     QTRY_VERIFY(f.w.isMaximized());
     logAction->trigger();
     f.w.setWindowState(Qt::WindowNoState);
     QCOMPARE(f.w.minimumWidth(), 1250);
-    QTRY_COMPARE(f.w.size(), QSize(600 + dock, height));
+    QTRY_COMPARE(f.w.size(), QSize(640 + dock, height));
 }
 
 void WindowTest::languageDialog_data() {

@@ -38,14 +38,16 @@ pkgs=(
   cmake make ninja-build                                 # the builds
   qt6-base-dev qt6-base-dev-tools                        # host Qt: moc, rcc, uic for the cross build
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools       # lrelease for the catalogues
-  qt6-translations-l10n                                  # Qt's own German catalogue
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev          # the Windows cross tool chain, zlib
   binutils-mingw-w64-x86-64                              # objdump for the DLL check
   dpkg-dev xz-utils                                      # apt-get source unpacks the Qt sources
   libwine-dev                                            # wintab.h, pktdef.h for Qt (see below)
   zip                                                    # the .zip of the bundle
 )
-[ "$test" -eq 1 ] && pkgs+=(wine64 xvfb xauth x11-apps imagemagick fonts-dejavu-core)
+# Wine for the tests; an X server, keys (xdotool) and screenshots (ImageMagick) for the window.
+# GoogleTest's sources for the converter's tests built for Windows.
+[ "$test" -eq 1 ] && pkgs+=(wine64 xvfb xauth xdotool imagemagick fonts-dejavu-core googletest)
+bash scripts/setup-deps.sh  # the project's own set, for the Linux build of the manuals
 bash scripts/setup-deps.sh "${pkgs[@]}"
 
 # ---------------------------------------------------------------------------------------------

@@ -38,14 +38,16 @@ pkgs=(
   cmake make ninja-build                                 # the builds
   qt6-base-dev qt6-base-dev-tools                        # host Qt: moc, rcc, uic for the cross build
   qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools       # lrelease for the catalogues
-  qt6-translations-l10n                                  # Qt's own German catalogue
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev          # the Windows cross tool chain, zlib
   binutils-mingw-w64-x86-64                              # objdump for the DLL check
   dpkg-dev xz-utils                                      # apt-get source unpacks the Qt sources
   libwine-dev                                            # wintab.h, pktdef.h for Qt (see below)
   zip                                                    # the .zip of the bundle
 )
-[ "$test" -eq 1 ] && pkgs+=(wine64 xvfb xauth x11-apps imagemagick fonts-dejavu-core)
+# Wine for the tests; an X server, keys (xdotool) and screenshots (ImageMagick) for the window.
+# GoogleTest's sources for the converter's tests built for Windows.
+[ "$test" -eq 1 ] && pkgs+=(wine64 xvfb xauth xdotool imagemagick fonts-dejavu-core googletest)
+bash scripts/setup-deps.sh  # the project's own set, for the Linux build of the manuals
 bash scripts/setup-deps.sh "${pkgs[@]}"
 
 # ---------------------------------------------------------------------------------------------
@@ -195,9 +197,9 @@ build_gtest() {
 [ "$test" -eq 1 ] && build_gtest
 
 # ---------------------------------------------------------------------------------------------
+t_start=$(now)
 # The data files come from the Linux build: the catalogues, and the manuals, which are
 # rendered by running the front-end (screenshots) and a Markdown-to-PDF tool at build time.
-t_start=$(now)
 linux=build/release
 say "building the catalogues, manuals and converter on Linux ($linux)"
 cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DQUILLMOOR_TESTS=OFF > /dev/null
@@ -266,6 +268,9 @@ cp "${mingw_dlls[0]}/libstdc++-6.dll" "${mingw_dlls[0]}/libgcc_s_seh-1.dll" \
 cp "$linux/runtime/tarvixVersions.xml" "$linux/runtime"/*.qm "$bundle/"
 cp "$linux/runtime/doc/Handbuch.pdf" "$linux/runtime/doc/Manual.pdf" "$bundle/doc/"
 cp -r "$linux/runtime/samples" "$bundle/"
+# Without symbols: MinGW's libstdc++-6.dll alone carries 20 MB of them.
+find "$bundle" -type f \( -iname '*.exe' -o -iname '*.dll' \) \
+  -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 # Everything the Linux runtime folder holds must be there, bar the Linux programs (the folder
 # is also CMake's build folder of runtime/, hence its CMake files).
 (cd "$linux/runtime" && find . -path ./CMakeFiles -prune -o -type f ! -name Quillmoor \
@@ -307,7 +312,7 @@ dll_check() {
 dll_check
 
 (cd "$root/build/windows" && zip -qr "$name.zip" "$name")
-say "bundle $bundle ($(du -sh "$bundle" | cut -f1), zip $(du -h "$bundle.zip" | cut -f1)) in $(( $(now) - t_start )) s"
+say "bundle $bundle ($(du -sh "$bundle" | cut -f1), zip $(du -h "$bundle.zip" | cut -f1)); project built and bundled in $(( $(now) - t_start )) s"
 [ "$test" -eq 1 ] || exit 0
 
 # ---------------------------------------------------------------------------------------------
@@ -316,10 +321,18 @@ t_test=$(now)
 results=()
 # 1. The front-end's Qt Test programs and the converter's tests, headless (offscreen).
 say "running the Windows tests under Wine (CTest, QT_QPA_PLATFORM=offscreen)"
+# One wineserver for the whole run: by default it ends a moment after its last program, and
+# a program that starts in that moment loses its connection ("recvmsg: Connection reset").
+# Wine's own background programs start first, away from CTest's pipes, which they would
+# otherwise hold open for as long as the server lives.
+WINEPREFIX="$wine_prefix" /usr/lib/wine/wineserver -p
+WINEPREFIX="$wine_prefix" WINEDEBUG=-all /usr/lib/wine/wine64 cmd /c exit \
+  < /dev/null > /dev/null 2>&1 || true
 set +e
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$win" --output-on-failure -j"$jobs" \
   > "$win/ctest.log" 2>&1
 set -e
+WINEPREFIX="$wine_prefix" /usr/lib/wine/wineserver -k || true
 grep -E "Failed|Not Run|tests passed" "$win/ctest.log" || true
 summary="$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$win/ctest.log" | tail -n 1)"
 [ -n "$summary" ] || { cat "$win/ctest.log"; fail "CTest gave no summary"; }

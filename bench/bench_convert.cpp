@@ -5,7 +5,8 @@
 // ratios to `gzip -1` and to the input size come at the end, with the goals beside them.
 // --sizes adds convert -z on files of those sizes, to see whether the cost grows linearly.
 //
-//   bench_convert [--dir DIR] [--size MB] [--repeat N] [--sizes 10,100,400] [--keep]
+//   bench_convert [--dir DIR] [--size MB] [--repeat N] [--sizes 10,100,400] [--exe CONVERTER]
+//                 [--keep]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
     std::uint64_t sizeMb = 100;
     bool keep = false;
     std::vector<std::uint64_t> sizes;
+    std::string exe = CFGCONV_EXE;  // --exe: another build, to compare two versions
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) {
             dir = argv[++i];
@@ -138,17 +140,18 @@ int main(int argc, char** argv) {
                     sizes.push_back(mb);
                 p = *end == ',' ? end + 1 : end;
             }
+        } else if (!std::strcmp(argv[i], "--exe") && i + 1 < argc) {
+            exe = argv[++i];
         } else if (!std::strcmp(argv[i], "--keep")) {
             keep = true;
         } else {
             std::fprintf(stderr,
                          "usage: %s [--dir DIR] [--size MB] [--repeat N] [--sizes MB,MB,...] "
-                         "[--keep]\n",
+                         "[--exe CONVERTER] [--keep]\n",
                          argv[0]);
             return 2;
         }
     }
-    const std::string exe = CFGCONV_EXE;
     fs::create_directories(dir);
     fs::path a2l = dir / "bench.a2l", a2lEdited = dir / "bench_edited.a2l";
     fs::path outI = dir / "bench_i.cfginclude", outZ = dir / "bench_z.cfginclude",

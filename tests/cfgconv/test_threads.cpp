@@ -50,8 +50,20 @@ private:
 // QUILLMOOR_THREADS for the jobs of one scope.
 class ThreadsSetting {
 public:
-    explicit ThreadsSetting(const char* value) { ::setenv("QUILLMOOR_THREADS", value, 1); }
-    ~ThreadsSetting() { ::unsetenv("QUILLMOOR_THREADS"); }
+    explicit ThreadsSetting(const char* value) { set(value); }
+    ~ThreadsSetting() { set(nullptr); }
+
+private:
+    static void set(const char* value) {
+#ifdef _WIN32
+        _putenv_s("QUILLMOOR_THREADS", value ? value : "");  // "" removes it
+#else
+        if (value)
+            ::setenv("QUILLMOOR_THREADS", value, 1);
+        else
+            ::unsetenv("QUILLMOOR_THREADS");
+#endif
+    }
 };
 
 // A job's lines without the times they report.

@@ -11,7 +11,6 @@
 #include <regex>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "a2l_generator.h"
@@ -130,22 +129,6 @@ TEST(Threads, PrefetchingSourceRethrowsFailuresAndStopsWhenLeftEarly) {
         Measurement m;
         ASSERT_TRUE(ahead.next(m));
     }  // the destructor stops the decoding thread: a hang here fails by the test's timeout
-}
-
-TEST(Threads, WorkerThreadsFollowsTheSetting) {
-    {
-        ThreadsSetting one("1");
-        EXPECT_EQ(workerThreads(), 1u);
-    }
-    {
-        ThreadsSetting three("3");
-        EXPECT_EQ(workerThreads(), 3u);
-    }
-    for (const char* junk : {"0", "", "two", "2x", "-1"}) {
-        ThreadsSetting bad(junk);
-        EXPECT_GE(workerThreads(), 1u) << junk;
-        EXPECT_EQ(workerThreads(), std::max(1u, std::thread::hardware_concurrency())) << junk;
-    }
 }
 
 // Large enough for many batches and for text given back while reading (every 4 MB) and

@@ -2,8 +2,6 @@
 // runConverter(), and through the built QuillmoorConverter.exe.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -487,8 +485,8 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
     };
     for (const auto& row : rows) {
         Child c = runProgram(row.args);
-        ASSERT_TRUE(WIFEXITED(c.status)) << c.out;
-        EXPECT_EQ(WEXITSTATUS(c.status), row.rc) << c.out;
+        ASSERT_TRUE(exitedNormally(c)) << c.out;
+        EXPECT_EQ(exitCode(c), row.rc) << c.out;
         const std::string end = row.ends;
         EXPECT_TRUE(c.out.size() >= end.size() &&
                     c.out.compare(c.out.size() - end.size(), end.size(), end) == 0)

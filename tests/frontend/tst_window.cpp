@@ -129,7 +129,7 @@ private:
 // The first start writes the defaults at once and shows them.
 void WindowTest::firstRun() {
     WindowFixture f;
-    QVERIFY(QFile::exists(f.ws.settingsFile()));
+    QVERIFY(f.ws.settingsStored());
     QCOMPARE(stored("lang").toInt(), 0);
     QCOMPARE(stored("intenradio").toBool(), true);
     QCOMPARE(stored("zlibradio").toBool(), false);

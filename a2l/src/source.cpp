@@ -157,12 +157,18 @@ void Buffer::releaseBefore(std::size_t offset) {
 bool loadBytes(const fs::path& path, const std::string& display, SourceBytes& out,
                std::string& error) {
 #ifdef _WIN32
+    // Look before opening: Windows refuses to open a folder ("Permission denied"), which
+    // would not say what the path names.
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = "cannot read \"" + display + "\": it is a folder, not a regular file";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open \"" + display + "\": " + std::strerror(errno);
         return false;
     }
-    std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
         error = "cannot read \"" + display + "\": not a regular file";
         return false;

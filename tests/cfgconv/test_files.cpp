@@ -4,6 +4,7 @@
 // ends with one status line, loses no existing file and leaves no temporary file.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -11,6 +12,7 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -28,6 +30,7 @@ namespace {
 const fs::path kSample = CFGCONV_SAMPLE_A2L;
 const std::string kTarget = "tarVix=2017.06.0";
 
+#ifndef _WIN32
 unsigned modeOf(const fs::path& p) {
     struct stat st {};
     EXPECT_EQ(::lstat(p.c_str(), &st), 0) << p;
@@ -38,12 +41,15 @@ bool isCompleteXml(const std::string& s) {
     return s.rfind("<?xml", 0) == 0 && s.size() > 20 &&
            s.compare(s.size() - 14, 14, "</cfginclude>\n") == 0;
 }
+#endif
 
 class Files : public FolderTest {
 protected:
     void SetUp() override {
         FolderTest::SetUp();
+#ifndef _WIN32
         ::umask(022);
+#endif
     }
     // A compressed file of the sample, and its indented form.
     void makeCompressed(const fs::path& z, const fs::path& i) {
@@ -54,6 +60,8 @@ protected:
 
 }  // namespace
 
+#ifndef _WIN32
+// Named pipes, device nodes, symbolic links, permission bits: POSIX file kinds and modes.
 TEST_F(Files, OutputsThatAreNoRegularFileAreRefused) {
     fs::path z = dir / "demo.z", ind = dir / "demo.i";
     makeCompressed(z, ind);
@@ -192,6 +200,7 @@ TEST_F(Files, InputsThatAreNoRegularFileAreRefusedWithoutWaiting) {
     }
     EXPECT_EQ(entries(dir), std::vector<std::string>{"pipe.a2l"});
 }
+#endif
 
 TEST_F(Files, AnOutputFolderGetsTheFileNamedAfterTheInput) {
     fs::path z = dir / "demo.z", ind = dir / "demo.i";
@@ -238,6 +247,13 @@ TEST_F(Files, LongOutputNamesAreWritten) {
         umlauts,                                // 250 bytes in 125 characters
     };
     for (const auto& name : names) {
+#ifdef _WIN32
+        if (name == umlauts && underWine()) {
+            // 125 characters are a short name for Windows, but with the temporary file's
+            // suffix 261 bytes in UTF-8, beyond what Wine's host file system takes.
+            continue;
+        }
+#endif
         fs::path out = dir / name;
         Job c = run({"convert", kSample.string(), out.string(), "-i", "-l", kTarget});
         EXPECT_EQ(c.rc, 0) << name.size() << ": " << c.status();
@@ -284,6 +300,9 @@ TEST_F(Files, ArgumentErrorsAreWordedForTheJob) {
     EXPECT_TRUE(entries(dir).empty());
 }
 
+#ifndef _WIN32
+// File size limits, pipes closed under the writer and signals sent to another process are
+// POSIX; Windows has none of them.
 TEST_F(Files, FileSizeLimitAndClosedOutputEndWithAStatus) {
     fs::path out = dir / "out.cfginclude";
     spit(out, "previous");
@@ -351,6 +370,7 @@ TEST_F(Files, SignalsLeaveOldOutputAndNoStrayFile) {
     }
     EXPECT_GT(interrupted, 0);
 }
+#endif
 
 TEST_F(Files, AnIncludedFileIsNoOutput) {
     fs::path part = dir / "part.a2l";
@@ -362,8 +382,13 @@ TEST_F(Files, AnIncludedFileIsNoOutput) {
     fs::path a2l = dir / "main.a2l";
     spit(a2l, text);
     fs::create_directories(dir / "sub");
+    std::vector<fs::path> outputs{part};
+#ifndef _WIN32
+    // A link to the included file too (MinGW's std::filesystem cannot make links).
     fs::create_symlink("../part.a2l", dir / "sub" / "link.a2l");
-    for (const fs::path& out : {part, dir / "sub" / "link.a2l"}) {
+    outputs.push_back(dir / "sub" / "link.a2l");
+#endif
+    for (const fs::path& out : outputs) {
         for (const char* form : {"-i", "-z"}) {
             Job j = run({"convert", a2l.string(), out.string(), form, "-l", kTarget});
             EXPECT_EQ(j.rc, 2) << out;

@@ -1,7 +1,8 @@
 // The real converter run through the window: a bundled sample converted with the
 // convert tab's fields and button, the box, and the output file, which must be
-// well-formed XML holding the prefix. Skips when the converter has not been
-// built into the runtime folder.
+// well-formed XML holding the prefix; input and output lie in a folder whose name
+// has an umlaut and a blank. Skips when the converter has not been built into the
+// runtime folder.
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -54,21 +55,25 @@ void EndToEndTest::convertSample() {
     QVERIFY(QFile::copy(converter, ws.filePath("QuillmoorConverter.exe")));
     QVERIFY(QFile::setPermissions(ws.filePath("QuillmoorConverter.exe"),
                                   QFile::permissions(converter)));
-    QVERIFY(QFile::copy(runtime.filePath("samples/" + sample), ws.filePath("in put.a2l")));
+    const QString data = ws.filePath(QString::fromUtf8("Müller Daten"));
+    QVERIFY(QDir().mkpath(data));
+    const QString input = data + "/in put.a2l";
+    const QString outputPath = data + "/out.cfginclude";
+    QVERIFY(QFile::copy(runtime.filePath("samples/" + sample), input));
     QVERIFY(QFile::copy(runtime.filePath("tarvixVersions.xml"), ws.filePath("tarvixVersions.xml")));
 
     DialogWatcher watcher;
     MainWindow w;
     MainWindowForm& ui = MainWindowTestAccess::ui(w);
-    ui.convertInputInputfile->setText(ws.filePath("in put.a2l"));
-    ui.convertInputOutputfile->setText(ws.filePath("out.cfginclude"));
+    ui.convertInputInputfile->setText(input);
+    ui.convertInputOutputfile->setText(outputPath);
     ui.convertInputPrefix->setText(prefix);
     ui.convertSelectLibrary->setCurrentIndex(range);
     ui.convertButtonConvert->click();
     QTRY_VERIFY_WITH_TIMEOUT(!watcher.boxes.isEmpty(), 60000);
     const QString log = ui.logOptionalLog->toPlainText();
     QVERIFY2(watcher.boxes[0].title == title, qPrintable(log));
-    QFile output(ws.filePath("out.cfginclude"));
+    QFile output(outputPath);
     QVERIFY2(output.open(QIODevice::ReadOnly), qPrintable(log));
     if (title == "Abgeschlossen!") {
         QVERIFY(output.readAll().contains(prefix.toUtf8()));

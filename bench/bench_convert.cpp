@@ -52,6 +52,7 @@ struct ChildRun {
 ChildRun runChild(const std::vector<std::string>& argv, const char* outFile = "/dev/null",
                   int threads = 0) {
     ChildRun r;
+    std::fflush(stdout);  // else the child's freopen writes the parent's pending output again
     auto t0 = Clock::now();
     pid_t pid = fork();
     if (pid == 0) {

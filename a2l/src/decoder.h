@@ -328,3 +328,18 @@ inline std::vector<std::string> identList(const Document& doc, BlockRef block) {
 }
 
 }  // namespace a2l::detail
+
+// The names the typed decoders (typed*.cpp) use unqualified: `using namespace decoding;`.
+namespace a2l::decoding {
+using detail::Cursor;
+using detail::Decoder;
+using detail::kNone;
+using detail::RawTok;
+using detail::validating_;
+using Kind = Item::Kind;
+using detail::byteOrderField;
+using detail::identList;
+using detail::matrixDim;
+using detail::nameAndComment;
+using detail::options;
+}  // namespace a2l::decoding

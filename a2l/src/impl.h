@@ -55,11 +55,15 @@ public:
     Buffer& operator=(const Buffer&) = delete;
     ~Buffer();
     char* get() const { return ptr_; }
+    // Gives the pages of a mapping that lie wholly before `offset` back to the system; the
+    // bytes stay readable (touched again, they are read from the file). A heap copy stays.
+    void releaseBefore(std::size_t offset);
 
 private:
     std::unique_ptr<char[]> heap_;
     char* ptr_ = nullptr;
     std::size_t mapLen_ = 0;
+    std::size_t released_ = 0;  // bytes from the start already given back
 };
 
 // Every buffer ends in a NUL sentinel so hot loops test one condition; a NUL inside the

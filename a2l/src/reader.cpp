@@ -288,6 +288,7 @@ private:
         std::uint32_t pendingName = kNone;
         int versionState = 0;
         int versionMajor = 0;
+        const char* releasedTo = p;
 
         for (;;) {
             p = skip(fi, p, end);
@@ -309,6 +310,10 @@ private:
             std::string_view word(w, static_cast<std::size_t>(p - w));
             if (*w == '/' && word.size() >= 4) {
                 if (detail::equalsNoCase(word, "/begin")) {
+                    if (opt_.releaseParsedText && w - releasedTo > kReleaseStep) {
+                        d_.files[fi]->data.releaseBefore(static_cast<std::size_t>(w - base));
+                        releasedTo = w;
+                    }
                     pendingName = begin(fi, stack, w, p, end);
                     versionState = 0;
                     continue;
@@ -768,6 +773,8 @@ private:
     std::vector<PendingName> names_;
 
     Document::Impl& d_;
+    // With releaseParsedText, parsed text is given back in steps of this size.
+    static constexpr std::ptrdiff_t kReleaseStep = std::ptrdiff_t{4} << 20;
     const ReadOptions& opt_;
     std::vector<fs::path> includeStack_;        // canonical paths of the files being read
     std::map<fs::path, std::uint16_t> loaded_;  // canonical path -> first entry of an include

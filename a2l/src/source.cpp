@@ -8,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -117,8 +118,10 @@ Buffer& Buffer::operator=(Buffer&& other) noexcept {
         heap_ = std::move(other.heap_);
         ptr_ = other.ptr_;
         mapLen_ = other.mapLen_;
+        released_ = other.released_;
         other.ptr_ = nullptr;
         other.mapLen_ = 0;
+        other.released_ = 0;
     }
     return *this;
 }
@@ -129,6 +132,26 @@ Buffer::~Buffer() {
         mapLen_ = 0;
         ptr_ = nullptr;
     }
+}
+
+void Buffer::releaseBefore(std::size_t offset) {
+#ifndef _WIN32
+    if (mapLen_ == 0) {
+        return;
+    }
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t end = std::min(offset, mapLen_) / page * page;
+    if (end < released_) {
+        released_ = 0;  // a new pass over the text, faulting in again what an earlier one gave back
+    }
+    if (end > released_) {
+        // The mapping is private and never written, so dropping its pages loses nothing.
+        ::madvise(ptr_ + released_, end - released_, MADV_DONTNEED);
+        released_ = end;
+    }
+#else
+    (void)offset;
+#endif
 }
 
 bool loadBytes(const fs::path& path, const std::string& display, SourceBytes& out,

@@ -351,6 +351,17 @@ SourceLocation Document::locate(std::uint16_t fileIndex, std::uint32_t offset) c
     return impl_->locate(fileIndex, offset);
 }
 
+void Document::releaseTextBefore(BlockRef block) const {
+    if (block.document() != this || block.id() >= impl_->blocks.size()) {
+        return;
+    }
+    const auto& b = impl_->blocks[block.id()];
+    if (b.flags & detail::kIncludeFlag) {
+        return;
+    }
+    impl_->files[b.file]->data.releaseBefore(b.kwOff);
+}
+
 BlockRef Document::root() const {
     return {this, 0};
 }

@@ -6,17 +6,7 @@
 
 namespace a2l {
 
-using detail::Cursor;
-using detail::Decoder;
-using detail::kNone;
-using detail::RawTok;
-using detail::validating_;
-using Kind = Item::Kind;
-using detail::byteOrderField;
-using detail::identList;
-using detail::matrixDim;
-using detail::nameAndComment;
-using detail::options;
+using namespace decoding;
 
 CompuMethod Document::compuMethod(BlockRef block, std::vector<Diagnostic>* warnings) const {
     CompuMethod c;

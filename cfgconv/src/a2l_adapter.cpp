@@ -3,6 +3,7 @@
 #include <a2l/a2l.h>
 
 #include "cfgconv/fileio.hpp"
+#include "cfgconv/prefetch.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -397,6 +398,10 @@ public:
     std::size_t sizeHint() const override { return blocks_.size(); }
     bool next(Measurement& x) override {
         if (i_ < blocks_.size()) {
+            // The text before this measurement is not read again: a large mapped file need
+            // not stay resident beside the output that grows from it.
+            if (i_ % kReleaseEvery == 0)
+                doc_.releaseTextBefore(blocks_[i_]);
             a2l::Measurement a = doc_.measurement(blocks_[i_++]);
             for (auto& note : a.beyondRange) {
                 if (++notes <= 5)
@@ -417,6 +422,7 @@ public:
     }
 
 private:
+    static constexpr std::size_t kReleaseEvery = 4096;
     const a2l::Document& doc_;
     SignalBinding& binding_;
     std::vector<a2l::BlockRef> blocks_;
@@ -449,6 +455,8 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
     // The adapter decodes every object itself and names what it cannot use (an undefined
     // COMPU_METHOD leaves its signal out with a reason); decoding them twice would only cost time.
     options.validate = false;
+    // The measurements are decoded front to back below, giving the text back behind them.
+    options.releaseParsedText = true;
     a2l::ReadResult rr = a2l::readFile(path, options);
     info->warnings = rr.warnings.size() + rr.suppressedWarnings;
     for (std::size_t i = 0; i < rr.warnings.size() && i < 5; ++i)
@@ -574,7 +582,11 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
 
     SignalBinding binding(m.station);
     DocMeasurementSource source(doc, binding);
-    if (consume) {
+    if (consume && workerThreads() > 1) {
+        // Decoding on a second thread while `consume` writes.
+        PrefetchingSource ahead(source);
+        consume(ahead);
+    } else if (consume) {
         consume(source);
     } else {
         m.measurements.reserve(source.sizeHint());

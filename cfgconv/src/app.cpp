@@ -3,14 +3,19 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <new>
+#include <optional>
+#include <thread>
+#include <utility>
 
 #include "cfgconv/a2l_adapter.hpp"
 #include "cfgconv/cfginclude.hpp"
 #include "cfgconv/cli.hpp"
 #include "cfgconv/compare.hpp"
 #include "cfgconv/fileio.hpp"
+#include "cfgconv/prefetch.hpp"
 #include "cfgconv/xml.hpp"
 #include "cfgconv/zstream.hpp"
 
@@ -60,41 +65,84 @@ std::string instancesText(const LoadInfo& info) {
     return std::to_string(info.instances) + (info.instances == 1 ? " instance, " : " instances, ");
 }
 
-void reportIfDataAddresses(Reporter& rep, const LoadInfo& info) {
+// Progress lines of a load, to the reporter at once or kept for later (a load on another thread).
+using LineOut = std::function<void(std::string_view)>;
+
+void reportIfDataAddresses(const LineOut& line, const LoadInfo& info) {
     if (info.addressesFromIfData)
-        rep.line("Took the address of " + std::to_string(info.addressesFromIfData) +
-                 " measurement(s) without ECU_ADDRESS from their IF_DATA KP_BLOB");
+        line("Took the address of " + std::to_string(info.addressesFromIfData) +
+             " measurement(s) without ECU_ADDRESS from their IF_DATA KP_BLOB");
 }
 
-void reportTolerated(Reporter& rep, const LoadInfo& info) {
+void reportTolerated(const LineOut& line, const LoadInfo& info) {
     if (!info.warnings)
         return;
-    rep.line("The A2L reader tolerated " + std::to_string(info.warnings) + " problem(s), first:");
+    line("The A2L reader tolerated " + std::to_string(info.warnings) + " problem(s), first:");
     for (const auto& w : info.firstWarnings)
-        rep.line("  " + w);
+        line("  " + w);
 }
 
-bool load(Reporter& rep, const std::string& path, const std::string& what, ConvertModel* model,
-          std::string* error, const LoadOptions& options = {}) {
+bool load(const LineOut& line, const std::string& path, const std::string& what,
+          ConvertModel* model, std::string* error, const LoadOptions& options = {}) {
     auto t0 = std::chrono::steady_clock::now();
     if (!checkRegularInput(toPath(path), what, error))
         return false;
     std::error_code ec;
     auto size = fs::file_size(toPath(path), ec);
-    rep.line("Reading " + path + (ec ? std::string() : " (" + megabytes(size) + ")"));
+    line("Reading " + path + (ec ? std::string() : " (" + megabytes(size) + ")"));
     LoadInfo info;
     if (!loadA2l(toPath(path), model, &info, error))
         return false;
-    rep.line("Read " + std::to_string(info.measurements) + " measurements, " + instancesText(info) +
-             (options.characteristics
-                  ? std::to_string(model->characteristics.size()) + " characteristics, "
-                  : std::string()) +
-             std::to_string(model->conversions.size()) + " conversions, " +
-             std::to_string(model->tables.size()) + " conversion tables in " + seconds(t0));
-    reportTolerated(rep, info);
-    reportIfDataAddresses(rep, info);
+    line("Read " + std::to_string(info.measurements) + " measurements, " + instancesText(info) +
+         (options.characteristics
+              ? std::to_string(model->characteristics.size()) + " characteristics, "
+              : std::string()) +
+         std::to_string(model->conversions.size()) + " conversions, " +
+         std::to_string(model->tables.size()) + " conversion tables in " + seconds(t0));
+    reportTolerated(line, info);
+    reportIfDataAddresses(line, info);
     return true;
 }
+
+// Loads the new file on a second thread while the caller loads the old one; its progress
+// lines are kept and reported after the old file's, in the order a one-thread run gives.
+class BackgroundLoad {
+public:
+    BackgroundLoad(const std::string& path, ConvertModel* model)
+        : thread_([this, path, model] {
+              try {
+                  ok_ = load([this](std::string_view l) { lines_.emplace_back(l); }, path,
+                             "the new A2L", model, &error_);
+              } catch (...) {
+                  failure_ = std::current_exception();
+              }
+          }) {}
+    ~BackgroundLoad() { wait(); }
+    BackgroundLoad(const BackgroundLoad&) = delete;
+    BackgroundLoad& operator=(const BackgroundLoad&) = delete;
+
+    // Joins the thread; a failure on it (out of memory) is thrown here.
+    void wait() {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    bool finish(Reporter& rep, std::string* error) {
+        wait();
+        if (failure_)
+            std::rethrow_exception(std::exchange(failure_, nullptr));
+        for (const auto& l : lines_)
+            rep.line(l);
+        *error = error_;
+        return ok_;
+    }
+
+private:
+    std::vector<std::string> lines_;
+    std::string error_;
+    bool ok_ = false;
+    std::exception_ptr failure_;
+    std::thread thread_;  // last: starts once the members above exist
+};
 
 int convert(const Command& cmd, Reporter& rep) {
     auto t0 = std::chrono::steady_clock::now();
@@ -117,6 +165,7 @@ int convert(const Command& cmd, Reporter& rep) {
     // The measurements go from the A2L document straight into the XML, so the document and a
     // full model never need memory at the same time.
     ConvertResult r;
+    const LineOut toReporter = [&rep](std::string_view l) { rep.line(l); };
     std::error_code ec;
     auto size = fs::file_size(toPath(cmd.input), ec);
     rep.line("Reading " + cmd.input + (ec ? std::string() : " (" + megabytes(size) + ")"));
@@ -125,7 +174,7 @@ int convert(const Command& cmd, Reporter& rep) {
         rep.line("Read " + std::to_string(source.sizeHint()) + " measurements, " +
                  instancesText(info) + std::to_string(model.conversions.size()) + " conversions, " +
                  std::to_string(model.tables.size()) + " conversion tables in " + seconds(t0));
-        reportTolerated(rep, info);
+        reportTolerated(toReporter, info);
         rep.line("Converting for " + cmd.target.text + " (logger versions " +
                  cmd.target.describe() + ", format generation " +
                  std::to_string(static_cast<int>(cmd.target.generation)) + ")");
@@ -139,7 +188,7 @@ int convert(const Command& cmd, Reporter& rep) {
     });
     if (!read)
         return rep.finish(Status::Error, "cannot read the A2L file: " + error);
-    reportIfDataAddresses(rep, info);
+    reportIfDataAddresses(toReporter, info);
     // One line per left-out measurement, but not thousands: the front-end shows them in its log.
     constexpr std::size_t kListed = 100;
     for (std::size_t i = 0; i < r.leftOut.size() && i < kListed; ++i)
@@ -195,9 +244,18 @@ int convert(const Command& cmd, Reporter& rep) {
 int compare(const Command& cmd, Reporter& rep, Sink& out) {
     ConvertModel oldModel, newModel;
     std::string error;
-    if (!load(rep, cmd.input, "the old A2L", &oldModel, &error))
+    const LineOut toReporter = [&rep](std::string_view l) { rep.line(l); };
+    std::optional<BackgroundLoad> newLoad;
+    if (workerThreads() > 1)
+        newLoad.emplace(cmd.output, &newModel);
+    if (!load(toReporter, cmd.input, "the old A2L", &oldModel, &error)) {
+        if (newLoad)
+            newLoad->wait();
         return rep.finish(Status::Error, "cannot read the old A2L file: " + error);
-    if (!load(rep, cmd.output, "the new A2L", &newModel, &error))
+    }
+    bool newRead = newLoad ? newLoad->finish(rep, &error)
+                           : load(toReporter, cmd.output, "the new A2L", &newModel, &error);
+    if (!newRead)
         return rep.finish(Status::Error, "cannot read the new A2L file: " + error);
     rep.line("Comparing " + cmd.input + " (old) with " + cmd.output + " (new)");
     // Difference lines can be many: buffered, not one delivery each. The detailed

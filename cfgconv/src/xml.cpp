@@ -49,7 +49,20 @@ std::size_t utf8Length(std::string_view s, std::size_t i, std::uint32_t* cp) {
 }  // namespace
 
 void appendEscapedAttr(std::string& out, std::string_view value) {
+    auto plain = [](unsigned char c) {
+        return c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"';
+    };
     for (std::size_t i = 0; i < value.size();) {
+        // Runs of characters that stay as they are go in at once.
+        std::size_t j = i;
+        while (j < value.size() && plain(static_cast<unsigned char>(value[j])))
+            ++j;
+        if (j > i) {
+            out.append(value.data() + i, j - i);
+            i = j;
+            if (i == value.size())
+                break;
+        }
         unsigned char c = static_cast<unsigned char>(value[i]);
         if (c >= 0x20 && c < 0x80) {
             switch (c) {

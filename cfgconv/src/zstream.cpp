@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 #ifdef CFGCONV_HAVE_LIBDEFLATE
@@ -50,17 +51,19 @@ std::string zlibCompress(std::string_view data, int level) {
     if (level <= 0)
         level = kDefaultLevel;
 #ifdef CFGCONV_HAVE_LIBDEFLATE
-    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+    std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> c(
+        libdeflate_alloc_compressor(level), &libdeflate_free_compressor);
     if (!c)
         throw std::runtime_error("libdeflate_alloc_compressor failed");
-    std::string out;
-    out.resize(libdeflate_zlib_compress_bound(c, data.size()));
-    std::size_t n = libdeflate_zlib_compress(c, data.data(), data.size(), out.data(), out.size());
-    libdeflate_free_compressor(c);
+    // Room for the worst case, left uninitialised: the stream is mostly a small part of it,
+    // and zeroing it all would touch every page of a buffer as large as the input.
+    const std::size_t bound = libdeflate_zlib_compress_bound(c.get(), data.size());
+    std::unique_ptr<char[]> buffer(new char[bound]);
+    std::size_t n =
+        libdeflate_zlib_compress(c.get(), data.data(), data.size(), buffer.get(), bound);
     if (n == 0)
         throw std::runtime_error("libdeflate_zlib_compress failed");
-    out.resize(n);
-    return out;
+    return std::string(buffer.get(), n);
 #else
     return zlibCompressWithZlib(data, level);
 #endif

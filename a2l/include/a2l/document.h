@@ -51,6 +51,11 @@ struct ReadOptions {
     // is parsed again); beyond it the read fails. Caps the work and memory a few small files
     // that include each other many times could demand.
     std::uint64_t maxIncludedBytes = std::uint64_t{1} << 30;
+    // For a caller that then decodes the objects front to back (and calls
+    // Document::releaseTextBefore as it goes): a mapped file gives the pages it has parsed back
+    // to the system while it reads, so the text and the block tree need not be resident
+    // together. Touched again, the pages are read from the file; nothing else changes.
+    bool releaseParsedText = false;
 };
 
 struct SourceFile {
@@ -76,6 +81,11 @@ public:
     const std::map<std::string, std::size_t, std::less<>>& unknownKeywords() const;
     std::optional<std::pair<int, int>> asap2Version() const;  // ASAP2_VERSION major minor
     SourceLocation locate(std::uint16_t fileIndex, std::uint32_t offset) const;
+    // A hint for reading a large document front to back: the text of `block`'s file before
+    // the block is not needed again soon. A mapped file gives those pages back to the system
+    // (fewer resident bytes); touched again, they are read from the file. Nothing a reader of
+    // the document sees changes.
+    void releaseTextBefore(BlockRef block) const;
 
     // ---- the block tree ----------------------------------------------------------------
     BlockRef root() const;  // the top level of the main file

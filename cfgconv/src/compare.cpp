@@ -1,5 +1,8 @@
 #include "cfgconv/compare.hpp"
 
+#include <algorithm>
+#include <bit>
+
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -247,10 +250,18 @@ std::string withMainFields(const std::string& name, const Fields& fields) {
     return s;
 }
 
-template <class T, class FieldsFn, class ExtraFn>
+// The same bits: equal doubles may still print differently (0 and -0).
+bool sameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// `sameAs(o, n)` is a quick check that may only say true when every field and the extra
+// fields of the two would read the same; the fields are then not formatted at all.
+template <class T, class FieldsFn, class ExtraFn, class SameFn>
 CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
                           const std::vector<T>& newList, bool verbose, FieldsFn fieldsOf,
-                          ExtraFn extra, const std::function<void(std::string_view)>& emit) {
+                          ExtraFn extra, SameFn sameAs,
+                          const std::function<void(std::string_view)>& emit) {
     CompareCounts counts;
     std::unordered_map<std::string_view, const T*> oldByName;
     oldByName.reserve(oldList.size());
@@ -270,6 +281,10 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
             continue;
         }
         const T& o = *it->second;
+        if (sameAs(o, n)) {
+            ++counts.unchanged;
+            continue;
+        }
         Fields fo = fieldsOf(o, true), fn = fieldsOf(n, false);
         extra(o, n, fo, fn);
         line.clear();
@@ -342,23 +357,52 @@ CompareResult compareModels(const ConvertModel& oldM, const ConvertModel& newM, 
         }
     };
     auto none = [](const auto&, const auto&, Fields&, Fields&) {};
+    // Most objects of two releases are the same: they are recognised without formatting their
+    // fields when everything those fields and convExtra read is equal (same bits for numbers).
+    const bool sameStationOrder = oldM.station.byteOrder == newM.station.byteOrder;
+    auto sameConversion = [&](const std::string& o, const std::string& n) {
+        return o == n && definition(oldM, oldDefs, o).text == definition(newM, newDefs, n).text;
+    };
+    auto sameSignal = [&](const Measurement& o, const Measurement& n) {
+        return sameStationOrder && o.address == n.address && o.extension == n.extension &&
+               o.typeText == n.typeText && o.byteOrder == n.byteOrder && o.bitMask == n.bitMask &&
+               o.dims == n.dims && sameBits(o.lower, n.lower) && sameBits(o.upper, n.upper) &&
+               o.event == n.event &&
+               unitOf(oldM, o.physUnit, o.conversion) == unitOf(newM, n.physUnit, n.conversion) &&
+               sameConversion(o.conversion, n.conversion);
+    };
+    auto sameAxis = [&](const AxisDescr& o, const AxisDescr& n) {
+        return o.attribute == n.attribute && o.inputQuantity == n.inputQuantity &&
+               o.conversion == n.conversion && o.maxAxisPoints == n.maxAxisPoints &&
+               sameBits(o.lower, n.lower) && sameBits(o.upper, n.upper) &&
+               o.axisPtsRef == n.axisPtsRef;
+    };
+    auto sameCharacteristic = [&](const Characteristic& o, const Characteristic& n) {
+        return sameStationOrder && o.type == n.type && o.address == n.address &&
+               o.extension == n.extension && o.recordLayout == n.recordLayout &&
+               o.byteOrder == n.byteOrder && o.bitMask == n.bitMask && o.dims == n.dims &&
+               sameBits(o.lower, n.lower) && sameBits(o.upper, n.upper) &&
+               std::equal(o.axes.begin(), o.axes.end(), n.axes.begin(), n.axes.end(), sameAxis) &&
+               sameConversion(o.conversion, n.conversion);
+    };
+    auto never = [](const auto&, const auto&) { return false; };
     r.signals = compareKind(
         "signal", oldM.measurements, newM.measurements, verbose,
         [&](const Measurement& m, bool isOld) { return signalFields(isOld ? oldM : newM, m); },
-        convExtra, emit);
+        convExtra, sameSignal, emit);
     r.characteristics = compareKind(
         "characteristic", oldM.characteristics, newM.characteristics, verbose,
         [&](const Characteristic& c, bool isOld) {
             return characteristicFields(isOld ? oldM : newM, c);
         },
-        convExtra, emit);
+        convExtra, sameCharacteristic, emit);
     r.conversions = compareKind(
         "conversion", oldM.conversions, newM.conversions, verbose,
         [&](const Conversion& c, bool isOld) {
             return conversionFields(
                 c, isOld ? definition(oldM, oldDefs, c.name) : definition(newM, newDefs, c.name));
         },
-        none, emit);
+        none, never, emit);
     return r;
 }
 

@@ -1,6 +1,8 @@
 // The compare on models edited the way users' A2L files change.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "cfgconv/compare.hpp"
 
 using namespace cfgconv;
@@ -253,4 +255,73 @@ TEST(Compare, ConversionSwappedOnOneSignal) {
     EXPECT_TRUE(hasLine(
         r, "~ signal sig3: bit mask none -> 0x000000F0; conversion CM_LIN -> CM_ID; unit rpm -> "))
         << r.lines[0];
+}
+
+// Each value a signal or characteristic shows, changed alone (also what comes from elsewhere
+// in the model: the station's byte order, the conversion's unit), is a change.
+TEST(Compare, EveryShownValueChangedAloneIsAChange) {
+    using Edit = std::function<void(ConvertModel&)>;
+    const std::vector<std::pair<const char*, Edit>> signalEdits = {
+        {"address", [](ConvertModel& m) { m.measurements[1].address = 0x900; }},
+        {"no address", [](ConvertModel& m) { m.measurements[1].address.reset(); }},
+        {"extension", [](ConvertModel& m) { m.measurements[1].extension = 1; }},
+        {"data type", [](ConvertModel& m) { m.measurements[1].typeText = "SWORD"; }},
+        {"byte order", [](ConvertModel& m) { m.measurements[1].byteOrder = ByteOrder::Big; }},
+        {"station byte order", [](ConvertModel& m) { m.station.byteOrder = ByteOrder::Big; }},
+        {"bit mask", [](ConvertModel& m) { m.measurements[1].bitMask = 0xFF; }},
+        {"dimensions", [](ConvertModel& m) { m.measurements[1].dims = {4}; }},
+        {"conversion", [](ConvertModel& m) { m.measurements[1].conversion = "NO_COMPU_METHOD"; }},
+        {"unit", [](ConvertModel& m) { m.measurements[1].physUnit = "km/h"; }},
+        {"lower limit", [](ConvertModel& m) { m.measurements[1].lower = -1; }},
+        {"upper limit", [](ConvertModel& m) { m.measurements[1].upper = 101; }},
+        {"event", [](ConvertModel& m) { m.measurements[1].event = 3; }},
+    };
+    for (const auto& [what, edit] : signalEdits) {
+        ConvertModel b = base();
+        edit(b);
+        b.reindex();
+        auto r = run(base(), b, false);
+        EXPECT_GE(r.r.signals.changed, 1u) << what;
+    }
+    const std::vector<std::pair<const char*, Edit>> characteristicEdits = {
+        {"type", [](ConvertModel& m) { m.characteristics[0].type = "CURVE"; }},
+        {"address", [](ConvertModel& m) { m.characteristics[0].address = 0x8002; }},
+        {"extension", [](ConvertModel& m) { m.characteristics[0].extension = 2; }},
+        {"record layout", [](ConvertModel& m) { m.characteristics[0].recordLayout = "RL2"; }},
+        {"byte order", [](ConvertModel& m) { m.characteristics[0].byteOrder = ByteOrder::Big; }},
+        {"bit mask", [](ConvertModel& m) { m.characteristics[0].bitMask = 0xF0; }},
+        {"dimensions",
+         [](ConvertModel& m) {
+             m.characteristics[0].dims = {2, 3};
+         }},
+        {"conversion", [](ConvertModel& m) { m.characteristics[0].conversion = "CM_X"; }},
+        {"lower limit", [](ConvertModel& m) { m.characteristics[0].lower = -1; }},
+        {"upper limit", [](ConvertModel& m) { m.characteristics[0].upper = 7; }},
+        {"axis attribute",
+         [](ConvertModel& m) { m.characteristics[0].axes[0].attribute = "COM_AXIS"; }},
+        {"axis input",
+         [](ConvertModel& m) { m.characteristics[0].axes[0].inputQuantity = "sig1"; }},
+        {"axis conversion",
+         [](ConvertModel& m) { m.characteristics[0].axes[0].conversion = "CM_Y"; }},
+        {"axis points", [](ConvertModel& m) { m.characteristics[0].axes[0].maxAxisPoints = 9; }},
+        {"axis lower", [](ConvertModel& m) { m.characteristics[0].axes[0].lower = 1; }},
+        {"axis upper", [](ConvertModel& m) { m.characteristics[0].axes[0].upper = 99; }},
+        {"axis points ref",
+         [](ConvertModel& m) { m.characteristics[0].axes[0].axisPtsRef = "AP"; }},
+        {"second axis", [](ConvertModel& m) { m.characteristics[0].axes.push_back({}); }},
+    };
+    for (const auto& [what, edit] : characteristicEdits) {
+        ConvertModel b = base();
+        edit(b);
+        b.reindex();
+        auto r = run(base(), b, false);
+        EXPECT_EQ(r.r.characteristics.changed, 1u) << what;
+    }
+    // The conversion's unit changes every signal that uses it.
+    ConvertModel b = base();
+    b.conversions[0].unit = "1/min";
+    b.reindex();
+    auto r = run(base(), b, false);
+    EXPECT_EQ(r.r.signals.changed, 4u);
+    EXPECT_EQ(run(base(), base(), false).r.signals.unchanged, 4u);
 }

@@ -339,6 +339,36 @@ TEST_F(AppTest, MarkersInEchoedNamesAndPathsAreEscaped) {
     EXPECT_PRED2(has, e.status(), "missing Done%2Ea2l");
 }
 
+// A conversion changed alone (here its display format) asks for regeneration as well; the
+// echoed texts keep their percent signs, in the path and in the format.
+TEST_F(AppTest, AChangedConversionAloneAsksForRegeneration) {
+    fs::path sub = dir / "100% Prüfstand";
+    fs::create_directories(sub);
+    std::string text = slurp(kDefaultSample);
+    spit(sub / "old.a2l", text);
+    const std::string from = "LINEAR \"%8.2\" \"bar\"";
+    ASSERT_NE(text.find(from), std::string::npos);
+    text.replace(text.find(from), from.size(), "LINEAR \"%10.0\" \"bar\"");
+    spit(sub / "new.a2l", text);
+    for (const bool verbose : {false, true}) {
+        std::vector<std::string> args{"compare", (sub / "old.a2l").string(),
+                                      (sub / "new.a2l").string()};
+        if (verbose)
+            args.push_back("-v");
+        Job r = run(args);
+        EXPECT_EQ(r.rc, 0);
+        for (const std::string& piece :
+             {"Reading " + sub.string() + "/old.a2l",
+              std::string("signals 0 added, 0 removed, 0 changed, 10 unchanged"),
+              std::string(verbose ? "    format: %8.2 -> %10.0\n    unchanged: kind LINEAR; "
+                                    "definition LINEAR COEFFS_LINEAR 0.01 1; unit bar\n"
+                                  : "~ conversion CM_PRESSURE: format %8.2 -> %10.0\n"),
+              std::string("should be regenerated")})
+            EXPECT_PRED2(has, r.out, piece);
+        EXPECT_FALSE(has(r.out, "%25") || has(r.out, "still valid")) << r.out;
+    }
+}
+
 TEST_F(AppTest, FailuresLeaveExistingOutputsUntouched) {
     fs::path out = dir / "existing.cfginclude";
     spit(out, "precious");

@@ -430,7 +430,7 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
     const struct {
         std::vector<std::string> args;
         int rc;
-        const char* ends;
+        const char* ends;  // the output ends with this line, or holds it ("\n...")
     } rows[] = {
         {{}, 0, "KOLDAN QuillmoorConverter 1.0.0\n"},
         {{"-h"}, 2, "\n"},
@@ -438,7 +438,7 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
         {{"convert", kSample.string(), b, "-z", "-n", "Bench", "-p", "P1", "-l",
           "tarVix+1.5.5-2017.02.0"},
          1,
-         ""},
+         "\nWarning: 4 of 21"},
         {{"decompress", b, b}, 0, "\nDone.\n"},
     };
     for (const auto& row : rows) {
@@ -446,12 +446,9 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
         ASSERT_TRUE(WIFEXITED(c.status)) << c.out;
         EXPECT_EQ(WEXITSTATUS(c.status), row.rc) << c.out;
         const std::string end = row.ends;
-        EXPECT_TRUE(c.out.size() >= end.size() &&
-                    c.out.compare(c.out.size() - end.size(), end.size(), end) == 0)
-            << c.out;
+        EXPECT_TRUE(c.out.ends_with(end) || (row.rc == 1 && has(c.out, end))) << c.out;
+        if (row.args.empty()) {
+            EXPECT_EQ(c.out, end);
+        }
     }
-    EXPECT_EQ(runProgram({}).out, "KOLDAN QuillmoorConverter 1.0.0\n");
-    EXPECT_NE(runProgram({"convert", kSample.string(), a, "-z", "-l", "tarVix+1.5.5-2017.02.0"})
-                  .out.rfind("\nWarning: 4 of 21"),
-              std::string::npos);
 }

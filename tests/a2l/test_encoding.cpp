@@ -6,13 +6,14 @@
 
 namespace {
 
-// "Temperatur ä € 🚗" with a warning on line 2 (undefined conversion), as narrow (UTF-8),
-// UTF-16 and UTF-32 literals.
+// "Temperatur ä € 🚗 U+F0041" (the last from a high plane, four bytes in UTF-8 with a lead
+// byte above F0) with a warning on line 2 (undefined conversion), as narrow (UTF-8), UTF-16
+// and UTF-32 literals.
 #define SOURCE_TEXT(P)                                                                      \
     P##"/begin MODULE m \"Modul \u00e4\"\n/begin MEASUREMENT t \"Temperatur \u00e4 \u20ac " \
-       "\U0001F697\" UBYTE CM_X 0 0 0 255 /end MEASUREMENT\n/end MODULE\n"
+       "\U0001F697 \U000F0041\" UBYTE CM_X 0 0 0 255 /end MEASUREMENT\n/end MODULE\n"
 const std::string kSource = SOURCE_TEXT();
-const std::string kLong = "Temperatur \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x9A\x97";
+const std::string kLong = "Temperatur \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x9A\x97 \xF3\xB0\x81\x81";
 
 // The code units of `text` as bytes in either order, behind a byte-order mark.
 template <class Char>

@@ -137,7 +137,7 @@ TEST_F(Model, ProjectHeaderModule) {
     ASSERT_TRUE(doc().project() && doc().header());
     EXPECT_EQ(std::tie(doc().project()->name, doc().project()->longIdentifier),
               std::make_tuple("Demo", "Demo project"));
-    const auto& h = *doc().header();
+    const a2l::Header h = *doc().header();  // header() returns a copy
     EXPECT_EQ(std::tie(h.comment, h.version, h.projectNo),
               std::make_tuple("Header comment", "V1.2", "P_42"));
     ASSERT_EQ(doc().modules().size(), 1u);

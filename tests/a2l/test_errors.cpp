@@ -168,6 +168,20 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
     }
 }
 
+// The full decoder's findings on a measurement are kept in a file with nothing else to decode.
+TEST(Errors, DeepFindingsOnMeasurementsAloneAreKept) {
+    a2l::ReadOptions options;
+    options.validateDeep = true;
+    auto result = a2l::readText(
+        "/begin MODULE m \"\"\n/begin MEASUREMENT x \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 "
+        "ECU_ADDRESS 0x12G4 /end MEASUREMENT\n/end MODULE\n",
+        "d.a2l", options);
+    ASSERT_TRUE(result.ok());
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].message.find("ECU_ADDRESS 0x12G4 is no address"),
+              std::string::npos);
+}
+
 TEST(Errors, UnknownAndVendorBlocksAreSkippedAndCounted) {
     auto result = a2ltest::readOk(
         "/begin PROJECT p \"\" /begin MODULE m \"\"\n"

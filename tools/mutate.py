@@ -6,6 +6,7 @@ incrementally, runs the tests that cover that code, and lists the faults no test
     tools/mutate.py sample  --count 300 --seed 1 --out sample.json
     tools/mutate.py run     --sample sample.json --build build/mutate --out results.json \
                             [--stop-after 3600] [--resume] [--only results-before.json]
+                            [--first 56] [--last 200]
     tools/mutate.py report  results.json [results-before.json]
 
 `sample` draws mutants evenly across the folders (a2l/src, cfgconv/src, frontend/*) and stores
@@ -328,6 +329,8 @@ def cmd_run(args):
         earlier = json.loads(Path(args.only).read_text(encoding="utf-8"))
         wanted = {_key(r) for r in earlier if r["status"] in ("killed", "survived")}
         sample = [m for m in sample if _key(m) in wanted]
+    # Positions in the sample (1-based, inclusive), so a long run can be split into parts.
+    first, last = args.first, args.last or len(sample)
     build = Path(args.build).resolve()
     results = []
     if Path(args.out).exists() and args.resume:
@@ -336,7 +339,7 @@ def cmd_run(args):
     t0 = time.time()
     for n, m in enumerate(sample, 1):
         key = (m["file"], m["original"], m["op"], m["index"])
-        if key in done:
+        if key in done or not first <= n <= last:
             continue
         if args.stop_after and time.time() - t0 > args.stop_after:
             print(f"stopped after {args.stop_after} s; --resume goes on", flush=True)
@@ -411,6 +414,8 @@ def main():
     p.add_argument("--resume", action="store_true", help="skip mutants already in --out")
     p.add_argument("--stop-after", type=int, default=0, help="start no mutant after so many seconds")
     p.add_argument("--only", help="results of an earlier run: run just the mutants it counted")
+    p.add_argument("--first", type=int, default=1, help="first sample position to run (1-based)")
+    p.add_argument("--last", type=int, default=0, help="last sample position to run")
     p = sub.add_parser("report")
     p.add_argument("results")
     p.add_argument("before", nargs="?")

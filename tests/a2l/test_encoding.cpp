@@ -6,58 +6,22 @@
 
 namespace {
 
-// "Temperatur ä €" with a warning on line 2 (undefined conversion).
-const std::string kSource =
-    "/begin MODULE m \"Modul \xC3\xA4\"\n"
-    "/begin MEASUREMENT t \"Temperatur \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x9A\x97\" UBYTE CM_X 0 0 0 "
-    "255 "
-    "/end MEASUREMENT\n/end MODULE\n";
-const std::string kLong = "Temperatur \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x9A\x97";
+// "Temperatur ä € 🚗 U+F0041" (the last from a high plane, four bytes in UTF-8 with a lead
+// byte above F0) with a warning on line 2 (undefined conversion), as narrow (UTF-8), UTF-16
+// and UTF-32 literals.
+#define SOURCE_TEXT(P)                                                                      \
+    P##"/begin MODULE m \"Modul \u00e4\"\n/begin MEASUREMENT t \"Temperatur \u00e4 \u20ac " \
+       "\U0001F697 \U000F0041\" UBYTE CM_X 0 0 0 255 /end MEASUREMENT\n/end MODULE\n"
+const std::string kSource = SOURCE_TEXT();
+const std::string kLong = "Temperatur \xC3\xA4 \xE2\x82\xAC \xF0\x9F\x9A\x97 \xF3\xB0\x81\x81";
 
-std::u32string toCodePoints(const std::string& utf8) {
-    std::u32string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        int n = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        char32_t cp = n == 0 ? c : n == 1 ? (c & 0x1F) : n == 2 ? (c & 0x0F) : (c & 0x07);
-        for (int k = 1; k <= n; ++k) {
-            cp = (cp << 6) |
-                 (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
-        }
-        out += cp;
-        i += static_cast<std::size_t>(n) + 1;
-    }
-    return out;
-}
-
-std::string encode16(const std::string& utf8, bool big) {
-    std::string out = big ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
-    auto put = [&](unsigned u) {
-        char hi = static_cast<char>(u >> 8);
-        char lo = static_cast<char>(u & 0xFF);
-        out += big ? hi : lo;
-        out += big ? lo : hi;
-    };
-    for (char32_t cp : toCodePoints(utf8)) {
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-    }
-    return out;
-}
-
-std::string encode32(const std::string& utf8, bool big) {
-    std::string out = big ? std::string("\0\0\xFE\xFF", 4) : std::string("\xFF\xFE\0\0", 4);
-    for (char32_t cp : toCodePoints(utf8)) {
-        char b[4] = {static_cast<char>(cp >> 24), static_cast<char>((cp >> 16) & 0xFF),
-                     static_cast<char>((cp >> 8) & 0xFF), static_cast<char>(cp & 0xFF)};
-        for (int k = 0; k < 4; ++k) {
-            out += big ? b[k] : b[3 - k];
-        }
-    }
+// The code units of `text` as bytes in either order, behind a byte-order mark.
+template <class Char>
+std::string encoded(const std::basic_string<Char>& text, bool big) {
+    std::string out;
+    for (std::uint32_t unit : std::basic_string<Char>(1, Char(0xFEFF)) + text)
+        for (std::size_t k = 0; k < sizeof(Char); ++k)
+            out += static_cast<char>(unit >> (8 * (big ? sizeof(Char) - 1 - k : k)));
     return out;
 }
 
@@ -70,10 +34,10 @@ TEST(Encoding, ByteOrderMarksDecide) {
     const Case cases[] = {
         {"UTF-8 without BOM", kSource, a2l::Encoding::Bytes},
         {"UTF-8 with BOM", "\xEF\xBB\xBF" + kSource, a2l::Encoding::Utf8Bom},
-        {"UTF-16LE", encode16(kSource, false), a2l::Encoding::Utf16LE},
-        {"UTF-16BE", encode16(kSource, true), a2l::Encoding::Utf16BE},
-        {"UTF-32LE", encode32(kSource, false), a2l::Encoding::Utf32LE},
-        {"UTF-32BE", encode32(kSource, true), a2l::Encoding::Utf32BE},
+        {"UTF-16LE", encoded(std::u16string(SOURCE_TEXT(u)), false), a2l::Encoding::Utf16LE},
+        {"UTF-16BE", encoded(std::u16string(SOURCE_TEXT(u)), true), a2l::Encoding::Utf16BE},
+        {"UTF-32LE", encoded(std::u32string(SOURCE_TEXT(U)), false), a2l::Encoding::Utf32LE},
+        {"UTF-32BE", encoded(std::u32string(SOURCE_TEXT(U)), true), a2l::Encoding::Utf32BE},
     };
     for (const auto& c : cases) {
         auto result = a2l::readText(c.bytes, "enc.a2l");

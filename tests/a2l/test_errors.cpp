@@ -64,15 +64,12 @@ TEST(Errors, StructuralErrorsStopTheReadAtTheirPlace) {
         EXPECT_EQ(e.location.line, row.line) << row.name << ": " << e.toString();
         EXPECT_EQ(e.location.column, row.column) << row.name << ": " << e.toString();
         EXPECT_NE(e.message.find(row.says), std::string::npos) << row.name << ": " << e.message;
+        EXPECT_EQ(e.toString().rfind("bad.a2l:" + std::to_string(row.line) + ":" +
+                                         std::to_string(row.column) + ": error: " + e.message,
+                                     0),
+                  0u)
+            << e.toString();
     }
-}
-
-TEST(Errors, MessageFormatNamesFileLineAndColumn) {
-    auto result = a2l::readText("/begin X \"abc", "dir/file.a2l");
-    ASSERT_TRUE(result.error.has_value());
-    EXPECT_EQ(result.error->toString().rfind("dir/file.a2l:1:10: error: unterminated string", 0),
-              0u)
-        << result.error->toString();
 }
 
 TEST(Errors, NestingCapIsAnOption) {
@@ -169,6 +166,20 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
             EXPECT_NE(w.message.find(row.says), std::string::npos) << row.name << ": " << w.message;
         }
     }
+}
+
+// The full decoder's findings on a measurement are kept in a file with nothing else to decode.
+TEST(Errors, DeepFindingsOnMeasurementsAloneAreKept) {
+    a2l::ReadOptions options;
+    options.validateDeep = true;
+    auto result = a2l::readText(
+        "/begin MODULE m \"\"\n/begin MEASUREMENT x \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 "
+        "ECU_ADDRESS 0x12G4 /end MEASUREMENT\n/end MODULE\n",
+        "d.a2l", options);
+    ASSERT_TRUE(result.ok());
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].message.find("ECU_ADDRESS 0x12G4 is no address"),
+              std::string::npos);
 }
 
 TEST(Errors, UnknownAndVendorBlocksAreSkippedAndCounted) {

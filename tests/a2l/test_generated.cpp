@@ -52,15 +52,6 @@ TEST(Generated, ReadBackAgreesWithTheGenerator) {
     EXPECT_EQ(vtab->entries.at(2).second, "\"Error\"");
 }
 
-TEST(Generated, SameSeedSameFile) {
-    a2l::gen::Options options;
-    options.targetBytes = 64 << 10;
-    EXPECT_EQ(a2l::gen::generateString(options), a2l::gen::generateString(options));
-    auto other = options;
-    other.seed = 2;
-    EXPECT_NE(a2l::gen::generateString(options), a2l::gen::generateString(other));
-}
-
 TEST(Generated, FileOnDiskReadsLikeTheString) {
     a2ltest::TempDir dir;
     a2l::gen::Options options;

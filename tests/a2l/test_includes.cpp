@@ -17,6 +17,21 @@ std::string meas(const std::string& name) {
            " \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 /end MEASUREMENT\n";
 }
 
+// The read failed with an error in file `file` (its name), at `line` and `column` (0: any),
+// saying `says`.
+void expectError(const a2l::ReadResult& result, const char* file, std::uint32_t line,
+                 const char* says, std::uint32_t column = 0) {
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), file);
+    if (line) {
+        EXPECT_EQ(result.error->location.line, line);
+    }
+    if (column) {
+        EXPECT_EQ(result.error->location.column, column);
+    }
+    EXPECT_NE(result.error->message.find(says), std::string::npos) << result.error->message;
+}
+
 std::vector<std::string> measurementNames(const a2l::Document& doc) {
     std::vector<std::string> names;
     for (const auto& m : doc.all<a2l::Measurement>()) {
@@ -78,12 +93,7 @@ TEST(Includes, MissingFileIsAnErrorAtTheDirective) {
     TempDir dir;
     auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n  /include sub/a.a2l\n/end MODULE\n");
     dir.write("sub/a.a2l", "\n\n    /include \"gone.aml\"\n");
-    auto result = a2l::readFile(main);
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "a.a2l");
-    EXPECT_EQ(result.error->location.line, 3u);
-    EXPECT_EQ(result.error->location.column, 5u);
-    EXPECT_NE(result.error->message.find("\"gone.aml\" not found"), std::string::npos);
+    expectError(a2l::readFile(main), "a.a2l", 3, "\"gone.aml\" not found", 5);
 }
 
 TEST(Includes, CyclesAreDetected) {
@@ -91,16 +101,9 @@ TEST(Includes, CyclesAreDetected) {
     auto self = dir.write("self.a2l", "/include \"self.a2l\"\n");
     auto a = dir.write("a.a2l", "/include \"b.a2l\"\n");
     dir.write("b.a2l", "\n/include \"sub/../a.a2l\"\n");
-    auto r1 = a2l::readFile(self);
-    ASSERT_FALSE(r1.ok());
-    EXPECT_NE(r1.error->message.find("include cycle: self.a2l -> self.a2l"), std::string::npos)
-        << r1.error->message;
+    expectError(a2l::readFile(self), "self.a2l", 1, "include cycle: self.a2l -> self.a2l");
     std::filesystem::create_directories(dir.path() / "sub");
-    auto r2 = a2l::readFile(a);
-    ASSERT_FALSE(r2.ok());
-    EXPECT_NE(r2.error->message.find("include cycle: a.a2l -> b.a2l -> a.a2l"), std::string::npos)
-        << r2.error->message;
-    EXPECT_EQ(r2.error->location.line, 2u);
+    expectError(a2l::readFile(a), "b.a2l", 2, "include cycle: a.a2l -> b.a2l -> a.a2l");
 }
 
 TEST(Includes, SameFileTwiceIsNoCycle) {
@@ -126,31 +129,22 @@ TEST(Includes, DepthIsCapped) {
     options.maxIncludeDepth = 6;
     EXPECT_TRUE(a2l::readFile(dir.path() / "f0.a2l", options).ok());
     options.maxIncludeDepth = 5;
-    auto result = a2l::readFile(dir.path() / "f0.a2l", options);
-    ASSERT_FALSE(result.ok());
-    EXPECT_NE(result.error->message.find("includes nested deeper than 5"), std::string::npos);
-    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "f5.a2l");
+    expectError(a2l::readFile(dir.path() / "f0.a2l", options), "f5.a2l", 0,
+                "includes nested deeper than 5");
 }
 
 TEST(Includes, ErrorsInIncludedFilesNameThatFile) {
     TempDir dir;
     auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n/include part.a2l\n/end MODULE\n");
     dir.write("part.a2l", "/begin MEASUREMENT x \"ok\"\n  \"broken\n/end MEASUREMENT\n");
-    auto result = a2l::readFile(main);
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "part.a2l");
-    EXPECT_EQ(result.error->location.line, 2u);
-    EXPECT_EQ(result.error->location.column, 3u);
+    expectError(a2l::readFile(main), "part.a2l", 2, "unterminated string", 3);
 }
 
 TEST(Includes, BlocksMustCloseInTheirOwnFile) {
     TempDir dir;
     auto main = dir.write("main.a2l", "/include open.a2l\n/end MODULE\n");
     dir.write("open.a2l", "/begin MODULE m \"\"\n");
-    auto result = a2l::readFile(main);
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "open.a2l");
-    EXPECT_NE(result.error->message.find("/begin MODULE is never closed"), std::string::npos);
+    expectError(a2l::readFile(main), "open.a2l", 0, "/begin MODULE is never closed");
 }
 
 TEST(Includes, CommentedIncludeIsIgnored) {
@@ -164,15 +158,8 @@ TEST(Includes, CommentedIncludeIsIgnored) {
 
 TEST(Includes, MissingMainFileIsAnError) {
     TempDir dir;
-    auto result = a2l::readFile(dir.path() / "absent.a2l");
-    ASSERT_FALSE(result.ok());
-    EXPECT_NE(result.error->message.find("cannot open"), std::string::npos);
-    EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), "absent.a2l");
+    expectError(a2l::readFile(dir.path() / "absent.a2l"), "absent.a2l", 0, "cannot open");
 }
-
-}  // namespace
-
-namespace {
 
 TEST(Includes, CanBeSwitchedOffForUntrustedInput) {
     TempDir dir;
@@ -180,15 +167,8 @@ TEST(Includes, CanBeSwitchedOffForUntrustedInput) {
     dir.write("part.a2l", meas("x"));
     a2l::ReadOptions options;
     options.followIncludes = false;
-    auto result = a2l::readFile(main, options);
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error->location.line, 2u);
-    EXPECT_NE(result.error->message.find("/include is switched off"), std::string::npos);
+    expectError(a2l::readFile(main, options), "main.a2l", 2, "/include is switched off");
 }
-
-}  // namespace
-
-namespace {
 
 TEST(Includes, TransparentInsideIfData) {
     TempDir dir;
@@ -205,10 +185,6 @@ TEST(Includes, TransparentInsideIfData) {
     EXPECT_EQ(m->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
     EXPECT_EQ(m->ifData[0].children().size(), 1u);
 }
-
-}  // namespace
-
-namespace {
 
 TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {
     TempDir dir;
@@ -237,11 +213,7 @@ TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {
 
     // Each inclusion counts: the sixth passes 55,000 bytes.
     options.maxIncludedBytes = 55000;
-    auto capped = a2l::readFile(mainPath, options);
-    ASSERT_FALSE(capped.ok());
-    EXPECT_NE(capped.error->message.find("add up to more than 55000 bytes"), std::string::npos)
-        << capped.error->message;
-    EXPECT_EQ(capped.error->location.line, 7u);
+    expectError(a2l::readFile(mainPath, options), "main.a2l", 7, "add up to more than 55000 bytes");
 }
 
 TEST(Includes, WhatIsNoRegularFileIsNamedForWhatItIs) {
@@ -265,15 +237,11 @@ TEST(Includes, WhatIsNoRegularFileIsNamedForWhatItIs) {
     for (const auto& row : rows) {
         auto main = dir.write("main.a2l", std::string("/begin MODULE m \"\"\n/include \"") +
                                               row.include + "\"\n/end MODULE\n");
-        auto result = a2l::readFile(main);  // opening the FIFO would wait for a writer
-        ASSERT_FALSE(result.ok()) << row.include;
-        EXPECT_NE(result.error->message.find(row.says), std::string::npos) << result.error->message;
-        EXPECT_EQ(result.error->location.line, 2u) << row.include;
+        // Opening the FIFO would wait for a writer.
+        expectError(a2l::readFile(main), "main.a2l", 2, row.says);
     }
 #ifndef _WIN32
-    auto fifo = a2l::readFile(dir.path() / "pipe.a2l");
-    ASSERT_FALSE(fifo.ok());
-    EXPECT_NE(fifo.error->message.find("a FIFO"), std::string::npos) << fifo.error->message;
+    expectError(a2l::readFile(dir.path() / "pipe.a2l"), "pipe.a2l", 0, "a FIFO");
 #endif
 }
 

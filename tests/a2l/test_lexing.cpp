@@ -59,13 +59,23 @@ TEST(Lexing, StringEscapes) {
     }
 }
 
-TEST(Lexing, AdjacentStringsAndWords) {
-    auto params = firstBlockParams("/begin BLK \"a\" \"b\"word\"c\" /end BLK");
-    ASSERT_EQ(params.size(), 4u);
-    EXPECT_EQ(params[0].text, "a");
-    EXPECT_EQ(params[1].text, "b");
-    EXPECT_EQ(params[2].text, "word");
-    EXPECT_EQ(params[3].text, "c");
+// Where one parameter ends and the next begins: quotes, blanks, NUL bytes; identifiers keep
+// their dots, indices and hyphens.
+TEST(Lexing, ParametersSplitAsWritten) {
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {"\"a\" \"b\"word\"c\"", {"a", "b", "word", "c"}},
+        {std::string("a\0b", 3), {"a", "b"}},
+        {"veRy_ComPlex[identifier_123].and.I.am.lo__n_g a-b-c x.y[3].z _u - .",
+         {"veRy_ComPlex[identifier_123].and.I.am.lo__n_g", "a-b-c", "x.y[3].z", "_u", "-", "."}},
+    };
+    for (const auto& [written, texts] : rows) {
+        std::vector<std::string> got;
+        for (const auto& p : firstBlockParams("/begin BLK " + written + " /end BLK"))
+            got.push_back(p.text);
+        EXPECT_EQ(got, texts) << written;
+    }
+    for (const auto& p : firstBlockParams("/begin BLK a-b-c x.y[3].z _u /end BLK"))
+        EXPECT_EQ(p.kind, a2l::Item::Kind::Identifier) << p.text;
 }
 
 TEST(Lexing, NumberForms) {
@@ -139,20 +149,6 @@ TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {
     EXPECT_FALSE(params[6].toDouble().has_value());
 }
 
-TEST(Lexing, IdentifiersKeepDotsIndicesAndHyphens) {
-    auto params = firstBlockParams(
-        "/begin BLK veRy_ComPlex[identifier_123].and.I.am.lo__n_g a-b-c x.y[3].z _u - . "
-        "/end BLK");
-    ASSERT_EQ(params.size(), 6u);
-    EXPECT_EQ(params[0].text, "veRy_ComPlex[identifier_123].and.I.am.lo__n_g");
-    EXPECT_EQ(params[1].text, "a-b-c");
-    EXPECT_EQ(params[2].text, "x.y[3].z");
-    EXPECT_EQ(params[3].text, "_u");
-    for (const auto& p : params) {
-        EXPECT_EQ(p.kind, a2l::Item::Kind::Identifier) << p.text;
-    }
-}
-
 TEST(Lexing, CommentsAnywhere) {
     auto result = readOk(
         "/* head /* a second opener inside is text */\n"
@@ -202,16 +198,6 @@ TEST(Lexing, CrlfAndLfGiveTheSameTreeAndLines) {
         EXPECT_EQ(blocks[0].line(), 3u);
         EXPECT_EQ(blocks[0].name(), "x");
     }
-}
-
-TEST(Lexing, NulBytesInsideTheFileAreWhiteSpace) {
-    std::string text = "/begin BLK a";
-    text += '\0';
-    text += "b /end BLK";
-    auto params = firstBlockParams(text);
-    ASSERT_EQ(params.size(), 2u);
-    EXPECT_EQ(params[0].text, "a");
-    EXPECT_EQ(params[1].text, "b");
 }
 
 TEST(Lexing, A2mlIsKeptAsRawText) {

@@ -131,50 +131,40 @@ protected:
     a2l::ReadResult result_;
 };
 
+// Related fields are compared together, as a tuple of the values read against those written.
 TEST_F(Model, ProjectHeaderModule) {
     EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));
-    ASSERT_TRUE(doc().project());
-    EXPECT_EQ(doc().project()->name, "Demo");
-    EXPECT_EQ(doc().project()->longIdentifier, "Demo project");
-    ASSERT_TRUE(doc().header());
-    EXPECT_EQ(doc().header()->comment, "Header comment");
-    EXPECT_EQ(doc().header()->version, "V1.2");
-    EXPECT_EQ(doc().header()->projectNo, "P_42");
+    ASSERT_TRUE(doc().project() && doc().header());
+    EXPECT_EQ(std::tie(doc().project()->name, doc().project()->longIdentifier),
+              std::make_tuple("Demo", "Demo project"));
+    const a2l::Header h = *doc().header();  // header() returns a copy
+    EXPECT_EQ(std::tie(h.comment, h.version, h.projectNo),
+              std::make_tuple("Header comment", "V1.2", "P_42"));
     ASSERT_EQ(doc().modules().size(), 1u);
-    EXPECT_EQ(doc().modules()[0].name, "Engine");
-    EXPECT_EQ(doc().modules()[0].longIdentifier, "Engine ECU");
+    EXPECT_EQ(std::tie(doc().modules()[0].name, doc().modules()[0].longIdentifier),
+              std::make_tuple("Engine", "Engine ECU"));
 }
 
 TEST_F(Model, ModCommonAndModPar) {
     auto c = doc().modCommon();
     ASSERT_TRUE(c);
-    EXPECT_EQ(c->byteOrder, a2l::ByteOrder::MsbFirst);
-    EXPECT_EQ(c->deposit, "ABSOLUTE");
-    EXPECT_EQ(c->dataSize, 16u);
-    EXPECT_EQ(c->alignmentByte, 1u);
-    EXPECT_EQ(c->alignmentWord, 2u);
-    EXPECT_EQ(c->alignmentLong, 4u);
-    EXPECT_EQ(c->alignmentInt64, 8u);
-    EXPECT_EQ(c->alignmentFloat16, 2u);
-    EXPECT_EQ(c->alignmentFloat32, 4u);
-    EXPECT_EQ(c->alignmentFloat64, 8u);
+    EXPECT_EQ(std::tie(c->byteOrder, c->deposit, c->dataSize),
+              std::make_tuple(a2l::ByteOrder::MsbFirst, "ABSOLUTE", 16u));
+    EXPECT_EQ(std::tie(c->alignmentByte, c->alignmentWord, c->alignmentLong, c->alignmentInt64,
+                       c->alignmentFloat16, c->alignmentFloat32, c->alignmentFloat64),
+              std::make_tuple(1u, 2u, 4u, 8u, 2u, 4u, 8u));
     auto p = doc().modPar();
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->epk, "EPK_1.0");
+    EXPECT_EQ(std::tie(p->epk, p->cpuType, p->noOfInterfaces),
+              std::make_tuple("EPK_1.0", "TC397", 2u));
     EXPECT_EQ(p->addrEpk, (std::vector<std::uint64_t>{0x8000, 0x9000}));
-    EXPECT_EQ(p->cpuType, "TC397");
-    EXPECT_EQ(p->noOfInterfaces, 2u);
     ASSERT_EQ(p->systemConstants.size(), 1u);
     EXPECT_EQ(p->systemConstants[0].second, "3.14");
     ASSERT_EQ(p->memorySegments.size(), 2u);
     const auto& s = p->memorySegments[0];
-    EXPECT_EQ(s.name, "Cal");
-    EXPECT_EQ(s.prgType, "DATA");
-    EXPECT_EQ(s.memoryType, "FLASH");
-    EXPECT_EQ(s.attribute, "INTERN");
-    EXPECT_EQ(s.address, 0x80010000u);
-    EXPECT_EQ(s.size, 0x4000u);
-    EXPECT_EQ(s.offsets[0], -1);
+    EXPECT_EQ(
+        std::tie(s.name, s.prgType, s.memoryType, s.attribute, s.address, s.size, s.offsets[0]),
+        std::make_tuple("Cal", "DATA", "FLASH", "INTERN", 0x80010000u, 0x4000u, -1));
     EXPECT_EQ(s.ifData.size(), 1u);
     EXPECT_EQ(p->memorySegments[1].offsets, (std::array<std::int64_t, 5>{0, 1, 2, 3, 4}));
 }
@@ -182,28 +172,19 @@ TEST_F(Model, ModCommonAndModPar) {
 TEST_F(Model, MeasurementWithEveryField) {
     auto m = doc().find<a2l::Measurement>("nEng");
     ASSERT_TRUE(m);
-    EXPECT_EQ(m->longIdentifier, "engine speed");
-    EXPECT_EQ(m->dataType, a2l::DataType::UWord);
-    EXPECT_EQ(m->conversion, "CM_Lin");
-    EXPECT_EQ(m->resolution, 2u);
-    EXPECT_DOUBLE_EQ(m->accuracy, 0.5);
-    EXPECT_DOUBLE_EQ(m->lowerLimit, 0);
-    EXPECT_DOUBLE_EQ(m->upperLimit, 8000);
-    EXPECT_EQ(m->ecuAddress, 0xD0001000u);
-    EXPECT_EQ(m->ecuAddressExtension, 1u);
-    EXPECT_EQ(m->bitMask, 0x0FFFu);
-    EXPECT_EQ(m->byteOrder, a2l::ByteOrder::MsbLast);
-    EXPECT_EQ(m->arraySize, 4u);
+    EXPECT_EQ(
+        std::tie(m->longIdentifier, m->dataType, m->conversion, m->resolution, m->accuracy,
+                 m->lowerLimit, m->upperLimit),
+        std::make_tuple("engine speed", a2l::DataType::UWord, "CM_Lin", 2u, 0.5, 0.0, 8000.0));
+    EXPECT_EQ(
+        std::tie(m->ecuAddress, m->ecuAddressExtension, m->bitMask, m->byteOrder, m->arraySize),
+        std::make_tuple(0xD0001000u, 1u, 0x0FFFu, a2l::ByteOrder::MsbLast, 4u));
     EXPECT_EQ(m->matrixDim, (std::vector<std::uint32_t>{2, 3, 1}));
-    EXPECT_EQ(m->physUnit, "rpm");
-    EXPECT_EQ(m->displayIdentifier, "n_eng");
-    EXPECT_TRUE(m->readWrite);
-    EXPECT_TRUE(m->discrete);
-    EXPECT_EQ(m->format, "%6.1");
+    EXPECT_EQ(std::tie(m->physUnit, m->displayIdentifier, m->readWrite, m->discrete, m->format),
+              std::make_tuple("rpm", "n_eng", true, true, "%6.1"));
     EXPECT_EQ(m->extendedLimits, std::make_pair(-100.0, 9000.0));
     EXPECT_EQ(m->maxRefresh, (std::make_pair(std::uint32_t{3}, std::int64_t{10})));
-    EXPECT_EQ(m->refMemorySegment, "Ram");
-    EXPECT_EQ(m->symbolLink, "nEngSym");
+    EXPECT_EQ(std::tie(m->refMemorySegment, m->symbolLink), std::make_tuple("Ram", "nEngSym"));
     ASSERT_EQ(m->ifData.size(), 2u);
     EXPECT_EQ(m->ifData[1].name(), "CANAPE_EXT");
     EXPECT_TRUE(m->daqEvents.fromXcp);
@@ -225,34 +206,29 @@ TEST_F(Model, DaqEventBindings) {
     EXPECT_DOUBLE_EQ(etk->lowerLimit, -1e12);
     auto types = doc().find<a2l::Measurement>("types");
     ASSERT_TRUE(types);
-    EXPECT_EQ(types->dataType, a2l::DataType::UInt64);
-    EXPECT_DOUBLE_EQ(types->upperLimit, 4.29497e9);
+    EXPECT_EQ(std::tie(types->dataType, types->upperLimit),
+              std::make_tuple(a2l::DataType::UInt64, 4.29497e9));
     EXPECT_TRUE(types->daqEvents.empty());
 }
 
 TEST_F(Model, CompuMethodsOfEveryKind) {
-    auto all = doc().all<a2l::CompuMethod>();
-    ASSERT_EQ(all.size(), 8u);
     std::vector<a2l::ConversionKind> kinds;
-    for (const auto& c : all) {
+    for (const auto& c : doc().all<a2l::CompuMethod>())
         kinds.push_back(c.kind);
-    }
     using K = a2l::ConversionKind;
     EXPECT_EQ(kinds, (std::vector<K>{K::Identical, K::Linear, K::RatFunc, K::TabIntp, K::TabNoIntp,
                                      K::TabVerb, K::TabVerb, K::Form}));
     auto lin = doc().find<a2l::CompuMethod>("CM_Lin");
     ASSERT_TRUE(lin);
-    EXPECT_EQ(lin->format, "%6.1");
-    EXPECT_EQ(lin->unit, "rpm");
+    EXPECT_EQ(std::tie(lin->format, lin->unit), std::make_tuple("%6.1", "rpm"));
     EXPECT_EQ(lin->coeffsLinear, (std::array<double, 2>{0.5, -10}));
     auto rat = doc().find<a2l::CompuMethod>("CM_Rat");
     EXPECT_EQ(rat->coeffs, (std::array<double, 6>{0, 4, 8, 0, 0, 5}));
     EXPECT_EQ(rat->refUnit, "U_Nm");
     EXPECT_EQ(doc().find<a2l::CompuMethod>("CM_Intp")->compuTabRef, "T_Intp");
     auto form = doc().find<a2l::CompuMethod>("CM_Form");
-    EXPECT_EQ(form->formula, "X1/10-40");
-    EXPECT_EQ(form->formulaInv, "(X1+40)*10");
-    EXPECT_EQ(form->statusStringRef, "V_Gear");
+    EXPECT_EQ(std::tie(form->formula, form->formulaInv, form->statusStringRef),
+              std::make_tuple("X1/10-40", "(X1+40)*10", "V_Gear"));
     EXPECT_FALSE(doc().find<a2l::CompuMethod>("CM_Absent"));
 }
 
@@ -264,8 +240,8 @@ TEST_F(Model, ConversionTables) {
     EXPECT_EQ(t->defaultValueNumeric, -1.0);
     EXPECT_FALSE(t->defaultValue);
     auto n = doc().find<a2l::CompuTab>("T_NoIntp");
-    EXPECT_EQ(n->kind, a2l::ConversionKind::TabNoIntp);
-    EXPECT_EQ(n->defaultValue, "none");
+    EXPECT_EQ(std::tie(n->kind, n->defaultValue),
+              std::make_tuple(a2l::ConversionKind::TabNoIntp, "none"));
     auto v = doc().find<a2l::CompuVtab>("V_Gear");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->entries, (std::vector<std::pair<double, std::string>>{
@@ -274,43 +250,31 @@ TEST_F(Model, ConversionTables) {
     auto r = doc().find<a2l::CompuVtabRange>("R_Level");
     ASSERT_TRUE(r);
     ASSERT_EQ(r->entries.size(), 2u);
-    EXPECT_DOUBLE_EQ(r->entries[1].min, 9.5);
-    EXPECT_DOUBLE_EQ(r->entries[1].max, 100);
-    EXPECT_EQ(r->entries[1].text, "high");
-    EXPECT_EQ(r->defaultValue, "out");
+    EXPECT_EQ(std::tie(r->entries[1].min, r->entries[1].max, r->entries[1].text, r->defaultValue),
+              std::make_tuple(9.5, 100.0, "high", "out"));
 }
 
 TEST_F(Model, CharacteristicWithAxes) {
     auto c = doc().find<a2l::Characteristic>("KF");
     ASSERT_TRUE(c);
-    EXPECT_EQ(c->type, "MAP");
-    EXPECT_EQ(c->address, 0x80010100u);
-    EXPECT_EQ(c->deposit, "RL_Map");
-    EXPECT_DOUBLE_EQ(c->maxDiff, 0.5);
-    EXPECT_EQ(c->conversion, "CM_Lin");
-    EXPECT_EQ(c->bitMask, 0xFFu);
-    EXPECT_EQ(c->byteOrder, a2l::ByteOrder::MsbFirst);
-    EXPECT_EQ(c->ecuAddressExtension, 2u);
-    EXPECT_EQ(c->number, 8u);
-    EXPECT_TRUE(c->readOnly);
-    EXPECT_EQ(c->displayIdentifier, "kf");
+    EXPECT_EQ(std::tie(c->type, c->address, c->deposit, c->maxDiff, c->conversion, c->bitMask),
+              std::make_tuple("MAP", 0x80010100u, "RL_Map", 0.5, "CM_Lin", 0xFFu));
+    EXPECT_EQ(std::tie(c->byteOrder, c->ecuAddressExtension, c->number, c->readOnly,
+                       c->displayIdentifier),
+              std::make_tuple(a2l::ByteOrder::MsbFirst, 2u, 8u, true, "kf"));
     ASSERT_EQ(c->axes.size(), 4u);
-    EXPECT_EQ(c->axes[0].attribute, "STD_AXIS");
-    EXPECT_EQ(c->axes[0].inputQuantity, "nEng");
-    EXPECT_EQ(c->axes[0].maxAxisPoints, 8u);
-    EXPECT_EQ(c->axes[0].monotony, "MON_INCREASE");
-    EXPECT_EQ(c->axes[1].axisPtsRef, "AX_Oil");
-    EXPECT_DOUBLE_EQ(c->axes[1].lowerLimit, -40);
+    const auto& x = c->axes[0];
+    EXPECT_EQ(std::tie(x.attribute, x.inputQuantity, x.maxAxisPoints, x.monotony),
+              std::make_tuple("STD_AXIS", "nEng", 8u, "MON_INCREASE"));
+    EXPECT_EQ(std::tie(c->axes[1].axisPtsRef, c->axes[1].lowerLimit),
+              std::make_tuple("AX_Oil", -40.0));
     EXPECT_EQ(c->axes[2].fixAxisParDist, (std::array<double, 3>{0, 1, 4}));
     EXPECT_EQ(c->axes[3].fixAxisParList, (std::vector<double>{0, 5, 20}));
     auto a = doc().find<a2l::AxisPts>("AX_Oil");
     ASSERT_TRUE(a);
-    EXPECT_EQ(a->address, 0x80010200u);
-    EXPECT_EQ(a->inputQuantity, "tOil");
-    EXPECT_EQ(a->deposit, "RL_Axis");
-    EXPECT_EQ(a->maxAxisPoints, 6u);
-    EXPECT_EQ(a->depositMode, "ABSOLUTE");
-    EXPECT_EQ(a->ecuAddressExtension, 1u);
+    EXPECT_EQ(std::tie(a->address, a->inputQuantity, a->deposit, a->maxAxisPoints, a->depositMode,
+                       a->ecuAddressExtension),
+              std::make_tuple(0x80010200u, "tOil", "RL_Axis", 6u, "ABSOLUTE", 1u));
 }
 
 TEST_F(Model, RecordLayoutUnitGroupFunction) {
@@ -319,58 +283,50 @@ TEST_F(Model, RecordLayoutUnitGroupFunction) {
     ASSERT_EQ(rl->entries.size(), 4u);
     EXPECT_EQ(rl->entries[2].keyword, "NO_AXIS_PTS_X");
     EXPECT_EQ(rl->entries[2].params, (std::vector<std::string>{"2", "UBYTE"}));
-    EXPECT_EQ(rl->fncValuesPosition, 1u);
-    EXPECT_EQ(rl->fncValuesType, a2l::DataType::SWord);
-    EXPECT_EQ(rl->fncValuesIndexMode, "COLUMN_DIR");
-    EXPECT_EQ(rl->fncValuesAddressType, "DIRECT");
-    EXPECT_EQ(rl->alignmentWord, 2u);
+    EXPECT_EQ(std::tie(rl->fncValuesPosition, rl->fncValuesType, rl->fncValuesIndexMode,
+                       rl->fncValuesAddressType, rl->alignmentWord),
+              std::make_tuple(1u, a2l::DataType::SWord, "COLUMN_DIR", "DIRECT", 2u));
     auto nm = doc().find<a2l::Unit>("U_Nm");
     ASSERT_TRUE(nm);
-    EXPECT_EQ(nm->display, "Nm");
-    EXPECT_EQ(nm->type, "EXTENDED_SI");
+    EXPECT_EQ(std::tie(nm->display, nm->type), std::make_tuple("Nm", "EXTENDED_SI"));
     EXPECT_EQ(nm->siExponents, (std::array<int, 7>{2, 1, -2, 0, 0, 0, 0}));
     auto knm = doc().find<a2l::Unit>("U_kNm");
     EXPECT_EQ(knm->refUnit, "U_Nm");
     EXPECT_EQ(knm->unitConversion, std::make_pair(1000.0, 0.0));
+    using Names = std::vector<std::string>;
     auto groups = doc().all<a2l::Group>();
     ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(groups[0].name + "/" + groups[0].longIdentifier, "G_Engine/engine");
-    EXPECT_TRUE(groups[0].root);
-    EXPECT_EQ(groups[0].refMeasurements, (std::vector<std::string>{"nEng", "tOil"}));
-    EXPECT_EQ(groups[0].refCharacteristics, (std::vector<std::string>{"KF"}));
-    EXPECT_EQ(groups[0].subGroups, (std::vector<std::string>{"G_Sub"}));
+    const auto& g = groups[0];
+    EXPECT_EQ(std::tie(g.name, g.longIdentifier, g.root, g.refMeasurements, g.refCharacteristics,
+                       g.subGroups),
+              std::make_tuple("G_Engine", "engine", true, Names{"nEng", "tOil"}, Names{"KF"},
+                              Names{"G_Sub"}));
     EXPECT_FALSE(groups[1].root);
     auto functions = doc().all<a2l::Function>();
     ASSERT_EQ(functions.size(), 1u);
-    EXPECT_EQ(functions[0].version, "2.0");
-    EXPECT_EQ(functions[0].defCharacteristics, (std::vector<std::string>{"KF"}));
-    EXPECT_EQ(functions[0].inMeasurements, (std::vector<std::string>{"nEng"}));
-    EXPECT_EQ(functions[0].outMeasurements, (std::vector<std::string>{"tOil"}));
-    EXPECT_EQ(functions[0].locMeasurements, (std::vector<std::string>{"etk"}));
-    EXPECT_EQ(functions[0].subFunctions, (std::vector<std::string>{"F_Sub"}));
+    const auto& f = functions[0];
+    EXPECT_EQ(std::tie(f.version, f.defCharacteristics, f.inMeasurements, f.outMeasurements,
+                       f.locMeasurements, f.subFunctions),
+              std::make_tuple("2.0", Names{"KF"}, Names{"nEng"}, Names{"tOil"}, Names{"etk"},
+                              Names{"F_Sub"}));
 }
 
 TEST_F(Model, XcpProtocolDaqAndTransportLayers) {
     auto xcp = doc().xcp();
     ASSERT_EQ(xcp.size(), 1u);
     const auto& x = xcp[0];
-    ASSERT_TRUE(x.protocolLayer);
-    EXPECT_EQ(x.protocolLayer->version, 0x104u);
-    EXPECT_EQ(x.protocolLayer->timeouts[0], 1000u);
-    EXPECT_EQ(x.protocolLayer->maxCto, 8u);
-    EXPECT_EQ(x.protocolLayer->byteOrder, "BYTE_ORDER_MSB_LAST");
-    EXPECT_EQ(x.protocolLayer->optionalCommands, (std::vector<std::string>{"GET_ID", "SET_MTA"}));
-    ASSERT_TRUE(x.daq);
-    EXPECT_EQ(x.daq->config, "STATIC");
-    EXPECT_EQ(x.daq->maxDaq, 3u);
-    EXPECT_TRUE(x.daq->prescalerSupported);
-    EXPECT_EQ(x.daq->timestampUnit, "UNIT_1US");
+    ASSERT_TRUE(x.protocolLayer && x.daq);
+    const auto& pl = *x.protocolLayer;
+    EXPECT_EQ(std::tie(pl.version, pl.timeouts[0], pl.maxCto, pl.byteOrder),
+              std::make_tuple(0x104u, 1000u, 8u, "BYTE_ORDER_MSB_LAST"));
+    EXPECT_EQ(pl.optionalCommands, (std::vector<std::string>{"GET_ID", "SET_MTA"}));
+    EXPECT_EQ(
+        std::tie(x.daq->config, x.daq->maxDaq, x.daq->prescalerSupported, x.daq->timestampUnit),
+        std::make_tuple("STATIC", 3u, true, "UNIT_1US"));
     ASSERT_EQ(x.daq->events.size(), 3u);
     const auto& e0 = x.daq->events[0];
-    EXPECT_EQ(e0.name, "10 ms task");
-    EXPECT_EQ(e0.shortName, "10ms");
-    EXPECT_EQ(e0.channel, 0u);
-    EXPECT_EQ(e0.direction, "DAQ");
+    EXPECT_EQ(std::tie(e0.name, e0.shortName, e0.channel, e0.direction),
+              std::make_tuple("10 ms task", "10ms", 0u, "DAQ"));
     EXPECT_DOUBLE_EQ(*e0.cycleSeconds(), 0.010);
     EXPECT_DOUBLE_EQ(*e0.cycleMicroseconds(), 10000);
     EXPECT_DOUBLE_EQ(*x.daq->events[1].cycleMicroseconds(), 250);
@@ -378,35 +334,26 @@ TEST_F(Model, XcpProtocolDaqAndTransportLayers) {
     EXPECT_FALSE(x.daq->events[2].cycleSeconds());  // not cyclic
     EXPECT_EQ(doc().xcpEvents().size(), 3u);
     ASSERT_EQ(x.onCan.size(), 1u);
-    EXPECT_EQ(x.onCan[0].canIdBroadcast, 0x100u);
-    EXPECT_EQ(x.onCan[0].canIdMaster, 0x7E0u);
-    EXPECT_EQ(x.onCan[0].canIdSlave, 0x7E8u);
-    EXPECT_EQ(x.onCan[0].baudrate, 500000u);
-    EXPECT_EQ(x.onCan[0].samplePoint, 80.0);
-    EXPECT_TRUE(x.onCan[0].canFd);
-    EXPECT_EQ(x.onCan[0].canFdDataBaudrate, 2000000u);
+    const auto& can = x.onCan[0];
+    EXPECT_EQ(std::tie(can.canIdBroadcast, can.canIdMaster, can.canIdSlave, can.baudrate,
+                       can.samplePoint, can.canFd, can.canFdDataBaudrate),
+              std::make_tuple(0x100u, 0x7E0u, 0x7E8u, 500000u, 80.0, true, 2000000u));
     ASSERT_EQ(x.onIp.size(), 2u);
-    EXPECT_FALSE(x.onIp[0].tcp);
-    EXPECT_EQ(x.onIp[0].port, 5555u);
-    EXPECT_EQ(x.onIp[0].address, "192.168.1.10");
-    EXPECT_TRUE(x.onIp[1].tcp);
-    EXPECT_EQ(x.onIp[1].address, "ecu.local");
+    EXPECT_EQ(std::tie(x.onIp[0].tcp, x.onIp[0].port, x.onIp[0].address),
+              std::make_tuple(false, 5555u, "192.168.1.10"));
+    EXPECT_EQ(std::tie(x.onIp[1].tcp, x.onIp[1].address), std::make_tuple(true, "ecu.local"));
 }
 
 TEST_F(Model, CcpBasics) {
     auto ccp = doc().ccp();
     ASSERT_EQ(ccp.size(), 1u);
     const auto& c = ccp[0];
-    EXPECT_EQ(c.ccpVersion, 0x201u);
-    EXPECT_EQ(c.canIdCro, 0x700u);
-    EXPECT_EQ(c.canIdDto, 0x701u);
-    EXPECT_EQ(c.stationAddress, 0x33u);
-    EXPECT_EQ(c.byteOrder, 1u);
-    EXPECT_EQ(c.baudrate, 500000u);
+    EXPECT_EQ(
+        std::tie(c.ccpVersion, c.canIdCro, c.canIdDto, c.stationAddress, c.byteOrder, c.baudrate),
+        std::make_tuple(0x201u, 0x700u, 0x701u, 0x33u, 1u, 500000u));
     ASSERT_EQ(c.sources.size(), 2u);
-    EXPECT_EQ(c.sources[0].name, "10ms");
-    EXPECT_EQ(c.sources[0].canIdFixed, 0x210u);
-    EXPECT_EQ(c.sources[0].raster, 0u);
+    EXPECT_EQ(std::tie(c.sources[0].name, c.sources[0].canIdFixed, c.sources[0].raster),
+              std::make_tuple("10ms", 0x210u, 0u));
     EXPECT_DOUBLE_EQ(*c.sources[0].cycleSeconds(), 0.010);
     EXPECT_FALSE(c.sources[1].cycleSeconds());  // angle based
 }

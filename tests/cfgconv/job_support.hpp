@@ -39,6 +39,11 @@ inline bool hasMarker(const std::string& s) {
            s.find("Warning:") != std::string::npos;
 }
 
+// True when `piece` occurs in `text`: EXPECT_PRED2(has, text, piece) shows both on failure.
+inline bool has(const std::string& text, const std::string& piece) {
+    return text.find(piece) != std::string::npos;
+}
+
 inline std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

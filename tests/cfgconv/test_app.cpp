@@ -122,43 +122,33 @@ TEST_F(AppTest, SampleConvertsForEachGeneration) {
     Job g3 = convertBothWays(kSample, dir, "tarVix=2017.06.0", {"-p", "ECU1", "-n", "Bench"});
     EXPECT_EQ(g3.rc, 0) << g3.out;
     std::string doc = slurp(dir / "out_i.cfginclude");
-    EXPECT_NE(doc.find("<station name=\"Bench\" prefix=\"ECU1\" byteOrder=\"little\">"),
-              std::string::npos);
-    EXPECT_NE(doc.find("<signal name=\"ECU1.nEngine\" a2lName=\"nEngine\" address=\"0x70000000\""),
-              std::string::npos);
-    // RAT_FUNC 0 1 40 0 0 1 maps phys to raw = phys + 40: written as phys = raw - 40.
-    EXPECT_NE(doc.find("<conversion id=\"CM_TEMP\" kind=\"linear\" factor=\"1\" offset=\"-40\""),
-              std::string::npos);
-    // raw = 1000 phys / (phys + 1) inverts to phys = -raw / (raw - 1000).
-    EXPECT_NE(
-        doc.find(
-            "id=\"CM_LAMBDA\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1000\""),
-        std::string::npos);
-    EXPECT_NE(
-        doc.find(
-            "<event channel=\"0\" name=\"10 ms task\" shortName=\"10ms\" cycleNs=\"10000000\""),
-        std::string::npos);
-    EXPECT_NE(doc.find("<param name=\"canIdMaster\" value=\"0x7E0\"/>"), std::string::npos);
-    EXPECT_NE(doc.find("dims=\"2x2\""), std::string::npos);
-    EXPECT_EQ(doc.find("Bench\" prefix=\"ECU1\"", doc.find("</station>")), std::string::npos);
+    for (const char* piece :
+         {"<station name=\"Bench\" prefix=\"ECU1\" byteOrder=\"little\">",
+          "<signal name=\"ECU1.nEngine\" a2lName=\"nEngine\" address=\"0x70000000\"",
+          // RAT_FUNC 0 1 40 0 0 1 maps phys to raw = phys + 40: written as phys = raw - 40.
+          "<conversion id=\"CM_TEMP\" kind=\"linear\" factor=\"1\" offset=\"-40\"",
+          // raw = 1000 phys / (phys + 1) inverts to phys = -raw / (raw - 1000).
+          "id=\"CM_LAMBDA\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1000\"",
+          "<event channel=\"0\" name=\"10 ms task\" shortName=\"10ms\" cycleNs=\"10000000\"",
+          "<param name=\"canIdMaster\" value=\"0x7E0\"/>", "dims=\"2x2\""})
+        EXPECT_PRED2(has, doc, piece);
+    EXPECT_FALSE(has(doc.substr(doc.find("</station>")), "Bench\" prefix=\"ECU1\""));
 
     Job g2 = convertBothWays(kSample, dir, "tarVix+1.5.5-2017.02.0");
     EXPECT_EQ(g2.rc, 1);
-    EXPECT_NE(g2.status().find("4 of 21 measurements left out"), std::string::npos) << g2.status();
-    for (const char* name : {"rLambda", "rPedal", "stIdleActuator", "pwrEngine"})
-        EXPECT_NE(g2.status().find(name), std::string::npos) << name;
-    doc = slurp(dir / "out_i.cfginclude");
-    EXPECT_NE(doc.find("name=\"vWheel[1][0]\" a2lName=\"vWheel\" address=\"0x7000004C\""),
-              std::string::npos);
+    for (const char* piece :
+         {"4 of 21 measurements left out", "rLambda", "rPedal", "stIdleActuator", "pwrEngine"})
+        EXPECT_PRED2(has, g2.status(), piece);
+    EXPECT_PRED2(has, slurp(dir / "out_i.cfginclude"),
+                 "name=\"vWheel[1][0]\" a2lName=\"vWheel\" address=\"0x7000004C\"");
 
     Job g1 = convertBothWays(kSample, dir, "tarVix=1.4.4");
     EXPECT_EQ(g1.rc, 1);
-    EXPECT_NE(g1.status().find("11 of 21 measurements left out"), std::string::npos) << g1.status();
-    EXPECT_NE(g1.status().find("distOdometer"), std::string::npos);
+    EXPECT_PRED2(has, g1.status(), "11 of 21 measurements left out");
+    EXPECT_PRED2(has, g1.status(), "distOdometer");
     doc = slurp(dir / "out_i.cfginclude");
-    EXPECT_EQ(doc.find("uint64"), std::string::npos);
-    EXPECT_EQ(doc.find("bitMask"), std::string::npos);
-    EXPECT_NE(doc.find("format=\"1\""), std::string::npos);
+    EXPECT_FALSE(has(doc, "uint64") || has(doc, "bitMask"));
+    EXPECT_PRED2(has, doc, "format=\"1\"");
 }
 
 // A DAMOS-era file (ASAP2 1.21, Latin-1, CRLF) that gives its addresses only in IF_DATA
@@ -169,11 +159,10 @@ TEST_F(AppTest, KpBlobAddressedFileConvertsAtEveryTarget) {
         SCOPED_TRACE(t);
         Job r = convertBothWays(file, dir, t);
         EXPECT_EQ(r.rc, 1);
-        EXPECT_NE(r.out.find("Took the address of 3 measurement(s) without ECU_ADDRESS from their "
-                             "IF_DATA KP_BLOB"),
-                  std::string::npos)
-            << r.out;
-        EXPECT_NE(r.status().find("2 of 6 measurements left out"), std::string::npos) << r.status();
+        EXPECT_PRED2(has, r.out,
+                     "Took the address of 3 measurement(s) without ECU_ADDRESS from their IF_DATA "
+                     "KP_BLOB");
+        EXPECT_PRED2(has, r.status(), "2 of 6 measurements left out");
         const std::string doc = slurp(dir / "out_i.cfginclude");
         EXPECT_EQ(attributeValues(doc, "<signal ", "a2lName"),
                   (std::vector<std::string>{"t_Oel", "n_Mot", "v_Fzg", "p_Kupp"}));
@@ -181,20 +170,19 @@ TEST_F(AppTest, KpBlobAddressedFileConvertsAtEveryTarget) {
             attributeValues(doc, "<signal ", "address"),
             (std::vector<std::string>{"0x00380420", "0x00380422", "0x00380500", "0x00380440"}));
         // Latin-1 text is read as Windows-1252: the unit is a degree sign, not U+FFFD.
-        EXPECT_NE(doc.find("unit=\"\u00b0C\""), std::string::npos);
+        EXPECT_PRED2(has, doc, "unit=\"\u00b0C\"");
     }
 }
 
 // The bundled sample converts completely for every range, the window's default
-// (1.4.4 up to 1.5.4) first; the full sample shows what older loggers leave out.
+// (1.4.4 up to 1.5.4) first.
 TEST_F(AppTest, DefaultSampleConvertsCompletelyForEveryRange) {
     for (const std::string target :
          {"tarVix=1.4.4", "tarVix=1.5.5", "tarVix=2017.06.0", "tarVix+1.4.4-2017.02.0"}) {
         SCOPED_TRACE(target);
         Job r = convertBothWays(kDefaultSample, dir, target);
         EXPECT_EQ(r.rc, 0) << r.out;
-        EXPECT_EQ(r.status(), "Done.");
-        EXPECT_EQ(r.out.find("Left out"), std::string::npos) << r.out;
+        EXPECT_FALSE(has(r.out, "Left out")) << r.out;
         // Ten measurements, two of them arrays (4 and 2x2 elements) split for the older formats.
         const std::string doc = slurp(dir / "out_i.cfginclude");
         std::size_t signals = 0;
@@ -202,11 +190,6 @@ TEST_F(AppTest, DefaultSampleConvertsCompletelyForEveryRange) {
             ++signals;
         EXPECT_EQ(signals, target == "tarVix=2017.06.0" ? 10u : 16u) << doc;
     }
-    Job full = run({"convert", kSample.string(), (dir / "full.cfginclude").string(), "-i", "-l",
-                    "tarVix=1.4.4"});
-    EXPECT_EQ(full.rc, 1);
-    EXPECT_NE(full.status().find("11 of 21 measurements left out"), std::string::npos)
-        << full.status();
 }
 
 TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
@@ -236,21 +219,21 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
     Job broken = run({"convert", (kSharedDir / "engine_ecu.a2l").string(),
                       (dir / "x.cfginclude").string(), "-i", "-l", "tarVix=2017.06.0"});
     EXPECT_EQ(broken.rc, 2);
-    EXPECT_NE(broken.status().find("engine_ecu.a2l:"), std::string::npos) << broken.status();
+    EXPECT_PRED2(has, broken.status(), "engine_ecu.a2l:");
     // The XCPlite demo records a copy of its parameters through an INSTANCE of a structure of
     // TYPEDEF_MEASUREMENTs (its GROUP lists it among the measurements): four signals.
     Job xcp = run({"convert", (kSharedDir / "xcplite" / "xcp_demo_autodetect.a2l").string(),
                    (dir / "x.cfginclude").string(), "-i", "-l", "tarVix=2017.06.0"});
     EXPECT_EQ(xcp.rc, 0) << xcp.out;
     const std::string doc = slurp(dir / "x.cfginclude");
-    EXPECT_NE(doc.find("name=\"params_copy.delay_us\" a2lName=\"params_copy.delay_us\" "
-                       "address=\"0x00032B7C\" extension=\"1\" type=\"uint32\""),
-              std::string::npos);
+    EXPECT_PRED2(has, doc,
+                 "name=\"params_copy.delay_us\" a2lName=\"params_copy.delay_us\" "
+                 "address=\"0x00032B7C\" extension=\"1\" type=\"uint32\"");
     for (const char* c : {"test_byte1", "test_byte2", "counter_max"})
-        EXPECT_NE(doc.find(std::string("name=\"params_copy.") + c + "\""), std::string::npos) << c;
+        EXPECT_PRED2(has, doc, std::string("name=\"params_copy.") + c + "\"");
 }
 
-TEST_F(AppTest, CompareReportsEditsWithAndWithoutVerbose) {
+TEST_F(AppTest, CompareReportsEdits) {
     std::string text = slurp(kSample);
     auto replace = [&](const std::string& from, const std::string& to) {
         auto pos = text.find(from);
@@ -271,62 +254,33 @@ TEST_F(AppTest, CompareReportsEditsWithAndWithoutVerbose) {
     replace("COEFFS_LINEAR 0.1 0", "COEFFS_LINEAR 0.2 0");        // CM_TORQUE changed
     spit(newFile, text);
 
+    // The changes, the summary and the advice; -v spells them out (the model tests and the
+    // real pair below), here the plain form.
     Job r = run({"compare", oldFile.string(), newFile.string()});
     EXPECT_EQ(r.rc, 0);
-    const std::string& o = r.out;
-    EXPECT_NE(o.find("~ signal nEngine: address 0x70000000 -> 0x70000100\n"), std::string::npos)
-        << o;
-    EXPECT_NE(o.find("- signal stGear\n"), std::string::npos);
-    EXPECT_NE(o.find("+ signal stGearTarget\n"), std::string::npos);
-    EXPECT_NE(
-        o.find("~ signal trqRequest: conversion definition LINEAR COEFFS_LINEAR 0.1 0 -> LINEAR "
-               "COEFFS_LINEAR 0.2 0"),
-        std::string::npos)
-        << o;
-    EXPECT_NE(o.find("~ conversion CM_TORQUE: definition"), std::string::npos);
-    // agIgnitionBase uses CM_TORQUE as well.
-    EXPECT_NE(o.find("~ characteristic agIgnitionBase"), std::string::npos);
-    EXPECT_NE(o.find("Summary: signals 1 added, 1 removed, 2 changed, 18 unchanged; "
-                     "characteristics 0 added, "
-                     "0 removed, 1 changed, 3 unchanged; conversions 0 added, 0 removed, 1 "
-                     "changed, 11 unchanged"),
-              std::string::npos)
-        << o;
-    EXPECT_NE(o.find("should be regenerated"), std::string::npos);
-    EXPECT_EQ(o.find("    address:"), std::string::npos);
-
-    // -v: the summary first and last, the changes spelled out, unchanged objects only counted.
-    Job v = run({"compare", oldFile.string(), newFile.string(), "-v"});
-    const auto vl = v.lines();
-    std::size_t comparing = 0;
-    while (comparing < vl.size() && vl[comparing].rfind("Comparing ", 0) != 0)
-        ++comparing;
-    ASSERT_LT(comparing + 4, vl.size()) << v.out;
-    const std::string summary = vl[comparing + 1];
-    EXPECT_EQ(summary.rfind("Summary: signals 1 added, 1 removed, 2 changed, 18 unchanged", 0), 0u)
-        << v.out;
-    EXPECT_EQ(vl[vl.size() - 3], summary);
-    EXPECT_NE(v.out.find("~ signal nEngine\n    address: 0x70000000 -> 0x70000100\n    "
-                         "unchanged: extension 0; data type UWORD;"),
-              std::string::npos)
-        << v.out;
-    EXPECT_NE(v.out.find("+ signal stGearTarget: address 0x70000015; data type UBYTE; dimensions "
-                         "scalar; conversion CM_GEAR; unit \"\"\n"),
-              std::string::npos)
-        << v.out;
-    EXPECT_NE(v.out.find("- signal stGear: address 0x70000015;"), std::string::npos);
-    EXPECT_EQ(v.out.find("tCoolant"), std::string::npos);
-    EXPECT_LT(vl.size(), r.lines().size() + 20);
-
+    for (const char* piece :
+         {"~ signal nEngine: address 0x70000000 -> 0x70000100\n", "- signal stGear\n",
+          "+ signal stGearTarget\n",
+          "~ signal trqRequest: conversion definition LINEAR COEFFS_LINEAR 0.1 0 -> LINEAR "
+          "COEFFS_LINEAR 0.2 0",
+          "~ conversion CM_TORQUE: definition",
+          "~ characteristic agIgnitionBase",  // uses CM_TORQUE as well
+          "Summary: signals 1 added, 1 removed, 2 changed, 18 unchanged; characteristics 0 added, "
+          "0 "
+          "removed, 1 changed, 3 unchanged; conversions 0 added, 0 removed, 1 changed, 11 "
+          "unchanged",
+          "should be regenerated"})
+        EXPECT_PRED2(has, r.out, piece);
+    EXPECT_FALSE(has(r.out, "    address:") || has(r.out, "still valid")) << r.out;
     Job same = run({"compare", oldFile.string(), oldFile.string()});
-    EXPECT_NE(same.out.find("still valid"), std::string::npos);
+    EXPECT_PRED2(has, same.out, "still valid");
+    EXPECT_FALSE(has(same.out, "should be regenerated")) << same.out;
 
     Job missing = run({"compare", oldFile.string(), (dir / "nope.a2l").string()});
     EXPECT_EQ(missing.rc, 2);
     // A file-level error names the file once, without a position.
-    EXPECT_NE(missing.out.find("nope.a2l\": No such file or directory"), std::string::npos)
-        << missing.out;
-    EXPECT_EQ(missing.out.find(":0:0"), std::string::npos) << missing.out;
+    EXPECT_PRED2(has, missing.out, "nope.a2l\": No such file or directory");
+    EXPECT_FALSE(has(missing.out, ":0:0")) << missing.out;
 }
 
 // A real file of 529 measurements and a copy with two changes: -v shows the two changes
@@ -381,44 +335,47 @@ TEST_F(AppTest, MarkersInEchoedNamesAndPathsAreEscaped) {
     Job r = run({"convert", a2l.string(), (sub / "Error. out.cfginclude").string(), "-i", "-l",
                  "tarVix=1.4.4"});
     EXPECT_EQ(r.rc, 1);
-    EXPECT_NE(r.status().find("Done%2EError%2EOdo"), std::string::npos) << r.status();
+    EXPECT_PRED2(has, r.status(), "Done%2EError%2EOdo");
     const fs::path escaped =
         dir / ("Done%2E Error%2E " + escapedWarning + " here") / (escapedWarning + " Done%2Ea2l");
-    EXPECT_NE(r.out.find("Reading " + echoed(escaped)), std::string::npos) << r.out;
+    EXPECT_PRED2(has, r.out, "Reading " + echoed(escaped));
     // The file itself keeps the names as they are.
     std::string doc = slurp(sub / "Error. out.cfginclude");
-    EXPECT_NE(doc.find("source=\"" + warning + " Done.a2l\""), std::string::npos);
+    EXPECT_PRED2(has, doc, "source=\"" + warning + " Done.a2l\"");
 
     Job e = run({"convert", (sub / "missing Done.a2l").string(), (sub / "x").string(), "-i", "-l",
                  "tarVix=1.4.4"});
     EXPECT_EQ(e.rc, 2);
-    EXPECT_NE(e.status().find("missing Done%2Ea2l"), std::string::npos) << e.status();
+    EXPECT_PRED2(has, e.status(), "missing Done%2Ea2l");
 }
 
-// Echoed texts keep their percent signs: a display format reads as in the A2L.
-TEST_F(AppTest, PercentSignsInEchoedTextsStayAsWritten) {
+// A conversion changed alone (here its display format) asks for regeneration as well; the
+// echoed texts keep their percent signs, in the path and in the format.
+TEST_F(AppTest, AChangedConversionAloneAsksForRegeneration) {
     fs::path sub = dir / "100% Prüfstand";
     fs::create_directories(sub);
     std::string text = slurp(kDefaultSample);
     spit(sub / "old.a2l", text);
     const std::string from = "LINEAR \"%8.2\" \"bar\"";
-    auto pos = text.find(from);
-    ASSERT_NE(pos, std::string::npos);
-    text.replace(pos, from.size(), "LINEAR \"%10.0\" \"bar\"");
+    ASSERT_NE(text.find(from), std::string::npos);
+    text.replace(text.find(from), from.size(), "LINEAR \"%10.0\" \"bar\"");
     spit(sub / "new.a2l", text);
     for (const bool verbose : {false, true}) {
-        std::vector<std::string> args = {"compare", (sub / "old.a2l").string(),
-                                         (sub / "new.a2l").string()};
+        std::vector<std::string> args{"compare", (sub / "old.a2l").string(),
+                                      (sub / "new.a2l").string()};
         if (verbose)
             args.push_back("-v");
         Job r = run(args);
         EXPECT_EQ(r.rc, 0);
-        EXPECT_NE(r.out.find("Reading " + echoed(sub / "old.a2l")), std::string::npos) << r.out;
-        EXPECT_NE(r.out.find(verbose ? "    format: %8.2 -> %10.0\n"
-                                     : "~ conversion CM_PRESSURE: format %8.2 -> %10.0\n"),
-                  std::string::npos)
-            << r.out;
-        EXPECT_EQ(r.out.find("%25"), std::string::npos) << r.out;
+        for (const std::string& piece :
+             {"Reading " + echoed(sub / "old.a2l"),
+              std::string("signals 0 added, 0 removed, 0 changed, 10 unchanged"),
+              std::string(verbose ? "    format: %8.2 -> %10.0\n    unchanged: kind LINEAR; "
+                                    "definition LINEAR COEFFS_LINEAR 0.01 1; unit bar\n"
+                                  : "~ conversion CM_PRESSURE: format %8.2 -> %10.0\n"),
+              std::string("should be regenerated")})
+            EXPECT_PRED2(has, r.out, piece);
+        EXPECT_FALSE(has(r.out, "%25") || has(r.out, "still valid")) << r.out;
     }
 }
 
@@ -431,7 +388,7 @@ TEST_F(AppTest, FailuresLeaveExistingOutputsUntouched) {
          "MEASUREMENT m \"\"\n");
     Job r = run({"convert", broken.string(), out.string(), "-i", "-l", "tarVix=2017.06.0"});
     EXPECT_EQ(r.rc, 2);
-    EXPECT_NE(r.status().find("broken.a2l:"), std::string::npos) << r.status();
+    EXPECT_PRED2(has, r.status(), "broken.a2l:");
     EXPECT_EQ(slurp(out), "precious");
 
     // Decompress of things that are not a compressed .cfginclude.
@@ -483,7 +440,7 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
     const struct {
         std::vector<std::string> args;
         int rc;
-        const char* ends;
+        const char* ends;  // the output ends with this line, or holds it ("\n...")
     } rows[] = {
         {{}, 0, "KOLDAN QuillmoorConverter 1.0.0\n"},
         {{"-h"}, 2, "\n"},
@@ -491,7 +448,7 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
         {{"convert", kSample.string(), b, "-z", "-n", "Bench", "-p", "P1", "-l",
           "tarVix+1.5.5-2017.02.0"},
          1,
-         ""},
+         "\nWarning: 4 of 21"},
         {{"decompress", b, b}, 0, "\nDone.\n"},
     };
     for (const auto& row : rows) {
@@ -499,12 +456,9 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
         ASSERT_TRUE(exitedNormally(c)) << c.out;
         EXPECT_EQ(exitCode(c), row.rc) << c.out;
         const std::string end = row.ends;
-        EXPECT_TRUE(c.out.size() >= end.size() &&
-                    c.out.compare(c.out.size() - end.size(), end.size(), end) == 0)
-            << c.out;
+        EXPECT_TRUE(c.out.ends_with(end) || (row.rc == 1 && has(c.out, end))) << c.out;
+        if (row.args.empty()) {
+            EXPECT_EQ(c.out, end);
+        }
     }
-    EXPECT_EQ(runProgram({}).out, "KOLDAN QuillmoorConverter 1.0.0\n");
-    EXPECT_NE(runProgram({"convert", kSample.string(), a, "-z", "-l", "tarVix+1.5.5-2017.02.0"})
-                  .out.rfind("\nWarning: 4 of 21"),
-              std::string::npos);
 }

@@ -128,7 +128,8 @@ TEST(Binding, A2mlSaysWhichKpBlobFieldIsTheAddress) {
     const char* a2ml = R"(
       block "IF_DATA" taggedunion if_data {
         "ETK" taggedstruct {
-          /* "KP_BLOB" struct { uint; ulong; }; in a comment does not count */
+          /* "KP_BLOB" struct { uint; ulong; }; in a comment does not count, nor on the
+             comment's next line: "KP_BLOB" struct { uint; ulong; }; */
           ("RASTER" uchar)*;
           "KP_BLOB" struct { ulong; enum { "INTERN" = 0, "EXTERN" = 1 }; uint; };
         };

@@ -135,47 +135,43 @@ bool has(const std::string& doc, const std::string& piece) {
 
 }  // namespace
 
+// RAT_FUNC maps phys to raw = (a phys^2 + b phys + c) / (d phys^2 + e phys + f); the file
+// needs raw to phys. Each row: the coefficients, the inverse's kind and generation, and raw
+// values with their hand-computed phys.
 TEST(Conversion, RatFuncIsInvertedAndMatchesHandComputedValues) {
+    using K = PhysConversion::Kind;
+    const struct {
+        std::array<double, 6> k;
+        K kind;
+        Generation needs;
+        std::vector<std::pair<double, double>> rawPhys;
+    } rows[] = {
+        {{0, 4, 8, 0, 0, 2}, K::Linear, Generation::G1, {{10, 3}}},  // phys = 0.5 raw - 2
+        {{0, 100, 0, 0, 0, 1}, K::Linear, Generation::G1, {{250, 2.5}}},
+        {{0, 1, 0, 0, 1, 1},
+         K::Rational,
+         Generation::G3,
+         {{0.5, 1}, {0.75, 3}}},  // raw / (1 - raw)
+        {{0, 3, -6, 0, 2, 5}, K::Rational, Generation::G3, {}},
+        {{1, 0, 0, 0, 0, 1}, K::Unsupported, Generation::G1, {}},  // second degree
+        {{0, 2, 4, 0, 1, 2}, K::Unsupported, Generation::G1, {}},  // constant
+        {{0, 0, 4, 0, 0, 1}, K::Unsupported, Generation::G1, {}},  // b = 0 and e = 0
+    };
     ConvertModel m;
-    // raw = (4 phys + 8) / 2  =>  phys = (2 raw - 8) / 4 = 0.5 raw - 2
-    auto p = resolveConversion(ratFunc("A", {0, 4, 8, 0, 0, 2}), m);
-    ASSERT_EQ(p.kind, PhysConversion::Kind::Linear);
-    EXPECT_DOUBLE_EQ(p.factor, 0.5);
-    EXPECT_DOUBLE_EQ(p.offset, -2);
-    EXPECT_DOUBLE_EQ(applyConversion(p, 10), 3);
-    EXPECT_EQ(p.needs, Generation::G1);
-
-    // The common "factor 100, offset 0" form: raw = 100 phys / 1.
-    p = resolveConversion(ratFunc("B", {0, 100, 0, 0, 0, 1}), m);
-    ASSERT_EQ(p.kind, PhysConversion::Kind::Linear);
-    EXPECT_DOUBLE_EQ(applyConversion(p, 250), 2.5);
-
-    // raw = phys / (phys + 1)  =>  phys = raw / (1 - raw); at raw 0.5 phys is 1.
-    std::array<double, 6> k{0, 1, 0, 0, 1, 1};
-    p = resolveConversion(ratFunc("C", k), m);
-    ASSERT_EQ(p.kind, PhysConversion::Kind::Rational);
-    EXPECT_EQ(p.needs, Generation::G3);
-    EXPECT_DOUBLE_EQ(applyConversion(p, 0.5), 1);
-    EXPECT_DOUBLE_EQ(applyConversion(p, 0.75), 3);
-    for (double x : {0.0, 0.3, 2.0, 17.5})
-        EXPECT_NEAR(applyConversion(p, ratFuncForward(k, x)), x, 1e-12);
-
-    // raw = (3 phys - 6) / (2 phys + 5): round trip through the inverse.
-    std::array<double, 6> k2{0, 3, -6, 0, 2, 5};
-    p = resolveConversion(ratFunc("D", k2), m);
-    ASSERT_EQ(p.kind, PhysConversion::Kind::Rational);
-    for (double x : {-1.0, 0.0, 4.0, 100.0})
-        EXPECT_NEAR(applyConversion(p, ratFuncForward(k2, x)), x, 1e-9);
-
-    // Second degree, constant, and b = 0 with e = 0 cannot be inverted.
-    EXPECT_EQ(resolveConversion(ratFunc("E", {1, 0, 0, 0, 0, 1}), m).kind,
-              PhysConversion::Kind::Unsupported);
-    EXPECT_EQ(resolveConversion(ratFunc("F", {0, 2, 4, 0, 1, 2}), m).kind,
-              PhysConversion::Kind::Unsupported);
-    EXPECT_EQ(resolveConversion(ratFunc("G", {0, 0, 4, 0, 0, 1}), m).kind,
-              PhysConversion::Kind::Unsupported);
-    Conversion noCoeffs = conv("H", ConvKind::RatFunc, "RAT_FUNC");
-    EXPECT_EQ(resolveConversion(noCoeffs, m).kind, PhysConversion::Kind::Unsupported);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.k));
+        auto p = resolveConversion(ratFunc("R", row.k), m);
+        ASSERT_EQ(p.kind, row.kind);
+        if (p.kind == K::Unsupported)
+            continue;
+        EXPECT_EQ(p.needs, row.needs);
+        for (const auto& [raw, phys] : row.rawPhys)
+            EXPECT_DOUBLE_EQ(applyConversion(p, raw), phys) << raw;
+        // The inverse undoes the file's own function.
+        for (double x : {0.0, 0.3, 4.0, 17.5, 100.0})
+            EXPECT_NEAR(applyConversion(p, ratFuncForward(row.k, x)), x, 1e-9);
+    }
+    EXPECT_EQ(resolveConversion(conv("H", ConvKind::RatFunc, "RAT_FUNC"), m).kind, K::Unsupported);
 }
 
 TEST(Conversion, LinearAndTables) {
@@ -197,74 +193,68 @@ TEST(Conversion, LinearAndTables) {
     EXPECT_EQ(resolveConversion(wrong, m).kind, PhysConversion::Kind::Unsupported);
 }
 
+// Per generation: what is left out (with the version the reason names), what the file holds
+// and what it must not hold.
 TEST(CfgInclude, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
+    using Names = std::vector<std::string>;
+    const struct {
+        const char* target;
+        Names leftOut;  // besides the never writable: second-degree RAT_FUNC, FLOAT16, undefined
+        std::pair<const char*, const char*> reason;  // a left-out name and a part of its reason
+        Names holds, lacks;
+        std::size_t arraysSplit, tables;
+    } rows[] = {
+        {"tarVix=1.4.4",
+         {"u64", "f64", "flag", "gear", "gear2", "rat", "curve", "form"},
+         {"u64", "1.5.5"},
+         {"format=\"1\"", "name=\"arr[1][2]\" a2lName=\"arr\" address=\"0x0000200A\"",
+          // The linear RAT_FUNC becomes an exact linear conversion, allowed everywhere.
+          "id=\"CM_RAT_LINEAR\" kind=\"linear\" factor=\"0.5\" offset=\"-2\"", "name=\"fullMask\""},
+         {"dims=", "bitMask"},
+         1,
+         0},
+        {"tarVix+1.5.5-2017.02.0",
+         {"rat", "curve", "form"},
+         {"rat", "2017.6.0"},
+         {"bitMask=\"0x00000004\"",
+          // The shared verbal table appears once and both conversions refer to it.
+          "<table id=\"VT_GEAR\" kind=\"verbal\" default=\"invalid\">", "text=\"First &lt;1&gt;\"",
+          "id=\"CM_VERB2\" kind=\"verbal\" table=\"VT_GEAR\""},
+         {},
+         1,
+         1},
+        {"tarVix=2017.06.0",
+         {},
+         {"half", ""},
+         {"name=\"arr\" a2lName=\"arr\" address=\"0x00002000\"", "dims=\"2x3\"",
+          "id=\"CM_RAT\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1\"",
+          "id=\"CM_TAB\" kind=\"table\" table=\"T_CURVE\" interpolate=\"true\"",
+          "expression=\"X1*X1 &lt; 4 &amp;&amp; &quot;q&quot;\""},
+         {},
+         0,
+         2},
+    };
     ConvertModel m = featureModel();
-    // Never writable: second-degree RAT_FUNC, FLOAT16, undefined conversion.
-    const std::vector<std::string> never = {"quad", "half", "undefinedConv"};
-
-    auto r1 = build(m, "tarVix=1.4.4");
-    std::vector<std::string> g1 = {"u64", "f64", "flag", "gear", "gear2", "rat", "curve", "form"};
-    g1.insert(g1.end(), never.begin(), never.end());
-    std::sort(g1.begin(), g1.end());
-    auto l1 = leftNames(r1);
-    std::sort(l1.begin(), l1.end());
-    EXPECT_EQ(l1, g1);
-    EXPECT_TRUE(has(r1.document, "format=\"1\""));
-    EXPECT_TRUE(has(r1.document, "name=\"arr[1][2]\" a2lName=\"arr\" address=\"0x0000200A\""));
-    EXPECT_FALSE(has(r1.document, "dims="));
-    EXPECT_EQ(r1.arraysSplit, 1u);
-    // The linear RAT_FUNC becomes an exact linear conversion, allowed everywhere.
-    EXPECT_TRUE(
-        has(r1.document, "id=\"CM_RAT_LINEAR\" kind=\"linear\" factor=\"0.5\" offset=\"-2\""))
-        << r1.document;
-    EXPECT_TRUE(has(r1.document, "name=\"fullMask\""));
-    EXPECT_FALSE(has(r1.document, "bitMask"));
-
-    auto r2 = build(m, "tarVix+1.5.5-2017.02.0");
-    std::vector<std::string> g2 = {"rat", "curve", "form"};
-    g2.insert(g2.end(), never.begin(), never.end());
-    std::sort(g2.begin(), g2.end());
-    auto l2 = leftNames(r2);
-    std::sort(l2.begin(), l2.end());
-    EXPECT_EQ(l2, g2);
-    EXPECT_TRUE(has(r2.document, "bitMask=\"0x00000004\""));
-    // The shared verbal table appears once and both conversions refer to it.
-    EXPECT_EQ(r2.tables, 1u);
-    EXPECT_TRUE(has(r2.document, "<table id=\"VT_GEAR\" kind=\"verbal\" default=\"invalid\">"));
-    EXPECT_TRUE(has(r2.document, "text=\"First &lt;1&gt;\""));
-    EXPECT_TRUE(has(r2.document, "id=\"CM_VERB2\" kind=\"verbal\" table=\"VT_GEAR\""));
-
-    auto r3 = build(m, "tarVix=2017.06.0");
-    auto l3 = leftNames(r3);
-    std::sort(l3.begin(), l3.end());
-    auto n = never;
-    std::sort(n.begin(), n.end());
-    EXPECT_EQ(l3, n);
-    EXPECT_TRUE(has(r3.document, "name=\"arr\" a2lName=\"arr\" address=\"0x00002000\""));
-    EXPECT_TRUE(has(r3.document, "dims=\"2x3\""));
-    EXPECT_TRUE(
-        has(r3.document,
-            "id=\"CM_RAT\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1\""));
-    EXPECT_TRUE(
-        has(r3.document, "id=\"CM_TAB\" kind=\"table\" table=\"T_CURVE\" interpolate=\"true\""));
-    EXPECT_TRUE(has(r3.document, "expression=\"X1*X1 &lt; 4 &amp;&amp; &quot;q&quot;\""));
-    EXPECT_EQ(r3.arraysSplit, 0u);
-
-    // Reasons say what the target lacks.
-    for (const auto& l : r1.leftOut) {
-        if (l.name == "u64") {
-            EXPECT_NE(l.reason.find("1.5.5"), std::string::npos) << l.reason;
-        }
-    }
-    for (const auto& l : r2.leftOut) {
-        if (l.name == "rat") {
-            EXPECT_NE(l.reason.find("2017.6.0"), std::string::npos) << l.reason;
-        }
-    }
-
-    for (const auto* r : {&r1, &r2, &r3}) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.target);
+        auto r = build(m, row.target);
+        Names expected = row.leftOut, left = leftNames(r);
+        expected.insert(expected.end(), {"quad", "half", "undefinedConv"});
+        std::sort(expected.begin(), expected.end());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, expected);
+        for (const auto& l : r.leftOut)
+            if (l.name == row.reason.first) {
+                EXPECT_PRED2(has, l.reason, row.reason.second);
+            }
+        for (const auto& piece : row.holds)
+            EXPECT_PRED2(has, r.document, piece);
+        for (const auto& piece : row.lacks)
+            EXPECT_FALSE(has(r.document, piece)) << piece;
+        EXPECT_EQ(r.arraysSplit, row.arraysSplit);
+        EXPECT_EQ(r.tables, row.tables);
         std::string why;
-        EXPECT_TRUE(xmlWellFormed(r->document, &why)) << why;
+        EXPECT_TRUE(xmlWellFormed(r.document, &why)) << why;
     }
 }
 

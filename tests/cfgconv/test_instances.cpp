@@ -81,13 +81,8 @@ TEST(Instances, MeasurementAndStructureInstancesBecomeSignals) {
     auto signals = byName(modelOf(kInstances));
 
     const Measurement& n = signals.at("nEng");
-    EXPECT_EQ(n.address, 0x1000u);
-    EXPECT_EQ(n.extension, 2u);
-    EXPECT_EQ(n.type, DataType::UWord);
-    EXPECT_EQ(n.conversion, "CM_Lin");
-    EXPECT_EQ(n.physUnit, "rpm");
-    EXPECT_EQ(n.upper, 32767);
-    EXPECT_EQ(n.event, 3u);
+    EXPECT_EQ(std::tie(n.address, n.extension, n.type, n.conversion, n.physUnit, n.upper, n.event),
+              std::make_tuple(0x1000u, 2u, DataType::UWord, "CM_Lin", "rpm", 32767.0, 3u));
     EXPECT_FALSE(n.unusable);
 
     // car[i] at 0x2000 + i * 0x40; wheel[j] at +0x10 + j * 0x10 inside it.

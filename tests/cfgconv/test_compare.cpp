@@ -272,13 +272,15 @@ TEST(Compare, EveryShownValueChangedAloneIsAChange) {
         {"upper limit", [](ConvertModel& m) { m.measurements[1].upper = 101; }},
         {"event", [](ConvertModel& m) { m.measurements[1].event = 3; }},
     };
-    for (const auto& [what, edit] : signalEdits) {
+    // The base model against a copy with one edit.
+    auto edited = [](const Edit& edit) {
         ConvertModel b = base();
         edit(b);
         b.reindex();
-        auto r = run(base(), b, false);
-        EXPECT_GE(r.r.signals.changed, 1u) << what;
-    }
+        return run(base(), b, false).r;
+    };
+    for (const auto& [what, edit] : signalEdits)
+        EXPECT_GE(edited(edit).signals.changed, 1u) << what;
     const std::vector<std::pair<const char*, Edit>> characteristicEdits = {
         {"type", [](ConvertModel& m) { m.characteristics[0].type = "CURVE"; }},
         {"address", [](ConvertModel& m) { m.characteristics[0].address = 0x8002; }},
@@ -306,18 +308,9 @@ TEST(Compare, EveryShownValueChangedAloneIsAChange) {
          [](ConvertModel& m) { m.characteristics[0].axes[0].axisPtsRef = "AP"; }},
         {"second axis", [](ConvertModel& m) { m.characteristics[0].axes.push_back({}); }},
     };
-    for (const auto& [what, edit] : characteristicEdits) {
-        ConvertModel b = base();
-        edit(b);
-        b.reindex();
-        auto r = run(base(), b, false);
-        EXPECT_EQ(r.r.characteristics.changed, 1u) << what;
-    }
+    for (const auto& [what, edit] : characteristicEdits)
+        EXPECT_EQ(edited(edit).characteristics.changed, 1u) << what;
     // The conversion's unit changes every signal that uses it.
-    ConvertModel b = base();
-    b.conversions[0].unit = "1/min";
-    b.reindex();
-    auto r = run(base(), b, false);
-    EXPECT_EQ(r.r.signals.changed, 4u);
+    EXPECT_EQ(edited([](ConvertModel& m) { m.conversions[0].unit = "1/min"; }).signals.changed, 4u);
     EXPECT_EQ(run(base(), base(), false).r.signals.unchanged, 4u);
 }

@@ -121,11 +121,8 @@ public:
     BackgroundLoad(const BackgroundLoad&) = delete;
     BackgroundLoad& operator=(const BackgroundLoad&) = delete;
 
-    // Joins the thread; a failure on it (out of memory) is thrown here.
-    void wait() {
-        if (thread_.joinable())
-            thread_.join();
-    }
+    // Waits for the load, reports its lines and sets *error as load() does; a failure on the
+    // thread (out of memory) is thrown here.
     bool finish(Reporter& rep, std::string* error) {
         wait();
         if (failure_)
@@ -137,6 +134,11 @@ public:
     }
 
 private:
+    void wait() {
+        if (thread_.joinable())
+            thread_.join();
+    }
+
     std::vector<std::string> lines_;
     std::string error_;
     bool ok_ = false;
@@ -248,11 +250,8 @@ int compare(const Command& cmd, Reporter& rep, Sink& out) {
     std::optional<BackgroundLoad> newLoad;
     if (workerThreads() > 1)
         newLoad.emplace(cmd.output, &newModel);
-    if (!load(toReporter, cmd.input, "the old A2L", &oldModel, &error)) {
-        if (newLoad)
-            newLoad->wait();
+    if (!load(toReporter, cmd.input, "the old A2L", &oldModel, &error))
         return rep.finish(Status::Error, "cannot read the old A2L file: " + error);
-    }
     bool newRead = newLoad ? newLoad->finish(rep, &error)
                            : load(toReporter, cmd.output, "the new A2L", &newModel, &error);
     if (!newRead)

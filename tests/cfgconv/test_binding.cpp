@@ -166,7 +166,10 @@ TEST(Binding, AddressesFromIfDataKpBlobs) {
   /begin MEASUREMENT notANumber "" UBYTE NO_COMPU_METHOD 0 0 0 1
     /begin IF_DATA ETK KP_BLOB INTERN 0x8000 /end IF_DATA /end MEASUREMENT
 )";
-    auto result = a2l::readText(a2lWith(a2ml, "", measurements), "kp.a2l");
+    // "m" has both: its ECU_ADDRESS wins.
+    auto result = a2l::readText(
+        a2lWith(a2ml, "/begin IF_DATA ETK KP_BLOB 0x9999 INTERN 2 /end IF_DATA", measurements),
+        "kp.a2l");
     ASSERT_TRUE(result.ok());
     ConvertModel model;
     LoadInfo info;
@@ -177,7 +180,7 @@ TEST(Binding, AddressesFromIfDataKpBlobs) {
         const char* unusable;
     };
     const Row rows[] = {
-        {"m", 0x100, ""},  // ECU_ADDRESS
+        {"m", 0x100, ""},  // ECU_ADDRESS, not its KP_BLOB's 0x9999
         {"vendor", 0x3000, ""},
         {"ccp", 0x4000, ""},
         {"dimBlock", 0x5000, ""},
@@ -195,10 +198,4 @@ TEST(Binding, AddressesFromIfDataKpBlobs) {
     EXPECT_NE(find(model, "differ")->unusable->reason.find("0x7000 (ETK), 0x7001 (ASAP1B_KWP2000)"),
               std::string::npos);
     EXPECT_EQ(info.addressesFromIfData, 4u);
-}
-
-TEST(Binding, EcuAddressWinsOverKpBlob) {
-    ConvertModel model =
-        modelOf(a2lWith("", "/begin IF_DATA ETK KP_BLOB 0x9999 INTERN 2 /end IF_DATA"));
-    EXPECT_EQ(model.measurements.at(0).address, 0x100u);
 }

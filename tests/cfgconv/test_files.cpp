@@ -452,32 +452,9 @@ TEST_F(Files, AFileWithoutAModuleIsNothingToConvert) {
 }
 
 TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
-    const std::string a2l =
-        "ASAP2_VERSION 1 71\n"
-        "/begin PROJECT P \"\"\n"
-        "/begin MODULE M \"\"\n"
-        "/begin COMPU_METHOD CM_BIG \"\" LINEAR \"%6.2\" \"\" COEFFS_LINEAR 1e309 0 /end "
-        "COMPU_METHOD\n"
-        "/begin MEASUREMENT good \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x1000 /end "
-        "MEASUREMENT\n"
-        "/begin MEASUREMENT hexWord \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0xZZ /end "
-        "MEASUREMENT\n"
-        "/begin MEASUREMENT tooLong \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS "
-        "0x1000000000000000F /end MEASUREMENT\n"
-        "/begin MEASUREMENT negative \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS -1 /end "
-        "MEASUREMENT\n"
-        "/begin MEASUREMENT bigLimits \"\" UBYTE NO_COMPU_METHOD 0 0 -1e309 1.8E+308 ECU_ADDRESS "
-        "0x1004 /end MEASUREMENT\n"
-        "/begin MEASUREMENT bigFactor \"\" UBYTE CM_BIG 0 0 0 255 ECU_ADDRESS 0x1008 /end "
-        "MEASUREMENT\n"
-        "/begin MEASUREMENT badEvent \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x100C\n"
-        "  /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 4294967296 /end DAQ_EVENT "
-        "/end IF_DATA\n"
-        "/end MEASUREMENT\n"
-        "/end MODULE\n"
-        "/end PROJECT\n";
+    // Addresses, a factor, limits and an event number that cannot be read as what they are.
     fs::path in = dir / "in.a2l", out = dir / "out.cfginclude";
-    spit(in, a2l);
+    fs::copy_file(fs::path(CFGCONV_TEST_DATA) / "unreadable_values.a2l", in);
     Job j = run({"convert", in.string(), out.string(), "-i", "-l", kTarget});
     EXPECT_EQ(j.rc, 1) << j.out;
     struct Row {

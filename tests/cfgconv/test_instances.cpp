@@ -4,6 +4,7 @@
 
 #include <a2l/a2l.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -14,49 +15,10 @@ using namespace cfgconv;
 
 namespace {
 
-const char* const kInstances = R"(ASAP2_VERSION 1 71
-/begin PROJECT p ""
-/begin MODULE ECU ""
-  /begin IF_DATA XCP
-    /begin DAQ DYNAMIC 0 4 0 OPTIMISATION_TYPE_DEFAULT ADDRESS_EXTENSION_FREE
-      IDENTIFICATION_FIELD_TYPE_ABSOLUTE GRANULARITY_ODT_ENTRY_SIZE_DAQ_BYTE 8 NO_OVERLOAD_INDICATION
-      /begin EVENT "task" "task" 3 DAQ 1 10 6 0 /end EVENT
-    /end DAQ
-  /end IF_DATA
-  /begin COMPU_METHOD CM_Lin "" LINEAR "%6.1" "rpm" COEFFS_LINEAR 0.5 0 /end COMPU_METHOD
-  /begin TYPEDEF_MEASUREMENT M_U16 "" UWORD CM_Lin 0 0 0 32767 PHYS_UNIT "rpm" /end TYPEDEF_MEASUREMENT
-  /begin TYPEDEF_MEASUREMENT M_F32x3 "" FLOAT32_IEEE NO_COMPU_METHOD 0 0 -10 10 MATRIX_DIM 3 /end TYPEDEF_MEASUREMENT
-  /begin TYPEDEF_CHARACTERISTIC C_U8 "" VALUE RL 0 NO_COMPU_METHOD 0 255 /end TYPEDEF_CHARACTERISTIC
-  /begin TYPEDEF_STRUCTURE S_Inner "" 0x10
-    /begin STRUCTURE_COMPONENT speed M_U16 0x0 /end STRUCTURE_COMPONENT
-    /begin STRUCTURE_COMPONENT gain C_U8 0x2 /end STRUCTURE_COMPONENT
-    /begin STRUCTURE_COMPONENT accel M_F32x3 0x4 /end STRUCTURE_COMPONENT
-  /end TYPEDEF_STRUCTURE
-  /begin TYPEDEF_STRUCTURE S_Outer "" 0x40
-    /begin STRUCTURE_COMPONENT count M_U16 0x0 /end STRUCTURE_COMPONENT
-    /begin STRUCTURE_COMPONENT wheel S_Inner 0x10 MATRIX_DIM 2 /end STRUCTURE_COMPONENT
-    /begin STRUCTURE_COMPONENT next S_Inner 0x30 ADDRESS_TYPE PLONG /end STRUCTURE_COMPONENT
-  /end TYPEDEF_STRUCTURE
-  /begin TYPEDEF_STRUCTURE S_Loop "" 4
-    /begin STRUCTURE_COMPONENT self S_Loop 0 /end STRUCTURE_COMPONENT
-  /end TYPEDEF_STRUCTURE
-
-  /begin INSTANCE nEng "" M_U16 0x1000 ECU_ADDRESS_EXTENSION 2
-    /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT /end IF_DATA
-  /end INSTANCE
-  /begin INSTANCE car "" S_Outer 0x2000 MATRIX_DIM 2 /end INSTANCE
-  /begin INSTANCE direct "" S_Inner 0x3000 ADDRESS_TYPE DIRECT /end INSTANCE
-  /begin INSTANCE viaPointer "" M_U16 0x4000 ADDRESS_TYPE PLONG /end INSTANCE
-  /begin INSTANCE param "" C_U8 0x5000 /end INSTANCE
-  /begin INSTANCE typo "" M_U61 0x6000 /end INSTANCE
-  /begin INSTANCE loop "" S_Loop 0x7000 /end INSTANCE
-  /begin INSTANCE huge "" S_Inner 0x8000 MATRIX_DIM 300 300 /end INSTANCE
-/end MODULE
-/end PROJECT
-)";
-
-ConvertModel modelOf(const char* text) {
-    auto result = a2l::readText(text, "instances.a2l");
+// Measurement and characteristic types, structures nested, pointed to and looping, and
+// instances of each, some of which cannot be placed.
+ConvertModel instancesModel() {
+    auto result = a2l::readFile(std::filesystem::path(CFGCONV_TEST_DATA) / "instances.a2l");
     EXPECT_TRUE(result.ok()) << (result.error ? result.error->toString() : "");
     ConvertModel model;
     if (result.ok())
@@ -78,7 +40,7 @@ std::map<std::string, Measurement> byName(const ConvertModel& m) {
 }  // namespace
 
 TEST(Instances, MeasurementAndStructureInstancesBecomeSignals) {
-    auto signals = byName(modelOf(kInstances));
+    auto signals = byName(instancesModel());
 
     const Measurement& n = signals.at("nEng");
     EXPECT_EQ(std::tie(n.address, n.extension, n.type, n.conversion, n.physUnit, n.upper, n.event),
@@ -103,7 +65,7 @@ TEST(Instances, MeasurementAndStructureInstancesBecomeSignals) {
 }
 
 TEST(Instances, WhatCannotBePlacedIsLeftOutWithAReason) {
-    ConvertModel model = modelOf(kInstances);
+    ConvertModel model = instancesModel();
     auto signals = byName(model);
     EXPECT_EQ(category(signals.at("car[0].next")), "pointer-addressed instance");
     EXPECT_EQ(category(signals.at("viaPointer")), "pointer-addressed instance");
@@ -138,12 +100,4 @@ TEST(Instances, WhatCannotBePlacedIsLeftOutWithAReason) {
               std::string::npos);
     // One signal per placed measurement component: 1 + 2 cars x (1 + 2 wheels x 2) + 2 direct.
     EXPECT_EQ(r.signals, 1u + 2u * (1u + 2u * 2u) + 2u);
-}
-
-TEST(Instances, FilesWithoutInstancesAreUnchanged) {
-    ConvertModel model = modelOf(R"(/begin MODULE m ""
-  /begin MEASUREMENT x "" UBYTE NO_COMPU_METHOD 0 0 0 255 ECU_ADDRESS 0x10 /end MEASUREMENT
-/end MODULE)");
-    ASSERT_EQ(model.measurements.size(), 1u);
-    EXPECT_EQ(model.measurements[0].name, "x");
 }

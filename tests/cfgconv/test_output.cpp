@@ -61,31 +61,6 @@ TEST(Escape, BreaksMarkersShowsControlCharactersAndKeepsTheRest) {
     }
 }
 
-// Every job's output keeps the contract (job_support.hpp); here the status of each kind, its
-// exit status and the escaping of what it echoes.
-TEST(Reporter, StatusLineIsTheOnlyMarkerAndLeavesInOneDelivery) {
-    const struct {
-        Status status;
-        const char* text;
-        int rc;
-        const char* shown;
-    } rows[] = {
-        {Status::Done, "", 0, "Done.\n"},
-        {Status::Warning, "2 left out: Done.A, Warning:B", 1,
-         "Warning: 2 left out: Done%2EA, Warning%3AB\n"},
-        {Status::Error, "bad file Done.a2l", 2, "Error. bad file Done%2Ea2l\n"},
-    };
-    for (const auto& row : rows) {
-        RecordingSink sink;
-        Reporter rep(sink);
-        rep.line("Reading /tmp/Done./x.a2l");
-        EXPECT_EQ(rep.finish(row.status, row.text), row.rc);
-        ASSERT_EQ(sink.deliveries.size(), 2u);
-        EXPECT_FALSE(hasMarker(sink.deliveries[0]));
-        EXPECT_EQ(sink.deliveries[1], row.shown);
-    }
-}
-
 TEST(Xml, IndentedIsReindentedCompactAndEscapesAttributes) {
     auto build = [](bool indent) {
         XmlWriter w(indent);

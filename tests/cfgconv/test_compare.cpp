@@ -301,7 +301,7 @@ TEST(Compare, EveryShownValueChangedAloneIsAChange) {
     // The conversion's unit changes every signal that uses it.
     EXPECT_EQ(edited([](ConvertModel& m) { m.conversions[0].unit = "1/min"; }).signals.changed, 4u);
     // Unedited, nothing is a change and nothing is shown.
-    const Run same = run(base(), base(), false);
+    const auto same = run(base(), base(), false);
     EXPECT_EQ(std::tie(same.r.signals.unchanged, same.r.characteristics.unchanged,
                        same.r.conversions.unchanged),
               std::make_tuple(4u, 1u, 1u));

@@ -220,6 +220,18 @@ TEST(Compare, VerboseTableHeadAndSize) {
     EXPECT_EQ(u.lines.back(),
               "    unchanged: kind TAB_VERB; definition TAB_VERB TABLE VTAB_GEAR (2 entries, "
               "default \"invalid\"); format %10.0");
+
+    // Two entries with one key cannot be paired by key: both definitions are shown whole.
+    auto [dupOld, dupNew] = gearTables(2);
+    dupOld.tables[0].rows[1].raw = 0;
+    dupNew.tables[0].rows[1] = {0, 0, 0, "first"};
+    dupOld.reindex();
+    dupNew.reindex();
+    const auto dup = run(dupOld, dupNew, true);
+    EXPECT_TRUE(std::any_of(dup.lines.begin(), dup.lines.end(), [](const std::string& l) {
+        return l.find("=\"gear 1\"") != std::string::npos &&
+               l.find("=\"first\"") != std::string::npos;
+    })) << ::testing::PrintToString(dup.lines);
 }
 
 TEST(Compare, ConversionSwappedOnOneSignal) {

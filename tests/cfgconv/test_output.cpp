@@ -195,7 +195,8 @@ TEST(Decompress, StreamedInAnyPiecesGivesTheIndentedForm) {
     }
     // What is no compact .cfginclude is refused whole, and however the compact form is cut.
     const std::string good =
-        std::string(kDecl) + R"(<cfginclude format="1"><a b="1"/></cfginclude>)";
+        std::string(kDecl) +
+        R"(<cfginclude format="1"><a b="1" c="&#x10FFFF;&#65;"/></cfginclude>)";
     std::string whole, err;
     ASSERT_TRUE(reindentCfgInclude(good, &whole, &err)) << err;
     const std::string bad[] = {
@@ -206,6 +207,7 @@ TEST(Decompress, StreamedInAnyPiecesGivesTheIndentedForm) {
         std::string(kDecl) + R"(<cfginclude format="1"><a></b></cfginclude>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="&bogus;"/>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="&#0;"/>)",
+        std::string(kDecl) + R"(<cfginclude format="1" x="&#x110000;"/>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="a<b"/>)",
         std::string(kDecl) + R"(<cfginclude format="1"/><second format="1"/>)",
         std::string(kDecl) + R"(<cfginclude x="1"/>)",

@@ -90,6 +90,37 @@ std::map<std::string, std::size_t> countBlocks(std::string_view t) {
     return counts;
 }
 
+void expectScanCounts(const a2l::Document& doc, const std::map<std::string, std::size_t>& scan,
+                      const std::string& what) {
+    using K = a2l::BlockKind;
+    const std::pair<const char*, K> kinds[] = {
+        {"MEASUREMENT", K::Measurement},
+        {"CHARACTERISTIC", K::Characteristic},
+        {"AXIS_PTS", K::AxisPts},
+        {"COMPU_METHOD", K::CompuMethod},
+        {"COMPU_TAB", K::CompuTab},
+        {"COMPU_VTAB", K::CompuVtab},
+        {"COMPU_VTAB_RANGE", K::CompuVtabRange},
+        {"RECORD_LAYOUT", K::RecordLayout},
+        {"UNIT", K::Unit},
+        {"GROUP", K::Group},
+        {"FUNCTION", K::Function},
+        {"AXIS_DESCR", K::AxisDescr},
+        {"MODULE", K::Module},
+        {"IF_DATA", K::IfData},
+    };
+    std::size_t total = 0;
+    for (const auto& [keyword, n] : scan) {
+        total += n;
+    }
+    EXPECT_EQ(doc.blockCount(), total) << what;
+    for (const auto& [keyword, kind] : kinds) {
+        auto found = scan.find(keyword);
+        EXPECT_EQ(doc.count(kind), found == scan.end() ? 0 : found->second)
+            << what << " " << keyword;
+    }
+}
+
 std::string slurp(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream s;

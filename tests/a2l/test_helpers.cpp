@@ -52,19 +52,12 @@ std::map<std::string, std::size_t> countBlocks(std::string_view t) {
             std::size_t e = t.find('\n', i);
             i = e == std::string_view::npos ? n : e + 1;
         } else if (c == '"') {
+            // A doubled quote inside a string ends it and begins another: the same to the count.
             ++i;
-            while (i < n) {
-                if (t[i] == '\\') {
-                    i += 2;
-                } else if (t[i] == '"' && i + 1 < n && t[i + 1] == '"') {
-                    i += 2;
-                } else if (t[i] == '"') {
-                    ++i;
-                    break;
-                } else {
-                    ++i;
-                }
+            while (i < n && t[i] != '"') {
+                i += t[i] == '\\' ? 2 : 1;
             }
+            ++i;
         } else if (c == '/' && i + 6 <= n) {
             std::string word(t.substr(i, 6));
             for (char& ch : word) {

@@ -33,36 +33,40 @@ void expectError(const a2l::ReadResult& result, const char* file, std::uint32_t 
 }
 
 // Quoted and bare names, / and \, capitals that differ from the file's, commented ones, the
-// include paths.
+// include paths, inside an IF_DATA.
 TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     TempDir dir;
-    auto main = dir.write("main.a2l",
-                          "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n" + meas("m0") +
-                              "/include \"sub/a.a2l\"\n" + meas("m3") +
-                              "/INCLUDE sub\\d.a2l\n// /include \"missing.a2l\"\n"
-                              "/* /include missing.a2l */ /include \"PARTS.A2L\" /include lib.a2l\n"
-                              "/end MODULE\n/end PROJECT\n");
+    auto main = dir.write(
+        "main.a2l", "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n" + meas("m0") +
+                        "/include \"sub/a.a2l\"\n" + meas("m3") +
+                        "/INCLUDE sub\\d.a2l\n// /include \"missing.a2l\"\n"
+                        "/* /include missing.a2l */ /include \"PARTS.A2L\" /include lib.a2l\n"
+                        "/begin MEASUREMENT m7 \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
+                        "  /begin IF_DATA XCP /include daq.a2l /end IF_DATA\n/end MEASUREMENT\n"
+                        "/end MODULE\n/end PROJECT\n");
     dir.write("sub/a.a2l", meas("m1") + "/Include \"../b.a2l\"\n");
     dir.write("b.a2l", "/include \"./sub/c.a2l\"" + meas("m2b"));
     dir.write("sub/c.a2l", meas("m2a"));
     dir.write("sub/d.a2l", meas("m4"));
     dir.write("parts.a2l", meas("m5"));
     dir.write("common/lib.a2l", meas("m6"));
+    dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
     EXPECT_FALSE(a2l::readFile(main).ok());
     a2l::ReadOptions options;  // searched after the including file's folder
     options.includePaths.push_back(dir.path() / "common");
     auto result = a2l::readFile(main, options);
     ASSERT_TRUE(result.ok()) << result.error->toString();
     const auto& doc = *result.document;
-    EXPECT_EQ(doc.files().size(), 7u);
+    EXPECT_EQ(doc.files().size(), 8u);
     // File order is kept across files; includes are transparent in the tree.
     std::vector<std::string> names;
     for (const auto& m : doc.all<a2l::Measurement>()) {
         names.push_back(m.name);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4", "m5", "m6"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4", "m5", "m6", "m7"}));
     auto module = doc.blocks(a2l::BlockKind::Module).at(0);
-    EXPECT_EQ(module.children().size(), 8u);
+    EXPECT_EQ(module.children().size(), 9u);
     for (const auto& child : module.children()) {
         EXPECT_EQ(child.parent(), module);
     }
@@ -70,6 +74,12 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     ASSERT_TRUE(m2a);
     EXPECT_EQ(std::filesystem::path(m2a.location().file).filename(), "c.a2l");
     EXPECT_EQ(m2a.location().line, 1u);
+    // Inside an IF_DATA too.
+    auto m7 = doc.find<a2l::Measurement>("m7");
+    ASSERT_TRUE(m7);
+    ASSERT_EQ(m7->ifData.size(), 1u);
+    EXPECT_EQ(m7->ifData[0].children().size(), 1u);
+    EXPECT_EQ(m7->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
 }
 
 TEST(Includes, DepthIsCapped) {
@@ -136,22 +146,6 @@ TEST(Includes, FailuresNameTheirFile) {
         expectError(a2l::readFile(dir.path() / row.main, options), row.file, row.line, row.says,
                     row.column);
     }
-}
-
-TEST(Includes, TransparentInsideIfData) {
-    TempDir dir;
-    auto main = dir.write(
-        "main.a2l",
-        "/begin MODULE m \"\"\n/begin MEASUREMENT x \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
-        "  /begin IF_DATA XCP /include daq.a2l /end IF_DATA\n/end MEASUREMENT\n/end MODULE\n");
-    dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
-    auto result = a2l::readFile(main);
-    ASSERT_TRUE(result.ok()) << result.error->toString();
-    auto m = result.document->find<a2l::Measurement>("x");
-    ASSERT_TRUE(m);
-    ASSERT_EQ(m->ifData.size(), 1u);
-    EXPECT_EQ(m->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
-    EXPECT_EQ(m->ifData[0].children().size(), 1u);
 }
 
 TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {

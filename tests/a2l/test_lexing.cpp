@@ -132,9 +132,9 @@ TEST(Lexing, NumberForms) {
 TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {
     auto params = firstBlockParams(
         "/begin BLK 4.29497e+09 1.5 0xFFFFFFFFFFFFFFFF -1 1e3 0x 12abc "
-        "1e309 " +
+        "+0xFFFFFFFFFFFFFFFF 1e309 " +
         std::string(30, '9') + " /end BLK");
-    ASSERT_EQ(params.size(), 9u);
+    ASSERT_EQ(params.size(), 10u);
     EXPECT_EQ(params[0].toUInt(), 4294970000ull);
     EXPECT_FALSE(params[1].toUInt().has_value());
     EXPECT_EQ(params[2].toUInt(), 0xFFFFFFFFFFFFFFFFull);
@@ -143,9 +143,10 @@ TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {
     EXPECT_EQ(params[4].toInt(), 1000);
     EXPECT_FALSE(params[5].toDouble().has_value());  // "0x" without digits
     EXPECT_FALSE(params[6].toDouble().has_value());
-    EXPECT_FALSE(params[7].toUInt().has_value());
+    EXPECT_EQ(params[7].toUInt(), 0xFFFFFFFFFFFFFFFFull);  // signed, beyond a double's 53 bits
     EXPECT_FALSE(params[8].toUInt().has_value());
-    EXPECT_FALSE(params[8].toInt().has_value());
+    EXPECT_FALSE(params[9].toUInt().has_value());
+    EXPECT_FALSE(params[9].toInt().has_value());
 }
 
 // Comments anywhere; directives in any letter case.

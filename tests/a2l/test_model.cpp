@@ -23,7 +23,7 @@ protected:
 
 // Related fields are compared together, as a tuple of the values read against those written.
 TEST_F(Model, ProjectHeaderModule) {
-    EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));
+    EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));  // not A2ML_VERSION's, which follows
     ASSERT_TRUE(doc().project() && doc().header());
     EXPECT_EQ(std::tie(doc().project()->name, doc().project()->longIdentifier),
               std::make_tuple("Demo", "Demo project"));
@@ -79,7 +79,7 @@ TEST_F(Model, MeasurementWithEveryField) {
     EXPECT_EQ(m->ifData[1].name(), "CANAPE_EXT");
     EXPECT_TRUE(m->daqEvents.fromXcp);
     EXPECT_EQ(m->daqEvents.fixedEvents, (std::vector<std::uint32_t>{0, 1}));
-    EXPECT_EQ(m->block.location().line, 44u);
+    EXPECT_EQ(m->block.location().line, 45u);
 }
 
 TEST_F(Model, DaqEventBindings) {
@@ -266,7 +266,7 @@ TEST_F(Model, GenericTreeKeepsEverything) {
     ASSERT_EQ(canape.size(), 11u);
     EXPECT_EQ(canape[2].text, "LINK_MAP");
     EXPECT_EQ(canape[3].text, "nEng");
-    EXPECT_EQ(canape[3].location().line, 51u);
+    EXPECT_EQ(canape[3].location().line, 52u);
     EXPECT_EQ(doc().blocks(a2l::BlockKind::IfData).size(), 9u);
     // A2ML is kept as raw text, whatever it holds.
     auto a2ml = doc().blocks(a2l::BlockKind::A2ml);

@@ -249,6 +249,7 @@ TEST_F(Model, CcpBasics) {
               std::make_tuple("10ms", 0x210u, 0u));
     EXPECT_DOUBLE_EQ(*c.sources[0].cycleSeconds(), 0.010);
     EXPECT_FALSE(c.sources[1].cycleSeconds());  // angle based
+    EXPECT_EQ(c.sources[1].raster, 1u);
 }
 
 TEST_F(Model, GenericTreeKeepsEverything) {

@@ -1,6 +1,8 @@
-// Encodings: a byte-order mark decides; without one texts are UTF-8 when valid, else
+// Encodings and line ends: a byte-order mark decides; without one texts are UTF-8 when valid, else
 // Windows-1252. Texts reach callers as UTF-8.
 #include <gtest/gtest.h>
+
+#include <regex>
 
 #include "test_helpers.h"
 
@@ -34,6 +36,8 @@ TEST(Encoding, ByteOrderMarksDecide) {
     const Case cases[] = {
         {"UTF-8 without BOM", kSource, a2l::Encoding::Bytes},
         {"UTF-8 with BOM", "\xEF\xBB\xBF" + kSource, a2l::Encoding::Utf8Bom},
+        {"UTF-8, CRLF line ends", std::regex_replace(kSource, std::regex("\n"), "\r\n"),
+         a2l::Encoding::Bytes},
         {"UTF-16LE", encoded(std::u16string(SOURCE_TEXT(u)), false), a2l::Encoding::Utf16LE},
         {"UTF-16BE", encoded(std::u16string(SOURCE_TEXT(u)), true), a2l::Encoding::Utf16BE},
         {"UTF-32LE", encoded(std::u32string(SOURCE_TEXT(U)), false), a2l::Encoding::Utf32LE},
@@ -55,68 +59,38 @@ TEST(Encoding, ByteOrderMarksDecide) {
         EXPECT_EQ(result.warnings[0].location.column, 8u) << c.name;
         auto module = doc.blocks(a2l::BlockKind::Module)[0];
         EXPECT_EQ(module.location().column, 8u) << c.name;
+        EXPECT_EQ(doc.blocks(a2l::BlockKind::Measurement)[0].line(), 2u) << c.name;
     }
 }
 
-TEST(Encoding, Windows1252AndLatin1WithoutBom) {
-    // 0xE4 = ä in both; 0x80 = € and 0x93/0x94 = curly quotes only in Windows-1252.
-    auto result = a2ltest::readOk(
-        "/begin MODULE m \"Gr\xF6\xDF"
-        "e\"\n"
-        "/begin UNIT u \"\x93quoted\x94 \x80 \xE4\" \"\xB0"
-        "C\" EXTENDED_SI /end UNIT\n/end MODULE\n");
-    ASSERT_TRUE(result.ok());
-    const auto& doc = *result.document;
-    EXPECT_EQ(doc.modules()[0].longIdentifier,
-              "Gr\xC3\xB6\xC3\x9F"
-              "e");
-    auto units = doc.all<a2l::Unit>();
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].longIdentifier, "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x82\xAC \xC3\xA4");
-    EXPECT_EQ(units[0].display,
-              "\xC2\xB0"
-              "C");
-}
-
-TEST(Encoding, EachTextDecidesOnItsOwn) {
-    // A file edited with two editors: one text in UTF-8, one in Windows-1252.
-    auto result = a2ltest::readOk(
-        "/begin UNIT a \"\xC3\xA4\" \"x\" EXTENDED_SI /end UNIT\n"
-        "/begin UNIT b \"\xE4\" \"x\" EXTENDED_SI /end UNIT\n");
-    ASSERT_TRUE(result.ok());
-    auto units = result.document->all<a2l::Unit>();
-    ASSERT_EQ(units.size(), 2u);
-    EXPECT_EQ(units[0].longIdentifier, "\xC3\xA4");
-    EXPECT_EQ(units[1].longIdentifier, "\xC3\xA4");
-}
-
-TEST(Encoding, InvalidUtf8SequencesFallBackToWindows1252) {
+// Without a byte-order mark each text is UTF-8 when valid, else Windows-1252 (a file edited
+// with two editors has both); bytes in comments play no part.
+TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
     struct Case {
         std::string bytes;
         std::string utf8;
     };
     const Case cases[] = {
+        {"\xF6\xDF", "\xC3\xB6\xC3\x9F"},  // the same in Latin-1 and Windows-1252
+        {"\x93quoted\x94 \x80 \xB0", "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x82\xAC \xC2\xB0"},
+        {"\xC3\xA4", "\xC3\xA4"},                          // valid UTF-8 among them
         {"\xC3", "\xC3\x83"},                              // truncated sequence
         {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                  // overlong
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // surrogate
         {"\x81", "\xC2\x81"},                              // unassigned in 1252: C1 control
     };
+    std::string text = "/* \xFC\xDF */ /begin B";
     for (const auto& c : cases) {
-        auto result = a2ltest::readOk("/begin B \"" + c.bytes + "\" /end B");
-        ASSERT_TRUE(result.ok());
-        auto params = result.document->root().children()[0].params();
-        ASSERT_EQ(params.size(), 1u);
-        EXPECT_EQ(params[0].text, c.utf8);
+        text += " \"" + c.bytes + "\"";
     }
-}
-
-TEST(Encoding, NonUtf8BytesInCommentsDoNotMatter) {
-    auto result = a2ltest::readOk(
-        "/* Gr\xFC\xDF"
-        "e */ /begin B \"ok\" /end B // \xFF\xFE\n");
+    auto result = a2ltest::readOk(text + " /end B // \xFF\xFE\n");
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.document->encoding(), a2l::Encoding::Bytes);
-    EXPECT_EQ(result.document->root().children()[0].params()[0].text, "ok");
+    auto params = result.document->root().children()[0].params();
+    ASSERT_EQ(params.size(), std::size(cases));
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        EXPECT_EQ(params[i].text, cases[i].utf8) << i;
+    }
 }
 
 }  // namespace

@@ -52,19 +52,12 @@ std::map<std::string, std::size_t> countBlocks(std::string_view t) {
             std::size_t e = t.find('\n', i);
             i = e == std::string_view::npos ? n : e + 1;
         } else if (c == '"') {
+            // A doubled quote inside a string ends it and begins another: the same to the count.
             ++i;
-            while (i < n) {
-                if (t[i] == '\\') {
-                    i += 2;
-                } else if (t[i] == '"' && i + 1 < n && t[i + 1] == '"') {
-                    i += 2;
-                } else if (t[i] == '"') {
-                    ++i;
-                    break;
-                } else {
-                    ++i;
-                }
+            while (i < n && t[i] != '"') {
+                i += t[i] == '\\' ? 2 : 1;
             }
+            ++i;
         } else if (c == '/' && i + 6 <= n) {
             std::string word(t.substr(i, 6));
             for (char& ch : word) {
@@ -88,6 +81,37 @@ std::map<std::string, std::size_t> countBlocks(std::string_view t) {
         }
     }
     return counts;
+}
+
+void expectScanCounts(const a2l::Document& doc, const std::map<std::string, std::size_t>& scan,
+                      const std::string& what) {
+    using K = a2l::BlockKind;
+    const std::pair<const char*, K> kinds[] = {
+        {"MEASUREMENT", K::Measurement},
+        {"CHARACTERISTIC", K::Characteristic},
+        {"AXIS_PTS", K::AxisPts},
+        {"COMPU_METHOD", K::CompuMethod},
+        {"COMPU_TAB", K::CompuTab},
+        {"COMPU_VTAB", K::CompuVtab},
+        {"COMPU_VTAB_RANGE", K::CompuVtabRange},
+        {"RECORD_LAYOUT", K::RecordLayout},
+        {"UNIT", K::Unit},
+        {"GROUP", K::Group},
+        {"FUNCTION", K::Function},
+        {"AXIS_DESCR", K::AxisDescr},
+        {"MODULE", K::Module},
+        {"IF_DATA", K::IfData},
+    };
+    std::size_t total = 0;
+    for (const auto& [keyword, n] : scan) {
+        total += n;
+    }
+    EXPECT_EQ(doc.blockCount(), total) << what;
+    for (const auto& [keyword, kind] : kinds) {
+        auto found = scan.find(keyword);
+        EXPECT_EQ(doc.count(kind), found == scan.end() ? 0 : found->second)
+            << what << " " << keyword;
+    }
 }
 
 std::string slurp(const fs::path& file) {

@@ -28,6 +28,10 @@ private:
 // Counts "/begin KEYWORD" per keyword outside comments and strings: a scan written for the
 // tests, independent of the engine's lexer.
 std::map<std::string, std::size_t> countBlocks(std::string_view text);
+// Expects the document to hold as many objects of each kind, and blocks in all, as `scan`
+// (countBlocks over the texts it was read from) found.
+void expectScanCounts(const a2l::Document& doc, const std::map<std::string, std::size_t>& scan,
+                      const std::string& what);
 std::string slurp(const std::filesystem::path& file);
 
 // The folder with the public sample files, or empty when it is absent.

@@ -32,32 +32,41 @@ void expectError(const a2l::ReadResult& result, const char* file, std::uint32_t 
     EXPECT_NE(result.error->message.find(says), std::string::npos) << result.error->message;
 }
 
-std::vector<std::string> measurementNames(const a2l::Document& doc) {
-    std::vector<std::string> names;
-    for (const auto& m : doc.all<a2l::Measurement>()) {
-        names.push_back(m.name);
-    }
-    return names;
-}
-
+// Quoted and bare names, / and \, capitals that differ from the file's, commented ones, the
+// include paths, inside an IF_DATA.
 TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     TempDir dir;
-    auto main = dir.write("main.a2l", "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n" + meas("m0") +
-                                          "/include \"sub/a.a2l\"\n" + meas("m3") +
-                                          "/INCLUDE sub\\d.a2l\n/end MODULE\n/end PROJECT\n");
+    auto main = dir.write(
+        "main.a2l", "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n" + meas("m0") +
+                        "/include \"sub/a.a2l\"\n" + meas("m3") +
+                        "/INCLUDE sub\\d.a2l\n// /include \"missing.a2l\"\n"
+                        "/* /include missing.a2l */ /include \"PARTS.A2L\" /include lib.a2l\n"
+                        "/begin MEASUREMENT m7 \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
+                        "  /begin IF_DATA XCP /include daq.a2l /end IF_DATA\n/end MEASUREMENT\n"
+                        "/end MODULE\n/end PROJECT\n");
     dir.write("sub/a.a2l", meas("m1") + "/Include \"../b.a2l\"\n");
     dir.write("b.a2l", "/include \"./sub/c.a2l\"" + meas("m2b"));
     dir.write("sub/c.a2l", meas("m2a"));
     dir.write("sub/d.a2l", meas("m4"));
-    auto result = a2l::readFile(main);
+    dir.write("parts.a2l", meas("m5"));
+    dir.write("common/lib.a2l", meas("m6"));
+    dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
+    EXPECT_FALSE(a2l::readFile(main).ok());
+    a2l::ReadOptions options;  // searched after the including file's folder
+    options.includePaths.push_back(dir.path() / "common");
+    auto result = a2l::readFile(main, options);
     ASSERT_TRUE(result.ok()) << result.error->toString();
     const auto& doc = *result.document;
-    EXPECT_EQ(doc.files().size(), 5u);
+    EXPECT_EQ(doc.files().size(), 8u);
     // File order is kept across files; includes are transparent in the tree.
-    EXPECT_EQ(measurementNames(doc),
-              (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4"}));
+    std::vector<std::string> names;
+    for (const auto& m : doc.all<a2l::Measurement>()) {
+        names.push_back(m.name);
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4", "m5", "m6", "m7"}));
     auto module = doc.blocks(a2l::BlockKind::Module).at(0);
-    EXPECT_EQ(module.children().size(), 6u);
+    EXPECT_EQ(module.children().size(), 9u);
     for (const auto& child : module.children()) {
         EXPECT_EQ(child.parent(), module);
     }
@@ -65,57 +74,12 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     ASSERT_TRUE(m2a);
     EXPECT_EQ(std::filesystem::path(m2a.location().file).filename(), "c.a2l");
     EXPECT_EQ(m2a.location().line, 1u);
-}
-
-TEST(Includes, FileNameCaseIsForgiven) {
-    TempDir dir;
-    auto main =
-        dir.write("main.a2l", "/begin MODULE m \"\"\n/include \"PARTS.A2L\"\n/end MODULE\n");
-    dir.write("parts.a2l", meas("x"));
-    auto result = a2l::readFile(main);
-    ASSERT_TRUE(result.ok()) << result.error->toString();
-    EXPECT_EQ(measurementNames(*result.document), std::vector<std::string>{"x"});
-}
-
-TEST(Includes, IncludePathsAreSearchedAfterTheFilesFolder) {
-    TempDir dir;
-    auto main = dir.write("a/main.a2l", "/begin MODULE m \"\" /include \"lib.a2l\" /end MODULE\n");
-    dir.write("common/lib.a2l", meas("fromLib"));
-    EXPECT_FALSE(a2l::readFile(main).ok());
-    a2l::ReadOptions options;
-    options.includePaths.push_back(dir.path() / "common");
-    auto result = a2l::readFile(main, options);
-    ASSERT_TRUE(result.ok()) << result.error->toString();
-    EXPECT_EQ(measurementNames(*result.document), std::vector<std::string>{"fromLib"});
-}
-
-TEST(Includes, MissingFileIsAnErrorAtTheDirective) {
-    TempDir dir;
-    auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n  /include sub/a.a2l\n/end MODULE\n");
-    dir.write("sub/a.a2l", "\n\n    /include \"gone.aml\"\n");
-    expectError(a2l::readFile(main), "a.a2l", 3, "\"gone.aml\" not found", 5);
-}
-
-TEST(Includes, CyclesAreDetected) {
-    TempDir dir;
-    auto self = dir.write("self.a2l", "/include \"self.a2l\"\n");
-    auto a = dir.write("a.a2l", "/include \"b.a2l\"\n");
-    dir.write("b.a2l", "\n/include \"sub/../a.a2l\"\n");
-    expectError(a2l::readFile(self), "self.a2l", 1, "include cycle: self.a2l -> self.a2l");
-    std::filesystem::create_directories(dir.path() / "sub");
-    expectError(a2l::readFile(a), "b.a2l", 2, "include cycle: a.a2l -> b.a2l -> a.a2l");
-}
-
-TEST(Includes, SameFileTwiceIsNoCycle) {
-    TempDir dir;
-    auto main =
-        dir.write("main.a2l", "/begin MODULE m \"\" /include x.a2l /include x.a2l /end MODULE");
-    dir.write("x.a2l", "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n");
-    auto result = a2l::readFile(main);
-    ASSERT_TRUE(result.ok()) << result.error->toString();
-    EXPECT_EQ(result.document->count(a2l::BlockKind::Unit), 2u);
-    ASSERT_EQ(result.warnings.size(), 1u);
-    EXPECT_NE(result.warnings[0].message.find("duplicate UNIT \"u\""), std::string::npos);
+    // Inside an IF_DATA too.
+    auto m7 = doc.find<a2l::Measurement>("m7");
+    ASSERT_TRUE(m7);
+    ASSERT_EQ(m7->ifData.size(), 1u);
+    EXPECT_EQ(m7->ifData[0].children().size(), 1u);
+    EXPECT_EQ(m7->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
 }
 
 TEST(Includes, DepthIsCapped) {
@@ -133,57 +97,55 @@ TEST(Includes, DepthIsCapped) {
                 "includes nested deeper than 5");
 }
 
-TEST(Includes, ErrorsInIncludedFilesNameThatFile) {
-    TempDir dir;
-    auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n/include part.a2l\n/end MODULE\n");
-    dir.write("part.a2l", "/begin MEASUREMENT x \"ok\"\n  \"broken\n/end MEASUREMENT\n");
-    expectError(a2l::readFile(main), "part.a2l", 2, "unterminated string", 3);
-}
-
-TEST(Includes, BlocksMustCloseInTheirOwnFile) {
-    TempDir dir;
-    auto main = dir.write("main.a2l", "/include open.a2l\n/end MODULE\n");
-    dir.write("open.a2l", "/begin MODULE m \"\"\n");
-    expectError(a2l::readFile(main), "open.a2l", 0, "/begin MODULE is never closed");
-}
-
-TEST(Includes, CommentedIncludeIsIgnored) {
-    TempDir dir;
-    auto main = dir.write(
-        "main.a2l", "// /include \"missing.a2l\"\n/* /include missing.a2l */\n" + meas("only"));
-    auto result = a2l::readFile(main);
-    ASSERT_TRUE(result.ok()) << result.error->toString();
-    EXPECT_EQ(result.document->files().size(), 1u);
-}
-
-TEST(Includes, MissingMainFileIsAnError) {
-    TempDir dir;
-    expectError(a2l::readFile(dir.path() / "absent.a2l"), "absent.a2l", 0, "cannot open");
-}
-
-TEST(Includes, CanBeSwitchedOffForUntrustedInput) {
-    TempDir dir;
-    auto main = dir.write("main.a2l", "/begin MODULE m \"\"\n  /include part.a2l\n/end MODULE\n");
-    dir.write("part.a2l", meas("x"));
-    a2l::ReadOptions options;
-    options.followIncludes = false;
-    expectError(a2l::readFile(main, options), "main.a2l", 2, "/include is switched off");
-}
-
-TEST(Includes, TransparentInsideIfData) {
-    TempDir dir;
-    auto main = dir.write(
-        "main.a2l",
-        "/begin MODULE m \"\"\n/begin MEASUREMENT x \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
-        "  /begin IF_DATA XCP /include daq.a2l /end IF_DATA\n/end MEASUREMENT\n/end MODULE\n");
-    dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
-    auto result = a2l::readFile(main);
-    ASSERT_TRUE(result.ok()) << result.error->toString();
-    auto m = result.document->find<a2l::Measurement>("x");
-    ASSERT_TRUE(m);
-    ASSERT_EQ(m->ifData.size(), 1u);
-    EXPECT_EQ(m->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
-    EXPECT_EQ(m->ifData[0].children().size(), 1u);
+// A failing read names the file where it failed (`file`), the line and column (0: any).
+TEST(Includes, FailuresNameTheirFile) {
+    struct Row {
+        const char* name;
+        bool followIncludes;
+        const char* file;
+        std::uint32_t line;
+        std::uint32_t column;
+        const char* says;
+        const char* main;  // read; its text (nullptr: the file is not written)
+        const char* mainText;
+        const char* other;  // another file and its text, or nullptr
+        const char* otherText;
+    };
+    const Row rows[] = {
+        {"missing file, at the directive", true, "a.a2l", 3, 5, "\"gone.aml\" not found",
+         "main.a2l", "/begin MODULE m \"\"\n  /include sub/a.a2l\n/end MODULE\n", "sub/a.a2l",
+         "\n\n    /include \"gone.aml\"\n"},
+        {"includes itself", true, "self.a2l", 1, 0, "include cycle: self.a2l -> self.a2l",
+         "self.a2l", "/include \"self.a2l\"\n", nullptr, nullptr},
+        // b.a2l names its includer as sub/../a.a2l: the same file by another path.
+        {"cycle through another file", true, "b.a2l", 2, 0,
+         "include cycle: a.a2l -> b.a2l -> a.a2l", "a.a2l", "/include \"sub/b.a2l\"\n", "sub/b.a2l",
+         "\n/include \"../a.a2l\"\n"},
+        {"error inside an included file", true, "part.a2l", 2, 3, "unterminated string", "main.a2l",
+         "/begin MODULE m \"\"\n/include part.a2l\n/end MODULE\n", "part.a2l",
+         "/begin MEASUREMENT x \"ok\"\n  \"broken\n/end MEASUREMENT\n"},
+        {"block left open at the end of its file", true, "open.a2l", 0, 0,
+         "/begin MODULE is never closed", "main.a2l", "/include open.a2l\n/end MODULE\n",
+         "open.a2l", "/begin MODULE m \"\"\n"},
+        {"includes switched off", false, "main.a2l", 2, 0, "/include is switched off", "main.a2l",
+         "/begin MODULE m \"\"\n  /include part.a2l\n/end MODULE\n", "part.a2l", ""},
+        {"missing main file", true, "absent.a2l", 0, 0, "cannot open", "absent.a2l", nullptr,
+         nullptr, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        if (row.mainText) {
+            dir.write(row.main, row.mainText);
+        }
+        if (row.other) {
+            dir.write(row.other, row.otherText);
+        }
+        a2l::ReadOptions options;
+        options.followIncludes = row.followIncludes;
+        expectError(a2l::readFile(dir.path() / row.main, options), row.file, row.line, row.says,
+                    row.column);
+    }
 }
 
 TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {

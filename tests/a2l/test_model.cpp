@@ -1,131 +1,21 @@
-// The typed model on a file that uses every field the converter and the compare read.
+// The typed model on a file (data/model.a2l) that uses every field the converter and the
+// compare read.
 #include <gtest/gtest.h>
 
 #include "test_helpers.h"
 
 namespace {
 
-const char* const kFile = R"A2L(ASAP2_VERSION 1 71
-/begin PROJECT Demo "Demo project"
-  /begin HEADER "Header comment" VERSION "V1.2" PROJECT_NO P_42 /end HEADER
-  /begin MODULE Engine "Engine ECU"
-    /begin MOD_COMMON "common"
-      DEPOSIT ABSOLUTE BYTE_ORDER MSB_FIRST DATA_SIZE 16
-      ALIGNMENT_BYTE 1 ALIGNMENT_WORD 2 ALIGNMENT_LONG 4 ALIGNMENT_INT64 8
-      ALIGNMENT_FLOAT16_IEEE 2 ALIGNMENT_FLOAT32_IEEE 4 ALIGNMENT_FLOAT64_IEEE 8
-    /end MOD_COMMON
-    /begin MOD_PAR "par"
-      VERSION "sw 1" ADDR_EPK 0x8000 ADDR_EPK 0x9000 EPK "EPK_1.0" SUPPLIER "S" CUSTOMER "C"
-      CUSTOMER_NO "123" USER "U" PHONE_NO "0" ECU "E" CPU_TYPE "TC397" NO_OF_INTERFACES 2
-      SYSTEM_CONSTANT "PI" "3.14"
-      /begin MEMORY_SEGMENT Cal "calibration" DATA FLASH INTERN 0x80010000 0x4000 -1 -1 -1 -1 -1
-        /begin IF_DATA XCP /begin SEGMENT 0 2 0 0 0 /end SEGMENT /end IF_DATA
-      /end MEMORY_SEGMENT
-      /begin MEMORY_SEGMENT Ram "" VARIABLES RAM EXTERN 0xD0000000 0x100 0 1 2 3 4 /end MEMORY_SEGMENT
-    /end MOD_PAR
-    /begin IF_DATA XCP
-      /begin PROTOCOL_LAYER 0x0104 1000 2000 0 0 0 0 0 8 8 BYTE_ORDER_MSB_LAST ADDRESS_GRANULARITY_BYTE
-        OPTIONAL_CMD GET_ID OPTIONAL_CMD SET_MTA
-      /end PROTOCOL_LAYER
-      /begin DAQ STATIC 3 2 0 OPTIMISATION_TYPE_DEFAULT ADDRESS_EXTENSION_FREE
-          IDENTIFICATION_FIELD_TYPE_ABSOLUTE GRANULARITY_ODT_ENTRY_SIZE_DAQ_BYTE 7 OVERLOAD_INDICATION_PID
-        PRESCALER_SUPPORTED
-        /begin TIMESTAMP_SUPPORTED 0x1 SIZE_DWORD UNIT_1US /end TIMESTAMP_SUPPORTED
-        /begin EVENT "10 ms task" "10ms" 0 DAQ 0xFF 10 6 0 /end EVENT
-        /begin EVENT "250 us" "250us" 1 DAQ_STIM 0xFF 25 4 1 /end EVENT
-        /begin EVENT "crank" "crank" 2 DAQ 0xFF 0 0 0 /end EVENT
-      /end DAQ
-      /begin XCP_ON_CAN 0x0104 CAN_ID_BROADCAST 0x100 CAN_ID_MASTER 0x7E0 CAN_ID_SLAVE 0x7E8
-        BAUDRATE 500000 SAMPLE_POINT 80
-        /begin CAN_FD MAX_DLC 64 CAN_FD_DATA_TRANSFER_BAUDRATE 2000000 /end CAN_FD
-      /end XCP_ON_CAN
-      /begin XCP_ON_UDP_IP 0x0104 5555 ADDRESS "192.168.1.10" /end XCP_ON_UDP_IP
-      /begin XCP_ON_TCP_IP 0x0104 5556 HOST_NAME "ecu.local" /end XCP_ON_TCP_IP
-    /end IF_DATA
-    /begin IF_DATA ASAP1B_CCP
-      /begin SOURCE "10ms" 4 1 /begin QP_BLOB 0 LENGTH 8 CAN_ID_FIXED 0x210 FIRST_PID 0 RASTER 0 /end QP_BLOB /end SOURCE
-      /begin SOURCE "angle" 101 1 /begin QP_BLOB 1 RASTER 1 /end QP_BLOB /end SOURCE
-      /begin TP_BLOB 0x201 0x202 0x700 0x701 0x33 1 BAUDRATE 500000 /end TP_BLOB
-    /end IF_DATA
-
-    /begin MEASUREMENT nEng "engine speed"
-      UWORD CM_Lin 2 0.5 0 8000
-      ECU_ADDRESS 0xD0001000 ECU_ADDRESS_EXTENSION 1 BIT_MASK 0x0FFF BYTE_ORDER MSB_LAST
-      ARRAY_SIZE 4 MATRIX_DIM 2 3 1 PHYS_UNIT "rpm" DISPLAY_IDENTIFIER n_eng READ_WRITE
-      FORMAT "%6.1" DISCRETE EXTENDED_LIMITS -100 9000 MAX_REFRESH 3 10 REF_MEMORY_SEGMENT Ram
-      SYMBOL_LINK "nEngSym" 0
-      /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 0 EVENT 1 /end DAQ_EVENT /end IF_DATA
-      /begin IF_DATA CANAPE_EXT 100 LINK_MAP "nEng" 0xD0001000 0x0 0 0x0 1 0x0 0x0 /end IF_DATA
-    /end MEASUREMENT
-    /begin MEASUREMENT tOil "" FLOAT32_IEEE CM_Form 0 0 -40 200
-      ECU_ADDRESS 0xD0001010
-      /begin IF_DATA XCP /begin DAQ_EVENT VARIABLE
-        /begin AVAILABLE_EVENT_LIST EVENT 0 EVENT 2 /end AVAILABLE_EVENT_LIST
-        /begin DEFAULT_EVENT_LIST EVENT 2 /end DEFAULT_EVENT_LIST
-      /end DAQ_EVENT /end IF_DATA
-    /end MEASUREMENT
-    /begin MEASUREMENT etk "" A_INT64 NO_COMPU_METHOD 0 0 -1e+12 1e+12
-      /begin IF_DATA ETK KP_BLOB 0x13A00 INTERN 1 RASTER 5 /end IF_DATA
-    /end MEASUREMENT
-    /begin MEASUREMENT types "" A_UINT64 CM_Ident 0 0 0 4.29497e+09 /end MEASUREMENT
-
-    /begin COMPU_METHOD CM_Ident "" IDENTICAL "%3.0" "" /end COMPU_METHOD
-    /begin COMPU_METHOD CM_Lin "" LINEAR "%6.1" "rpm" COEFFS_LINEAR 0.5 -10 /end COMPU_METHOD
-    /begin COMPU_METHOD CM_Rat "" RAT_FUNC "%6.1" "Nm" COEFFS 0 4 8 0 0 5 REF_UNIT U_Nm /end COMPU_METHOD
-    /begin COMPU_METHOD CM_Intp "" TAB_INTP "%6.1" "V" COMPU_TAB_REF T_Intp /end COMPU_METHOD
-    /begin COMPU_METHOD CM_NoIntp "" TAB_NOINTP "%6.1" "V" COMPU_TAB_REF T_NoIntp /end COMPU_METHOD
-    /begin COMPU_METHOD CM_Verb "" TAB_VERB "%6.1" "" COMPU_TAB_REF V_Gear /end COMPU_METHOD
-    /begin COMPU_METHOD CM_Range "" TAB_VERB "%6.1" "" COMPU_TAB_REF R_Level /end COMPU_METHOD
-    /begin COMPU_METHOD CM_Form "" FORM "%6.1" "degC"
-      /begin FORMULA "X1/10-40" FORMULA_INV "(X1+40)*10" /end FORMULA
-      STATUS_STRING_REF V_Gear
-    /end COMPU_METHOD
-    /begin COMPU_TAB T_Intp "" TAB_INTP 3 0 0.0 100 5.5 200 10 DEFAULT_VALUE_NUMERIC -1 /end COMPU_TAB
-    /begin COMPU_TAB T_NoIntp "" TAB_NOINTP 1 7 70 DEFAULT_VALUE "none" /end COMPU_TAB
-    /begin COMPU_VTAB V_Gear "gears" TAB_VERB 3 0 "Neutral" 1 "First" 2 "Second" DEFAULT_VALUE "?" /end COMPU_VTAB
-    /begin COMPU_VTAB_RANGE R_Level "" 2 0 9.5 "low" 9.5 100 "high" DEFAULT_VALUE "out" /end COMPU_VTAB_RANGE
-
-    /begin CHARACTERISTIC KF "map" MAP 0x80010100 RL_Map 0.5 CM_Lin 0 100
-      BIT_MASK 0xFF BYTE_ORDER MSB_FIRST ECU_ADDRESS_EXTENSION 2 NUMBER 8 FORMAT "%5.2"
-      PHYS_UNIT "%" DISPLAY_IDENTIFIER kf READ_ONLY EXTENDED_LIMITS -1 101
-      /begin AXIS_DESCR STD_AXIS nEng CM_Lin 8 0 8000 FORMAT "%4.0" MONOTONY MON_INCREASE /end AXIS_DESCR
-      /begin AXIS_DESCR COM_AXIS tOil CM_Form 6 -40 200 AXIS_PTS_REF AX_Oil /end AXIS_DESCR
-      /begin AXIS_DESCR FIX_AXIS NO_INPUT_QUANTITY CM_Ident 4 0 3 FIX_AXIS_PAR_DIST 0 1 4 /end AXIS_DESCR
-      /begin AXIS_DESCR FIX_AXIS NO_INPUT_QUANTITY CM_Ident 3 0 20
-        /begin FIX_AXIS_PAR_LIST 0 5 20 /end FIX_AXIS_PAR_LIST
-      /end AXIS_DESCR
-    /end CHARACTERISTIC
-    /begin AXIS_PTS AX_Oil "oil axis" 0x80010200 tOil RL_Axis 0 CM_Form 6 -40 200
-      DEPOSIT ABSOLUTE BYTE_ORDER MSB_LAST ECU_ADDRESS_EXTENSION 1 FORMAT "%4.1" PHYS_UNIT "degC"
-    /end AXIS_PTS
-    /begin RECORD_LAYOUT RL_Map FNC_VALUES 1 SWORD COLUMN_DIR DIRECT ALIGNMENT_WORD 2
-      NO_AXIS_PTS_X 2 UBYTE AXIS_PTS_X 3 UWORD INDEX_INCR DIRECT /end RECORD_LAYOUT
-    /begin RECORD_LAYOUT RL_Axis AXIS_PTS_X 1 FLOAT32_IEEE INDEX_INCR DIRECT /end RECORD_LAYOUT
-    /begin UNIT U_Nm "newton metre" "Nm" EXTENDED_SI SI_EXPONENTS 2 1 -2 0 0 0 0 /end UNIT
-    /begin UNIT U_kNm "" "kNm" DERIVED REF_UNIT U_Nm UNIT_CONVERSION 1000 0 /end UNIT
-    /begin GROUP G_Engine "engine" ROOT
-      /begin REF_MEASUREMENT nEng tOil /end REF_MEASUREMENT
-      /begin REF_CHARACTERISTIC KF /end REF_CHARACTERISTIC
-      /begin SUB_GROUP G_Sub /end SUB_GROUP
-    /end GROUP
-    /begin GROUP G_Sub "" /end GROUP
-    /begin FUNCTION F_Idle "idle" FUNCTION_VERSION "2.0"
-      /begin DEF_CHARACTERISTIC KF /end DEF_CHARACTERISTIC
-      /begin IN_MEASUREMENT nEng /end IN_MEASUREMENT
-      /begin OUT_MEASUREMENT tOil /end OUT_MEASUREMENT
-      /begin LOC_MEASUREMENT etk /end LOC_MEASUREMENT
-      /begin SUB_FUNCTION F_Sub /end SUB_FUNCTION
-    /end FUNCTION
-  /end MODULE
-/end PROJECT
-)A2L";
-
 class Model : public ::testing::Test {
 protected:
     void SetUp() override {
-        result_ = a2ltest::readOk(kFile);
+        result_ = a2ltest::readOk(a2ltest::slurp(A2L_TEST_DATA "/model.a2l"));
         ASSERT_TRUE(result_.ok());
         EXPECT_TRUE(result_.warnings.empty()) << result_.warnings.front().toString();
+        // Unknown blocks are skipped and counted, but those inside an IF_DATA (described by
+        // A2ML, not ASAP2).
+        EXPECT_EQ(doc().unknownKeywords(), (std::map<std::string, std::size_t, std::less<>>{
+                                               {"NESTED", 1}, {"VENDOR_THING", 2}}));
     }
     const a2l::Document& doc() const { return *result_.document; }
     a2l::ReadResult result_;
@@ -133,7 +23,7 @@ protected:
 
 // Related fields are compared together, as a tuple of the values read against those written.
 TEST_F(Model, ProjectHeaderModule) {
-    EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));
+    EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));  // not A2ML_VERSION's, which follows
     ASSERT_TRUE(doc().project() && doc().header());
     EXPECT_EQ(std::tie(doc().project()->name, doc().project()->longIdentifier),
               std::make_tuple("Demo", "Demo project"));
@@ -189,12 +79,13 @@ TEST_F(Model, MeasurementWithEveryField) {
     EXPECT_EQ(m->ifData[1].name(), "CANAPE_EXT");
     EXPECT_TRUE(m->daqEvents.fromXcp);
     EXPECT_EQ(m->daqEvents.fixedEvents, (std::vector<std::uint32_t>{0, 1}));
-    EXPECT_EQ(m->block.location().line, 44u);
+    EXPECT_EQ(m->block.location().line, 45u);
 }
 
 TEST_F(Model, DaqEventBindings) {
     auto oil = doc().find<a2l::Measurement>("tOil");
     ASSERT_TRUE(oil);
+    EXPECT_EQ(oil->ecuAddress, 0xD0001010u);  // after an unknown keyword and its values
     EXPECT_TRUE(oil->daqEvents.variable);
     EXPECT_EQ(oil->daqEvents.availableEvents, (std::vector<std::uint32_t>{0, 2}));
     EXPECT_EQ(oil->daqEvents.defaultEvents, (std::vector<std::uint32_t>{2}));
@@ -286,6 +177,8 @@ TEST_F(Model, RecordLayoutUnitGroupFunction) {
     EXPECT_EQ(std::tie(rl->fncValuesPosition, rl->fncValuesType, rl->fncValuesIndexMode,
                        rl->fncValuesAddressType, rl->alignmentWord),
               std::make_tuple(1u, a2l::DataType::SWord, "COLUMN_DIR", "DIRECT", 2u));
+    // A FNC_VALUES short of its index mode and addressing still gives its data type.
+    EXPECT_EQ(doc().find<a2l::RecordLayout>("RL_Short")->fncValuesType, a2l::DataType::UByte);
     auto nm = doc().find<a2l::Unit>("U_Nm");
     ASSERT_TRUE(nm);
     EXPECT_EQ(std::tie(nm->display, nm->type), std::make_tuple("Nm", "EXTENDED_SI"));
@@ -356,6 +249,7 @@ TEST_F(Model, CcpBasics) {
               std::make_tuple("10ms", 0x210u, 0u));
     EXPECT_DOUBLE_EQ(*c.sources[0].cycleSeconds(), 0.010);
     EXPECT_FALSE(c.sources[1].cycleSeconds());  // angle based
+    EXPECT_EQ(c.sources[1].raster, 1u);
 }
 
 TEST_F(Model, GenericTreeKeepsEverything) {
@@ -373,75 +267,42 @@ TEST_F(Model, GenericTreeKeepsEverything) {
     ASSERT_EQ(canape.size(), 11u);
     EXPECT_EQ(canape[2].text, "LINK_MAP");
     EXPECT_EQ(canape[3].text, "nEng");
-    EXPECT_EQ(canape[3].location().line, 51u);
-    auto xcp = doc().blocks(a2l::BlockKind::IfData);
-    EXPECT_EQ(xcp.size(), 7u);
+    EXPECT_EQ(canape[3].location().line, 52u);
+    EXPECT_EQ(doc().blocks(a2l::BlockKind::IfData).size(), 9u);
+    // A2ML is kept as raw text, whatever it holds.
+    auto a2ml = doc().blocks(a2l::BlockKind::A2ml);
+    ASSERT_EQ(a2ml.size(), 1u);
+    EXPECT_NE(a2ml[0].rawText().find("taggedunion { \"X\" struct { uint; }; };"),
+              std::string_view::npos);
+    EXPECT_TRUE(a2ml[0].items().empty());
 }
 
-TEST(TypedInstances, TypedefsAndInstancesDecode) {
-    auto result = a2ltest::readOk(R"(/begin MODULE m ""
-  /begin TYPEDEF_MEASUREMENT M_U16 "speed type" UWORD NO_COMPU_METHOD 0 0 0 65535
-    MATRIX_DIM 4 /end TYPEDEF_MEASUREMENT
-  /begin TYPEDEF_CHARACTERISTIC C_U8 "" VALUE RL 0 NO_COMPU_METHOD 0 255 /end TYPEDEF_CHARACTERISTIC
-  /begin TYPEDEF_STRUCTURE S "a structure" 0x20
-    /begin STRUCTURE_COMPONENT
-      speed M_U16 0x4 // the name may stand on the next line
-      MATRIX_DIM 2 3 ADDRESS_TYPE PWORD
-    /end STRUCTURE_COMPONENT
-    /begin STRUCTURE_COMPONENT gain C_U8 0 /end STRUCTURE_COMPONENT
-  /end TYPEDEF_STRUCTURE
-  /begin INSTANCE inst "an instance" S 0x80001000 ECU_ADDRESS_EXTENSION 1 MATRIX_DIM 5
-    ADDRESS_TYPE DIRECT READ_WRITE DISPLAY_IDENTIFIER i_1
-    /begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 7 /end DAQ_EVENT /end IF_DATA
-  /end INSTANCE
-/end MODULE)");
-    ASSERT_TRUE(result.ok());
-    EXPECT_TRUE(result.warnings.empty()) << result.warnings.front().toString();
-    const auto& doc = *result.document;
-    EXPECT_TRUE(doc.unknownKeywords().empty());
-    EXPECT_EQ(doc.count(a2l::BlockKind::TypedefCharacteristic), 1u);
-
-    auto tm = doc.find(a2l::BlockKind::TypedefMeasurement, "M_U16");
-    ASSERT_TRUE(tm);
-    auto type = doc.measurement(tm);
-    EXPECT_EQ(type.dataType, a2l::DataType::UWord);
-    EXPECT_EQ(type.matrixDim, (std::vector<std::uint32_t>{4}));
+TEST_F(Model, TypedefsAndInstances) {
+    EXPECT_EQ(doc().count(a2l::BlockKind::TypedefCharacteristic), 1u);
+    auto type = doc().measurement(doc().find(a2l::BlockKind::TypedefMeasurement, "M_U16"));
+    EXPECT_EQ(std::tie(type.dataType, type.matrixDim),
+              std::make_tuple(a2l::DataType::UWord, std::vector<std::uint32_t>{4}));
     EXPECT_FALSE(type.ecuAddress);
 
-    auto s = doc.typedefStructure(doc.find(a2l::BlockKind::TypedefStructure, "S"));
-    EXPECT_EQ(s.longIdentifier, "a structure");
-    EXPECT_EQ(s.size, 0x20u);
+    auto s = doc().typedefStructure(doc().find(a2l::BlockKind::TypedefStructure, "S"));
+    EXPECT_EQ(std::tie(s.longIdentifier, s.size), std::make_tuple("a structure", 0x20u));
     ASSERT_EQ(s.components.size(), 2u);
-    EXPECT_EQ(s.components[0].name, "speed");
-    EXPECT_EQ(s.components[0].typeName, "M_U16");
-    EXPECT_EQ(s.components[0].offset, 4u);
-    EXPECT_EQ(s.components[0].matrixDim, (std::vector<std::uint32_t>{2, 3}));
-    EXPECT_TRUE(a2l::isPointerAddress(s.components[0].addressType));
-    EXPECT_EQ(s.components[1].name, "gain");
-    EXPECT_TRUE(s.components[1].addressType.empty());
+    const auto& speed = s.components[0];
+    EXPECT_EQ(std::tie(speed.name, speed.typeName, speed.offset, speed.matrixDim),
+              std::make_tuple("speed", "M_U16", 4u, std::vector<std::uint32_t>{2, 3}));
+    EXPECT_TRUE(a2l::isPointerAddress(speed.addressType));
+    EXPECT_EQ(std::tie(s.components[1].name, s.components[1].addressType),
+              std::make_tuple("gain", ""));
 
-    auto instances = doc.all<a2l::Instance>();
+    auto instances = doc().all<a2l::Instance>();
     ASSERT_EQ(instances.size(), 1u);
     const auto& in = instances[0];
-    EXPECT_EQ(in.name, "inst");
-    EXPECT_EQ(in.typeName, "S");
-    EXPECT_EQ(in.address, 0x80001000u);
-    EXPECT_EQ(in.ecuAddressExtension, 1u);
-    EXPECT_EQ(in.matrixDim, (std::vector<std::uint32_t>{5}));
-    EXPECT_EQ(in.addressType, "DIRECT");
+    EXPECT_EQ(std::tie(in.name, in.typeName, in.address, in.ecuAddressExtension, in.matrixDim),
+              std::make_tuple("inst", "S", 0x80001000u, 1u, std::vector<std::uint32_t>{5}));
+    EXPECT_EQ(std::tie(in.addressType, in.readWrite, in.displayIdentifier),
+              std::make_tuple("DIRECT", true, "i_1"));
     EXPECT_FALSE(a2l::isPointerAddress(in.addressType));
-    EXPECT_TRUE(in.readWrite);
-    EXPECT_EQ(in.displayIdentifier, "i_1");
     EXPECT_EQ(in.daqEvents.fixedEvents, (std::vector<std::uint32_t>{7}));
 }
 
 }  // namespace
-
-// A FNC_VALUES short of its index mode and addressing still gives its data type.
-TEST(RecordLayouts, ShortFncValuesKeepTheirType) {
-    auto result = a2ltest::readOk("/begin RECORD_LAYOUT R FNC_VALUES 1 UBYTE /end RECORD_LAYOUT");
-    ASSERT_TRUE(result.ok());
-    auto layout = result.document->find<a2l::RecordLayout>("R");
-    ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->fncValuesType, a2l::DataType::UByte);
-}

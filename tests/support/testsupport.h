@@ -69,9 +69,10 @@ private:
 
 // Watches for modal dialogs, records what they show and answers them.
 // Message boxes are answered with the next queued button text, or else their
-// OK button (a box without one is rejected and counted as unexpected). File dialogs take the next queued path (an empty path
-// cancels). Anything else open longer than the watchdog limit is rejected and
-// counted as unexpected, so a wrong dialog fails a test instead of hanging it.
+// OK button (a box without one is rejected and counted as unexpected). File
+// dialogs take the next queued path (an empty path cancels). Anything else open
+// longer than the watchdog limit is rejected and counted as unexpected, so a
+// wrong dialog fails a test instead of hanging it.
 class DialogWatcher : public QObject {
     Q_OBJECT
 

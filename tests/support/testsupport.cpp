@@ -50,34 +50,13 @@ TestWorkspace::~TestWorkspace() {
 #endif
 }
 
-QString TestWorkspace::settingsFile() const {
-    return dir_.filePath(QStringLiteral("settings/KOLDAN/VELMOR.conf"));
-}
-
 bool TestWorkspace::settingsStored() const {
 #ifdef Q_OS_WIN
     return QSettings(kRegistryParent, QSettings::NativeFormat)
         .childGroups()
         .contains(QStringLiteral("VELMOR"));
 #else
-    return QFile::exists(settingsFile());
-#endif
-}
-
-QByteArray TestWorkspace::settingsSnapshot() const {
-#ifdef Q_OS_WIN
-    // Values as text, as a settings file would hold them.
-    const QSettings settings(QStringLiteral("KOLDAN"), QStringLiteral("VELMOR"));
-    QStringList keys = settings.allKeys();
-    keys.sort();
-    QByteArray snapshot;
-    for (const QString& key : keys) {
-        snapshot += key.toUtf8() + '=' + settings.value(key).toString().toUtf8() + '\n';
-    }
-    return snapshot;
-#else
-    QFile file(settingsFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QFile::exists(dir_.filePath(QStringLiteral("settings/KOLDAN/VELMOR.conf")));
 #endif
 }
 
@@ -155,23 +134,16 @@ void DialogWatcher::poll() {
         if (chosen == nullptr) {
             chosen = box->button(QMessageBox::Ok);
         }
-        if (chosen == nullptr) {
-            chosen = box->defaultButton();
-        }
-        if (chosen == nullptr && !box->buttons().isEmpty()) {
-            chosen = box->buttons().first();
-        }
         if (chosen != nullptr) {
             chosen->click();
         } else {
+            ++unexpected;
             box->reject();
         }
         return;
     }
     if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
         FileDialogSeen seen;
-        seen.caption = dialog->windowTitle();
-        seen.directory = dialog->directory().absolutePath();
         seen.nameFilters = dialog->nameFilters();
         seen.selectedFiles = dialog->selectedFiles();
         seen.save = dialog->acceptMode() == QFileDialog::AcceptSave;

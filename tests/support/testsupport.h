@@ -27,8 +27,6 @@ public:
     static QProcess& infoProcess(MainWindow& w) { return w.infoProcess; }
     static bool runActive(MainWindow& w, QProcess& process) { return w.runOf(process).isActive(); }
     static QStringList& versionList(MainWindow& w) { return w.versionList; }
-    static bool& versionsFileLoaded(MainWindow& w) { return w.versionsFileLoaded; }
-    static int& language(MainWindow& w) { return w.language; }
     static QSize& savedWindowSize(MainWindow& w) { return w.savedWindowSize; }
     static std::function<bool(const QString&, const QStringList&)>& launchDetached(MainWindow& w) {
         return w.launchDetached;
@@ -50,13 +48,9 @@ public:
     bool isValid() const { return valid_; }
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
-    // The settings file of this workspace (organization KOLDAN, application VELMOR). On
-    // Windows the settings live in the registry, and there is no such file.
-    QString settingsFile() const;
-    // Whether anything was stored, and every stored key with its value: the file's bytes,
-    // or on Windows the registry key's values, so that tests can see whether it changed.
+    // Whether anything was stored: the settings file of this workspace (organization
+    // KOLDAN, application VELMOR), or on Windows the registry key.
     bool settingsStored() const;
-    QByteArray settingsSnapshot() const;
 
     // The script the stand-in converter plays (see standin.cpp for the verbs).
     void setScript(const QStringList& lines);
@@ -75,9 +69,10 @@ private:
 
 // Watches for modal dialogs, records what they show and answers them.
 // Message boxes are answered with the next queued button text, or else their
-// OK / default button. File dialogs take the next queued path (an empty path
-// cancels). Anything else open longer than the watchdog limit is rejected and
-// counted as unexpected, so a wrong dialog fails a test instead of hanging it.
+// OK button (a box without one is rejected and counted as unexpected). File
+// dialogs take the next queued path (an empty path cancels). Anything else open
+// longer than the watchdog limit is rejected and counted as unexpected, so a
+// wrong dialog fails a test instead of hanging it.
 class DialogWatcher : public QObject {
     Q_OBJECT
 
@@ -89,8 +84,6 @@ public:
         QStringList buttons;
     };
     struct FileDialogSeen {
-        QString caption;
-        QString directory;
         QStringList nameFilters;
         QStringList selectedFiles;
         bool save = false;

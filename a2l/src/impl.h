@@ -134,6 +134,7 @@ public:
         }
     }
     std::size_t size() const { return count_; }
+    std::size_t slotCount() const { return slots_.size(); }
     // The slot a hash starts probing at (valid after reserve()).
     std::size_t home(std::uint64_t h) const { return h & mask_; }
 

@@ -2,6 +2,7 @@
 // indexes, and follows /include (the files themselves are loaded by source.cpp).
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -737,13 +738,8 @@ public:
         for (auto& n : names_) {
             n.home = d_.byName[n.kind].home(n.hash);
         }
-        std::sort(names_.begin(), names_.end(), [](const PendingName& a, const PendingName& b) {
-            if (a.kind != b.kind) {
-                return a.kind < b.kind;
-            }
-            return a.home != b.home ? a.home < b.home : a.id < b.id;
-        });
-        for (const auto& n : names_) {
+        for (std::uint32_t i : insertionOrder()) {
+            const PendingName& n = names_[i];
             std::string_view name(d_.files[n.file]->ptr(n.offset), n.len);
             std::uint32_t first = d_.byName[n.kind].insert(
                 n.hash, n.id, [&](std::uint32_t other) { return d_.nameOf(other) == name; });
@@ -761,6 +757,35 @@ public:
     }
 
 private:
+    // The positions in names_ ordered by kind, then home slot, then block id: a counting sort,
+    // as the homes are bounded by the table sizes. Names arrive in the order of their blocks,
+    // so the sort, being stable, keeps equal homes in the order of their ids: the first of two
+    // blocks of one name is the one the index keeps.
+    std::vector<std::uint32_t> insertionOrder() const {
+        constexpr auto kKinds = static_cast<std::size_t>(BlockKind::Count_);
+        std::vector<std::uint32_t> order(names_.size());
+        // setName() comes right after the block's keyword, before any other block begins.
+        assert(
+            std::is_sorted(names_.begin(), names_.end(),
+                           [](const PendingName& a, const PendingName& b) { return a.id < b.id; }));
+        std::array<std::size_t, kKinds + 1> base{};
+        for (std::size_t k = 0; k < kKinds; ++k) {
+            base[k + 1] = base[k] + d_.byName[k].slotCount();
+        }
+        std::vector<std::uint32_t> next(base[kKinds] + 1, 0);
+        for (const auto& n : names_) {
+            ++next[base[n.kind] + n.home + 1];
+        }
+        for (std::size_t s = 1; s < next.size(); ++s) {
+            next[s] += next[s - 1];
+        }
+        for (std::uint32_t i = 0; i < names_.size(); ++i) {
+            const PendingName& n = names_[i];
+            order[next[base[n.kind] + n.home]++] = i;
+        }
+        return order;
+    }
+
     struct PendingName {
         std::uint64_t hash;
         std::uint64_t home;  // first probe slot, set before sorting

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
+#include <functional>
+#include <string_view>
 
 #include <unordered_map>
 #include <utility>
@@ -255,6 +258,48 @@ bool sameBits(double a, double b) {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
+// The position of the first object of each name in a list, in one flat table: no node per
+// name, which the maps of two files of hundreds of thousands of objects would allocate.
+class FirstByName {
+public:
+    static constexpr std::size_t kNone = SIZE_MAX;
+
+    template <class T>
+    explicit FirstByName(const std::vector<T>& list) {
+        std::size_t size = 16;
+        while (size < list.size() * 2)
+            size *= 2;
+        slots_.assign(size, kEmpty);
+        mask_ = size - 1;
+        names_.reserve(list.size());
+        for (const auto& item : list)
+            names_.emplace_back(item.name);
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            std::size_t s = slotOf(names_[i]);
+            if (slots_[s] == kEmpty)
+                slots_[s] = static_cast<std::uint32_t>(i);
+        }
+    }
+    // The position of the first object named `name`, or kNone.
+    std::size_t find(std::string_view name) const {
+        std::uint32_t at = slots_[slotOf(name)];
+        return at == kEmpty ? kNone : at;
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = UINT32_MAX;
+    // The slot holding `name`, or the empty slot where it belongs.
+    std::size_t slotOf(std::string_view name) const {
+        std::size_t s = std::hash<std::string_view>()(name) & mask_;
+        while (slots_[s] != kEmpty && names_[slots_[s]] != name)
+            s = (s + 1) & mask_;
+        return s;
+    }
+    std::vector<std::string_view> names_;
+    std::vector<std::uint32_t> slots_;
+    std::size_t mask_ = 0;
+};
+
 // `sameAs(o, n)` is a quick check that may only say true when every field and the extra
 // fields of the two would read the same; the fields are then not formatted at all.
 template <class T, class FieldsFn, class ExtraFn, class SameFn>
@@ -263,24 +308,20 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
                           ExtraFn extra, SameFn sameAs,
                           const std::function<void(std::string_view)>& emit) {
     CompareCounts counts;
-    std::unordered_map<std::string_view, const T*> oldByName;
-    oldByName.reserve(oldList.size());
-    for (const auto& o : oldList)
-        oldByName.emplace(o.name, &o);
-    std::unordered_map<std::string_view, bool> inNew;
-    inNew.reserve(newList.size());
+    const FirstByName oldByName(oldList), newByName(newList);
     std::string line;
-    for (const auto& n : newList) {
-        if (!inNew.emplace(n.name, true).second)
+    for (std::size_t j = 0; j < newList.size(); ++j) {
+        const T& n = newList[j];
+        if (newByName.find(n.name) != j)
             continue;  // duplicate name: first one counts
-        auto it = oldByName.find(n.name);
-        if (it == oldByName.end()) {
+        const std::size_t at = oldByName.find(n.name);
+        if (at == FirstByName::kNone) {
             ++counts.added;
             emit(std::string("+ ") + what + " " +
                  (verbose ? withMainFields(n.name, fieldsOf(n, false)) : n.name));
             continue;
         }
-        const T& o = *it->second;
+        const T& o = oldList[at];
         if (sameAs(o, n)) {
             ++counts.unchanged;
             continue;
@@ -318,10 +359,11 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
         if (!same.empty())
             emit(same);
     }
-    for (const auto& o : oldList) {
-        if (inNew.count(o.name))
+    for (std::size_t i = 0; i < oldList.size(); ++i) {
+        const T& o = oldList[i];
+        if (newByName.find(o.name) != FirstByName::kNone)
             continue;
-        if (oldByName.at(o.name) != &o)
+        if (oldByName.find(o.name) != i)
             continue;  // duplicate name in the old file
         ++counts.removed;
         emit(std::string("- ") + what + " " +

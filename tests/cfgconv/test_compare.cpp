@@ -253,6 +253,29 @@ TEST(Compare, ConversionSwappedOnOneSignal) {
         << r.lines[0];
 }
 
+// A name given twice counts once, as its first object: a second one neither adds, removes nor
+// changes anything.
+TEST(Compare, TheFirstOfTwoObjectsOfOneNameCounts) {
+    ConvertModel oldM = base(), newM = base();
+    for (int i : {0, 1}) {
+        Measurement again = oldM.measurements[i];
+        again.address = 0x900;
+        oldM.measurements.push_back(again);  // sig0 and sig1 again, elsewhere: ignored
+    }
+    newM.measurements[2].address = 0x904;  // sig2 moved
+    Measurement again = newM.measurements[2];
+    again.address = 0x104;
+    newM.measurements.push_back(again);                  // sig2 again, where it was: ignored
+    newM.measurements.erase(newM.measurements.begin());  // sig0 removed
+    auto r = run(oldM, newM, false);
+    EXPECT_EQ(r.r.signals.removed, 1u);
+    EXPECT_EQ(r.r.signals.changed, 1u);
+    EXPECT_EQ(r.r.signals.unchanged, 2u);  // sig1 as first given, sig3
+    EXPECT_EQ(r.r.signals.added, 0u);
+    EXPECT_EQ(r.lines, (std::vector<std::string>{"~ signal sig2: address 0x00000104 -> 0x00000904",
+                                                 "- signal sig0"}));
+}
+
 // Each value a signal or characteristic shows, changed alone (also what comes from elsewhere
 // in the model: the station's byte order, the conversion's unit), is a change.
 TEST(Compare, EveryShownValueChangedAloneIsAChange) {

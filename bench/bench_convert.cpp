@@ -95,7 +95,16 @@ ChildRun bestOf(const std::vector<std::string>& argv, int threads = 0) {
     return best;
 }
 
-void ratio(const char* what, double value, double goal) {
+// A failed run is no figure: its goal is reported as not measured, and the program fails.
+bool gAnyFailed = false;
+
+void ratio(const char* what, double value, double goal, bool measured) {
+    if (!measured) {
+        gAnyFailed = true;
+        std::printf("  %-52s   --     (goal <= %.1f x: not measured, the run FAILED)\n", what,
+                    goal);
+        return;
+    }
     std::printf("  %-52s %6.2f x   (goal <= %.1f x: %s)\n", what, value, goal,
                 value <= goal ? "met" : "NOT met");
 }
@@ -231,6 +240,7 @@ int main(int argc, char** argv) {
     if (!sizes.empty()) {
         std::printf("\nLinear cost: convert -z (tarVix=2017.06.0) by file size:\n");
         double lo = 0, hi = 0;
+        bool sizesOk = true;
         for (std::uint64_t mb : sizes) {
             fs::path file = dir / ("bench_" + std::to_string(mb) + "mb.a2l");
             a2l::gen::Options o;
@@ -243,6 +253,7 @@ int main(int argc, char** argv) {
                         "-z", "-l", "tarVix=2017.06.0"});
             std::string label = std::to_string(mb) + " MB";
             row(label.c_str(), run.seconds, n, run.peakKb, run.status <= 1 ? "" : "FAILED");
+            sizesOk = sizesOk && run.status <= 1;
             double rate = static_cast<double>(n) / run.seconds;
             lo = lo == 0 ? rate : std::min(lo, rate);
             hi = std::max(hi, rate);
@@ -250,8 +261,13 @@ int main(int argc, char** argv) {
                 fs::remove(file);
         }
         fs::remove(dir / "bench_sizes.cfginclude");
-        std::printf("  spread of MB/s: %.0f %% of the slowest (goal <= 15 %%: %s)\n",
-                    100.0 * (hi - lo) / lo, hi - lo <= 0.15 * lo ? "met" : "NOT met");
+        if (sizesOk) {
+            std::printf("  spread of MB/s: %.0f %% of the slowest (goal <= 15 %%: %s)\n",
+                        100.0 * (hi - lo) / lo, hi - lo <= 0.15 * lo ? "met" : "NOT met");
+        } else {
+            gAnyFailed = true;
+            std::printf("  spread of MB/s: not measured, a run FAILED\n");
+        }
     }
 
     std::printf("\nIn-process breakdown:\n");
@@ -305,16 +321,21 @@ int main(int argc, char** argv) {
     row("re-indent (MB/s of output)", since(t), indented.size(), 0);
 
     std::printf("\nAgainst the goals (same run):\n");
-    ratio("convert -z, wall time / gzip -1", cz.seconds / gz.seconds, 1.0);
-    ratio("compare of two files, wall time / gzip -1 of one", cmp.seconds / gz.seconds, 1.5);
-    ratio("convert -z, peak RSS / input size", cz.peakKb * 1024.0 / static_cast<double>(bytes),
-          1.5);
-    std::printf("  (one thread: convert -z %.2f x, compare %.2f x of gzip -1)\n",
-                cz1.seconds / gz.seconds, cmp1.seconds / gz.seconds);
+    const bool gzOk = gz.status == 0, czOk = gzOk && cz.status <= 1;
+    ratio("convert -z, wall time / gzip -1", cz.seconds / gz.seconds, 1.0, czOk);
+    ratio("compare of two files, wall time / gzip -1 of one", cmp.seconds / gz.seconds, 1.5,
+          gzOk && cmp.status == 0);
+    ratio("convert -z, peak RSS / input size", cz.peakKb * 1024.0 / static_cast<double>(bytes), 1.5,
+          cz.status <= 1);
+    if (gzOk && cz1.status <= 1 && cmp1.status == 0)
+        std::printf("  (one thread: convert -z %.2f x, compare %.2f x of gzip -1)\n",
+                    cz1.seconds / gz.seconds, cmp1.seconds / gz.seconds);
 
     if (!keep) {
         for (const auto& p : {a2l, a2lEdited, outI, outZ, outD, fs::path(outZ.string() + ".g1")})
             fs::remove(p);
     }
-    return 0;
+    if (gAnyFailed)
+        std::fprintf(stderr, "bench_convert: a run FAILED (is %s the converter?)\n", exe.c_str());
+    return gAnyFailed ? 1 : 0;
 }

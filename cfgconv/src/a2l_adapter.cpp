@@ -6,6 +6,7 @@
 #include "cfgconv/prefetch.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <unordered_map>
 
@@ -137,7 +138,7 @@ public:
                                  [&](const auto& c) { return c.address == all.front().address; });
         if (agree) {
             x.address = all.front().address;
-            ++addressesFromIfData_;
+            addressesFromIfData_.fetch_add(1, std::memory_order_relaxed);
             return;
         }
         std::string list;
@@ -148,7 +149,9 @@ public:
             "it has no ECU_ADDRESS and its IF_DATA KP_BLOBs give different addresses: " + list});
     }
 
-    std::size_t addressesFromIfData() const { return addressesFromIfData_; }
+    std::size_t addressesFromIfData() const {
+        return addressesFromIfData_.load(std::memory_order_relaxed);
+    }
 
 private:
     std::optional<std::uint32_t> firstDefined(const std::vector<std::uint32_t>& events) const {
@@ -160,7 +163,7 @@ private:
 
     std::string protocol_;
     std::vector<std::uint32_t> channels_;
-    std::size_t addressesFromIfData_ = 0;
+    std::atomic<std::size_t> addressesFromIfData_{0};  // counted on the decoding threads
 };
 
 // A cycle time in whole nanoseconds; 0 (unknown) when it does not fit, as for a CCP rate of
@@ -401,13 +404,11 @@ public:
             // The text before this measurement is not read again: a large mapped file need
             // not stay resident beside the output that grows from it.
             if (i_ % kReleaseEvery == 0)
-                doc_.releaseTextBefore(blocks_[i_]);
-            a2l::Measurement a = doc_.measurement(blocks_[i_++]);
-            for (auto& note : a.beyondRange) {
-                if (++notes <= 5)
-                    firstNotes.push_back(std::move(note));
-            }
-            assignMeasurement(std::move(a), x, binding_);
+                releaseBefore(i_);
+            noted_.clear();
+            decodeAt(i_++, x, noted_);
+            for (auto& n : noted_)
+                note(std::move(n));
             return true;
         }
         while (pending_.empty() && j_ < instances_.size()) {
@@ -421,10 +422,24 @@ public:
         return true;
     }
 
+    std::size_t positionalCount() const override { return blocks_.size(); }
+    void decodeAt(std::size_t i, Measurement& x, std::vector<std::string>& found) const override {
+        a2l::Measurement a = doc_.measurement(blocks_[i]);
+        for (auto& n : a.beyondRange)
+            found.push_back(std::move(n));
+        assignMeasurement(std::move(a), x, binding_);
+    }
+    void skipPositional() override { i_ = std::max(i_, blocks_.size()); }
+    void releaseBefore(std::size_t i) override {
+        if (i < blocks_.size())
+            doc_.releaseTextBefore(blocks_[i]);
+    }
+
 private:
     static constexpr std::size_t kReleaseEvery = 4096;
     const a2l::Document& doc_;
     SignalBinding& binding_;
+    std::vector<std::string> noted_;
     std::vector<a2l::BlockRef> blocks_;
     std::vector<a2l::BlockRef> instances_;
     std::size_t i_ = 0;

@@ -5,6 +5,7 @@
 
 #include <a2l/a2l.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,27 +24,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Measurements "M0", "M1", ... with a note on every tenth; throws at `failAt` when given.
+// Measurements "M0", "M1", ... with a note on every tenth, the first `positional` of them
+// decodable by position too; throws at `failAt` when given.
 class CountingSource : public MeasurementSource {
 public:
-    CountingSource(std::size_t count, std::size_t failAt = SIZE_MAX)
-        : count_(count), failAt_(failAt) {}
+    CountingSource(std::size_t count, std::size_t failAt = SIZE_MAX, std::size_t positional = 0)
+        : count_(count), failAt_(failAt), positional_(std::min(positional, count)) {}
     std::size_t sizeHint() const override { return count_; }
     bool next(Measurement& out) override {
-        if (i_ == failAt_)
-            throw std::runtime_error("decoding failed");
-        if (i_ == count_)
+        if (i_ == count_ && i_ != failAt_)
             return false;
-        out = Measurement();
-        out.name = "M" + std::to_string(i_);
-        if (i_ % 10 == 0 && ++notes <= 3)
-            firstNotes.push_back(out.name);
-        ++i_;
+        std::vector<std::string> found;
+        decodeAt(i_++, out, found);
+        for (auto& n : found)
+            note(std::move(n));
         return true;
     }
+    std::size_t positionalCount() const override { return positional_; }
+    void decodeAt(std::size_t i, Measurement& out, std::vector<std::string>& found) const override {
+        if (i == failAt_)
+            throw std::runtime_error("decoding failed");
+        out = Measurement();
+        out.name = "M" + std::to_string(i);
+        if (i % 10 == 0)
+            found.push_back(out.name);
+    }
+    void skipPositional() override { i_ = positional_; }
 
 private:
-    std::size_t count_, failAt_, i_ = 0;
+    std::size_t count_, failAt_, positional_, i_ = 0;
 };
 
 // QUILLMOOR_THREADS for the jobs of one scope.
@@ -88,12 +97,14 @@ using ThreadsTest = FolderTest;
 
 TEST(Threads, PrefetchingSourceHandsOverEverythingInOrder) {
     struct Row {
-        std::size_t count, batch, ahead;
+        std::size_t count, batch, ahead, positional;
     };
-    for (Row row : {Row{0, 4, 1}, Row{1, 4, 1}, Row{7, 1, 1}, Row{8, 4, 2}, Row{1000, 256, 8},
-                    Row{1001, 3, 1}}) {
-        SCOPED_TRACE(row.count);
-        CountingSource inner(row.count);
+    for (Row row : {Row{0, 4, 1, 0}, Row{1, 4, 1, 0}, Row{7, 1, 1, 0}, Row{8, 4, 2, 0},
+                    Row{1000, 256, 8, 0}, Row{1001, 3, 1, 0}, Row{5, 4, 1, 3},
+                    Row{1000, 7, 2, 1000}, Row{1001, 16, 3, 500}, Row{33, 4, 1, 1}}) {
+        SCOPED_TRACE(std::to_string(row.count) + " with " + std::to_string(row.positional) +
+                     " by position");
+        CountingSource inner(row.count, SIZE_MAX, row.positional);
         PrefetchingSource ahead(inner, row.batch, row.ahead);
         EXPECT_EQ(ahead.sizeHint(), row.count);
         Measurement m;
@@ -102,15 +113,18 @@ TEST(Threads, PrefetchingSourceHandsOverEverythingInOrder) {
             ASSERT_EQ(m.name, "M" + std::to_string(n++));
         EXPECT_EQ(n, row.count);
         EXPECT_FALSE(ahead.next(m));  // stays exhausted
-        // The notes of the decoding side arrive once it is exhausted.
+        // The notes, wherever they were decoded, in the order of their measurements.
         EXPECT_EQ(ahead.notes, (row.count + 9) / 10);
-        EXPECT_EQ(ahead.firstNotes, inner.firstNotes);
+        std::vector<std::string> first;
+        for (std::size_t i = 0; i < row.count && first.size() < 5; i += 10)
+            first.push_back("M" + std::to_string(i));
+        EXPECT_EQ(ahead.firstNotes, first);
     }
 }
 
 TEST(Threads, PrefetchingSourceRethrowsFailuresAndStopsWhenLeftEarly) {
-    {
-        CountingSource inner(100, 10);
+    for (std::size_t positional : {0, 100}) {
+        CountingSource inner(100, 10, positional);
         PrefetchingSource ahead(inner, 4, 2);
         Measurement m;
         std::size_t n = 0;

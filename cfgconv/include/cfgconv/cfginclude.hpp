@@ -61,6 +61,22 @@ public:
     // read as an infinity or zero), "file:line:column: ...": all counted, the first kept.
     std::size_t notes = 0;
     std::vector<std::string> firstNotes;
+    static constexpr std::size_t kFirstNotes = 5;
+    void note(std::string text) {
+        if (++notes <= kFirstNotes)
+            firstNotes.push_back(std::move(text));
+    }
+
+    // A source may let its first positionalCount() measurements be decoded by position too,
+    // so that several threads can share the work. decodeAt() must be safe to call from several
+    // threads at once and puts the notes of its measurement into `notes`; after
+    // skipPositional(), next() goes on behind the positional ones. releaseBefore(i) says that
+    // the measurements before i are decoded and their text is no longer needed.
+    virtual std::size_t positionalCount() const { return 0; }
+    virtual void decodeAt(std::size_t /*i*/, Measurement& /*out*/,
+                          std::vector<std::string>& /*notes*/) const {}
+    virtual void skipPositional() {}
+    virtual void releaseBefore(std::size_t /*i*/) {}
 };
 
 class VectorMeasurementSource : public MeasurementSource {

@@ -2,11 +2,13 @@
 // indexes, and follows /include (the files themselves are loaded by source.cpp).
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <system_error>
+#include <thread>
 
 #include "impl.h"
 #include "source.h"
@@ -25,6 +27,9 @@ using detail::kNone;
 
 namespace fs = std::filesystem;
 using detail::kMaxFileSize;
+
+// Thrown inside the reader of a file's second half when it gives up (see Reader::speculate).
+struct Abandoned {};
 
 struct ReadFailure {
     Diagnostic diagnostic;
@@ -87,6 +92,9 @@ struct ConversionRef {
 class Reader {
 public:
     Reader(Document::Impl& doc, const ReadOptions& options) : d_(doc), opt_(options) {}
+    ~Reader() { stopSecondHalf(); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
 
     // Registers the bytes of one file (after BOM detection and UTF-16/32 decoding).
     std::uint16_t addFile(detail::SourceBytes bytes, std::string path, fs::path dir,
@@ -153,7 +161,65 @@ public:
         std::error_code ec;
         includeStack_.push_back(
             fs::weakly_canonical(fs::absolute(detail::pathFromText(f.path), ec), ec));
+        startSecondHalf();
         parseFile(0, 0, 0);
+        stopSecondHalf();
+    }
+
+    // A large main file is read from both ends at once: another thread reads the module from
+    // a line in the middle that looks like the start of an object ("/begin MEASUREMENT"), into
+    // records of its own, up to the /end of the module. When this thread reaches that line and
+    // finds itself at module level there, it takes the other's records over and goes on at
+    // the /end. Otherwise (the line was inside a comment, a string or a nested block), or when
+    // the other gave up (an /include, an error: this thread reads the rest again and reports
+    // it), the other's work is dropped. Either way the document is the one a single thread
+    // reads.
+    void startSecondHalf() {
+        const FileData& f = *d_.files[0];
+        if (opt_.parallelAbove == 0 || f.size <= opt_.parallelAbove) {
+            return;
+        }
+        const char* base = f.data.get();
+        const char* from = splitCandidate(base + f.begin + (f.size - f.begin) / 2, base + f.size);
+        if (from == nullptr) {
+            return;
+        }
+        half_ = std::make_unique<Document::Impl>();
+        half_->maxWarnings = d_.maxWarnings;
+        auto view = std::make_unique<FileData>();
+        view->path = f.path;
+        view->dir = f.dir;
+        view->encoding = f.encoding;
+        view->begin = f.begin;
+        view->data = detail::Buffer(f.data.get(), 0);  // borrowed
+        view->size = f.size;
+        half_->files.push_back(std::move(view));
+        BlockRec module;  // stands for the module this thread will be in at `from`
+        module.kind = BlockKind::Module;
+        half_->blocks.reserve(static_cast<std::size_t>(base + f.size - from) / 48 + 16);
+        half_->blocks.push_back(module);
+        halfReader_ = std::make_unique<Reader>(*half_, opt_);
+        halfReader_->quickChecks_ = quickChecks_;
+        halfReader_->nesting_ = kModuleNesting;
+        halfReader_->cancel_ = &stopHalf_;
+        try {
+            halfThread_ = std::thread([this, from] { halfReader_->readSecondHalf(from); });
+        } catch (const std::system_error&) {
+            halfReader_.reset();
+            half_.reset();
+            return;
+        }
+        joinAt_ = from;
+    }
+
+    void stopSecondHalf() {
+        joinAt_ = nullptr;
+        if (halfThread_.joinable()) {
+            stopHalf_.store(true, std::memory_order_relaxed);
+            halfThread_.join();
+        }
+        halfReader_.reset();
+        half_.reset();
     }
 
     [[noreturn]] void fail(std::uint16_t file, const char* pos, std::string message) {
@@ -170,6 +236,114 @@ public:
     }
 
 private:
+    struct Open {
+        std::uint32_t rec;
+        std::uint32_t last;
+        const Schema* schema = nullptr;  // fixed parameters checked while reading
+        std::uint32_t index = 0;         // next fixed parameter
+        std::string_view name;           // the object's name (first parameter)
+    };
+
+    // PROJECT and MODULE: the nesting inside a module.
+    static constexpr std::uint32_t kModuleNesting = 2;
+
+    // The first line at or after p (within a few MB) that starts, after blanks, with
+    // "/begin" and the keyword of a module-level object.
+    static const char* splitCandidate(const char* p, const char* end) {
+        const char* limit = p + std::min<std::ptrdiff_t>(end - p, std::ptrdiff_t{4} << 20);
+        while (p < limit) {
+            p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (p == nullptr) {
+                return nullptr;
+            }
+            const char* q = ++p;
+            while (q < end && (*q == ' ' || *q == '\t')) {
+                ++q;
+            }
+            if (end - q > 7 && std::memcmp(q, "/begin", 6) == 0 && (q[6] == ' ' || q[6] == '\t')) {
+                const char* k = q + 7;
+                while (k < end && (*k == ' ' || *k == '\t')) {
+                    ++k;
+                }
+                const char* e = detail::scanWord(k);
+                if (isObjectKind(detail::classifyKeyword({k, static_cast<std::size_t>(e - k)}))) {
+                    return q;
+                }
+            }
+        }
+        return nullptr;
+    }
+
+    // On the other thread: the module from `from` to its /end.
+    void readSecondHalf(const char* from) {
+        try {
+            parseFile(0, 0, 0, from);
+        } catch (...) {
+            stoppedAt_ = nullptr;  // gave up, failed or ran out of memory: the first half reads on
+        }
+    }
+
+    // This thread has reached (p == joinAt_) or passed the line the other began at. Returns
+    // where to go on.
+    const char* joinSecondHalf(std::vector<Open>& stack, const char* p, std::uint32_t pendingName) {
+        const bool here = p == joinAt_ && pendingName == kNone && stack.back().schema == nullptr &&
+                          nesting_ == kModuleNesting && ifDataDepth_ == 0 &&
+                          d_.blocks[stack.back().rec].kind == BlockKind::Module;
+        joinAt_ = nullptr;
+        if (!here) {
+            stopHalf_.store(true, std::memory_order_relaxed);
+        }
+        halfThread_.join();
+        const Reader& other = *halfReader_;
+        if (!here || other.stoppedAt_ == nullptr) {
+            stopSecondHalf();
+            return p;
+        }
+        const Document::Impl& h = *half_;
+        const std::uint32_t module = stack.back().rec;
+        const auto offset = static_cast<std::uint32_t>(d_.blocks.size() - 1);
+        auto id = [&](std::uint32_t i) {
+            return i == kNone ? kNone : i == 0 ? module : offset + i;
+        };
+        for (std::size_t i = 1; i < h.blocks.size(); ++i) {
+            BlockRec rec = h.blocks[i];
+            rec.parent = id(rec.parent);
+            rec.firstChild = id(rec.firstChild);
+            rec.nextSibling = id(rec.nextSibling);
+            d_.blocks.push_back(rec);
+        }
+        Open& top = stack.back();
+        if (const std::uint32_t first = id(h.blocks[0].firstChild); first != kNone) {
+            (top.last == kNone ? d_.blocks[module].firstChild : d_.blocks[top.last].nextSibling) =
+                first;
+            top.last = id(other.lastAtTop_);
+        }
+        for (std::size_t k = 0; k < h.byKind.size(); ++k) {
+            for (std::uint32_t i : h.byKind[k]) {
+                d_.byKind[k].push_back(id(i));
+            }
+        }
+        for (const auto& [keyword, count] : h.unknown) {
+            d_.unknown[keyword] += count;
+        }
+        for (PendingName n : other.names_) {
+            n.id = id(n.id);
+            names_.push_back(n);
+        }
+        for (ConversionRef ref : other.conversions_) {
+            ref.block = id(ref.block);
+            conversions_.push_back(ref);
+        }
+        for (const auto& w : h.warnings) {
+            d_.warn(w);
+        }
+        d_.suppressed += h.suppressed;
+        const char* resume = other.stoppedAt_;
+        stopSecondHalf();
+        threads_ = 2;
+        return resume;
+    }
+
     // The token at p for a message: a string with its quotes, a word in quotes.
     static std::string quoteToken(const char* p, const char* end) {
         if (p >= end) {
@@ -217,14 +391,6 @@ private:
                 return false;
         }
     }
-
-    struct Open {
-        std::uint32_t rec;
-        std::uint32_t last;
-        const Schema* schema = nullptr;  // fixed parameters checked while reading
-        std::uint32_t index = 0;         // next fixed parameter
-        std::string_view name;           // the object's name (first parameter)
-    };
 
     std::uint32_t addChild(std::vector<Open>& stack, BlockRec rec) {
         auto id = static_cast<std::uint32_t>(d_.blocks.size());
@@ -278,11 +444,12 @@ private:
         return {k, static_cast<std::size_t>(p - k)};
     }
 
-    void parseFile(std::uint16_t fi, std::uint32_t container, std::uint32_t includeDepth) {
+    void parseFile(std::uint16_t fi, std::uint32_t container, std::uint32_t includeDepth,
+                   const char* from = nullptr) {
         const FileData& f = *d_.files[fi];
         const char* base = f.data.get();
         const char* end = base + f.size;
-        const char* p = base + f.begin;
+        const char* p = from != nullptr ? from : base + f.begin;
         std::vector<Open> stack;
         stack.reserve(16);
         stack.push_back({container, kNone, nullptr, 0, {}});
@@ -295,6 +462,10 @@ private:
             p = skip(fi, p, end);
             if (p >= end) {
                 break;
+            }
+            if (fi == 0 && joinAt_ != nullptr && p >= joinAt_) {
+                p = joinSecondHalf(stack, p, pendingName);
+                continue;
             }
             if (*p == '"') {
                 const char* q = string(fi, p, end);
@@ -311,7 +482,11 @@ private:
             std::string_view word(w, static_cast<std::size_t>(p - w));
             if (*w == '/' && word.size() >= 4) {
                 if (detail::equalsNoCase(word, "/begin")) {
-                    if (opt_.releaseParsedText && w - releasedTo > kReleaseStep) {
+                    if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
+                        throw Abandoned{};
+                    }
+                    if (opt_.releaseParsedText && cancel_ == nullptr &&
+                        w - releasedTo > kReleaseStep) {
                         d_.files[fi]->data.releaseBefore(static_cast<std::size_t>(w - base));
                         releasedTo = w;
                     }
@@ -320,12 +495,20 @@ private:
                     continue;
                 }
                 if (detail::equalsNoCase(word, "/end")) {
+                    if (cancel_ != nullptr && stack.size() == 1) {
+                        stoppedAt_ = w;  // the end of the module: the first half goes on here
+                        lastAtTop_ = stack.back().last;
+                        return;
+                    }
                     endBlock(fi, stack, w, p, end);
                     pendingName = kNone;
                     versionState = 0;
                     continue;
                 }
                 if (detail::equalsNoCase(word, "/include")) {
+                    if (cancel_ != nullptr) {
+                        throw Abandoned{};  // files are opened in the order of the text
+                    }
                     include(fi, stack, w, p, end, includeDepth);
                     pendingName = kNone;
                     versionState = 0;
@@ -339,7 +522,7 @@ private:
                 setName(pendingName, word, fi, w);
                 pendingName = kNone;
             }
-            if (fi == 0 && stack.size() == 1) {
+            if (fi == 0 && stack.size() == 1 && cancel_ == nullptr) {
                 // ASAP2_VERSION major minor, at the top of the main file.
                 if (versionState == 0 && word == "ASAP2_VERSION") {
                     versionState = 1;
@@ -355,6 +538,9 @@ private:
                     versionState = 0;
                 }
             }
+        }
+        if (cancel_ != nullptr) {
+            throw Abandoned{};  // the module is not closed in the second half
         }
         if (stack.size() > 1) {
             const BlockRec& open = d_.blocks[stack.back().rec];
@@ -696,6 +882,7 @@ private:
 
 public:
     void setQuickChecks(bool on) { quickChecks_ = on; }
+    unsigned threads() const { return threads_; }
 
     // References to COMPU_METHODs noted while reading, checked now that all are known.
     void checkConversions() {
@@ -808,6 +995,19 @@ private:
     std::uint32_t ifDataDepth_ = 0;
     bool quickChecks_ = false;
     std::vector<ConversionRef> conversions_;
+
+    // Reading the second half on another thread (startSecondHalf).
+    std::unique_ptr<Document::Impl> half_;
+    std::unique_ptr<Reader> halfReader_;
+    std::thread halfThread_;
+    std::atomic<bool> stopHalf_{false};
+    const char* joinAt_ = nullptr;  // where the other began, until this thread gets there
+    unsigned threads_ = 1;          // 2 once the other's work is taken over
+    // In the reader of the second half: the flag that stops it, where it stopped (nullptr:
+    // it gave up) and its last block at module level.
+    const std::atomic<bool>* cancel_ = nullptr;
+    const char* stoppedAt_ = nullptr;
+    std::uint32_t lastAtTop_ = kNone;
 };
 
 ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader,
@@ -834,6 +1034,7 @@ ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader,
     }
     result.warnings = raw->warnings;
     result.suppressedWarnings = raw->suppressed;
+    result.threads = reader.threads();
     result.document = std::move(doc);
     return result;
 }

@@ -463,6 +463,8 @@ std::string whyNoModule(std::string_view text) {
     return {};
 }
 
+constexpr std::uint64_t kParallelReadAbove = std::uint64_t{8} << 20;
+
 bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info,
           std::string* error, const LoadOptions& loadOptions,
           const std::function<void(MeasurementSource&)>& consume) {
@@ -472,6 +474,10 @@ bool load(const std::filesystem::path& path, ConvertModel* model, LoadInfo* info
     options.validate = false;
     // The measurements are decoded front to back below, giving the text back behind them.
     options.releaseParsedText = true;
+    // A compare reads its two files at once already; a convert reads a large file from both
+    // ends.
+    if (consume && workerThreads() > 1)
+        options.parallelAbove = kParallelReadAbove;
     a2l::ReadResult rr = a2l::readFile(path, options);
     info->warnings = rr.warnings.size() + rr.suppressedWarnings;
     for (std::size_t i = 0; i < rr.warnings.size() && i < 5; ++i)

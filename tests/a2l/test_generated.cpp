@@ -54,3 +54,91 @@ TEST(Generated, ReadBackAgreesWithTheGenerator) {
 }
 
 }  // namespace
+
+namespace {
+
+// All a caller sees of a read: error, warnings, unknown keywords, and the tree with the ids,
+// places and extents of its blocks and the block each object name finds.
+std::string fingerprint(const a2l::ReadResult& r) {
+    std::string s = r.error ? "error " + r.error->toString() + "\n" : "";
+    for (const auto& w : r.warnings)
+        s += w.toString() + "\n";
+    s += std::to_string(r.suppressedWarnings) + " suppressed\n";
+    if (!r.ok())
+        return s;
+    const a2l::Document& doc = *r.document;
+    for (const auto& [keyword, n] : doc.unknownKeywords())
+        s += keyword + "=" + std::to_string(n) + "\n";
+    std::vector<a2l::BlockRef> open{doc.root()};
+    while (!open.empty()) {
+        a2l::BlockRef b = open.back();
+        open.pop_back();
+        s += std::to_string(b.id()) + " " + std::string(b.keyword()) + " " + std::string(b.name()) +
+             " in " + std::to_string(b.parent().id()) + " at " + std::to_string(b.line()) + " " +
+             std::to_string(b.rawText().size()) + " " + std::to_string(b.params().size()) + "\n";
+        auto children = b.children();
+        open.insert(open.end(), children.rbegin(), children.rend());
+        if (b.kind() != a2l::BlockKind::Other)
+            s += "finds " + std::to_string(doc.find(b.kind(), b.name()).id()) + "\n";
+    }
+    return s;
+}
+
+// `insert` put in at the start of the first object line after `at` (a fraction of the text).
+std::string withInsert(std::string text, double at, const std::string& insert) {
+    auto pos = text.find("\n    /begin ", static_cast<std::size_t>(text.size() * at));
+    return text.insert(pos + 1, insert);
+}
+
+TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
+    a2l::gen::Options options;
+    options.targetBytes = 300'000;
+    const std::string text = a2l::gen::generateString(options);
+    const std::string m = "/begin MEASUREMENT ";
+    const std::string limits = " UBYTE CM_IDENT 0 0 0 255 /end MEASUREMENT\n";
+    a2ltest::TempDir dir;
+    dir.write("part.a2l", m + "M_Included \"\"" + limits);
+    std::string hidden;  // object lines enough to hold the middle of the text
+    for (int i = 0; i < 20; ++i)
+        hidden += m + "M_Hidden \"\"" + limits;
+    std::string unclosed = text;
+    unclosed.erase(unclosed.find("/end MODULE"), 11);
+    struct Row {
+        const char* what;
+        std::string text;
+        unsigned threads;  // 0: the read fails
+    } rows[] = {
+        {"plain", text, 2},
+        {"problems beyond the middle",
+         withInsert(withInsert(text, 0.75,
+                               m + "M_Twice \"\"" + limits + m + "M_Kinds 7" + limits + m +
+                                   "M_Undef \"\" UBYTE CM_NONE 0 0 0 1 /end MEASUREMENT\n" +
+                                   "/begin VENDOR_X 1 /end VENDOR_X\n"),
+                    0.25, m + "M_Twice \"\"" + limits),
+         2},
+        {"middle commented out", withInsert(text, 0.5, "/*\n" + hidden + "*/\n"), 1},
+        {"middle inside a group",
+         withInsert(withInsert(text, 0.55, "/end GROUP\n"), 0.45, "/begin GROUP G \"\"\n"), 1},
+        {"include beyond the middle", withInsert(text, 0.75, "/include \"part.a2l\"\n"), 1},
+        {"unterminated string", withInsert(text, 0.75, m + "M_Open \"open\n"), 0},
+        {"wrong end", withInsert(text, 0.75, "/begin GROUP G \"\" /end FUNCTION\n"), 0},
+        {"module never closed", unclosed, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        a2l::ReadOptions one;
+        a2l::ReadOptions two;
+        two.parallelAbove = 1;
+        const std::string name = (dir.path() / "main.a2l").string();
+        auto a = a2l::readText(row.text, name, one);
+        auto b = a2l::readText(row.text, name, two);
+        EXPECT_EQ(a.ok(), row.threads != 0);
+        EXPECT_EQ(a.threads, 1u);
+        if (row.threads != 0) {
+            EXPECT_EQ(b.threads, row.threads);
+        }
+        EXPECT_EQ(fingerprint(a), fingerprint(b));
+    }
+}
+
+}  // namespace

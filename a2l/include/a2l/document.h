@@ -56,6 +56,9 @@ struct ReadOptions {
     // to the system while it reads, so the text and the block tree need not be resident
     // together. Touched again, the pages are read from the file; nothing else changes.
     bool releaseParsedText = false;
+    // A main file larger than this many bytes is read on two threads, from its start and from
+    // an object in its middle; the document is the same as from one thread. 0: one thread.
+    std::uint64_t parallelAbove = 0;
 };
 
 struct SourceFile {
@@ -207,6 +210,9 @@ struct ReadResult {
     std::optional<Diagnostic> error;           // set when the read failed
     std::vector<Diagnostic> warnings;          // tolerated problems (also when it failed)
     std::size_t suppressedWarnings = 0;
+    // Threads that read the main file: 2 when a second one read its second half (see
+    // ReadOptions::parallelAbove) and its work was used, else 1.
+    unsigned threads = 1;
 
     bool ok() const { return document != nullptr; }
 };

@@ -285,9 +285,9 @@ private:
 
     // This thread has reached (p == joinAt_) or passed the line the other began at. Returns
     // where to go on.
-    const char* joinSecondHalf(std::vector<Open>& stack, const char* p, std::uint32_t pendingName) {
-        const bool here = p == joinAt_ && pendingName == kNone && stack.back().schema == nullptr &&
-                          nesting_ == kModuleNesting && ifDataDepth_ == 0 &&
+    const char* joinSecondHalf(std::vector<Open>& stack, const char* p) {
+        // (At module level no object is open: no name or fixed parameter is pending.)
+        const bool here = p == joinAt_ && nesting_ == kModuleNesting && ifDataDepth_ == 0 &&
                           d_.blocks[stack.back().rec].kind == BlockKind::Module;
         joinAt_ = nullptr;
         if (!here) {
@@ -312,11 +312,11 @@ private:
             rec.nextSibling = id(rec.nextSibling);
             d_.blocks.push_back(rec);
         }
-        Open& top = stack.back();
+        // The module ends where the other stopped: no child follows the other's.
+        const Open& top = stack.back();
         if (const std::uint32_t first = id(h.blocks[0].firstChild); first != kNone) {
             (top.last == kNone ? d_.blocks[module].firstChild : d_.blocks[top.last].nextSibling) =
                 first;
-            top.last = id(other.lastAtTop_);
         }
         for (std::size_t k = 0; k < h.byKind.size(); ++k) {
             for (std::uint32_t i : h.byKind[k]) {
@@ -464,7 +464,7 @@ private:
                 break;
             }
             if (fi == 0 && joinAt_ != nullptr && p >= joinAt_) {
-                p = joinSecondHalf(stack, p, pendingName);
+                p = joinSecondHalf(stack, p);
                 continue;
             }
             if (*p == '"') {
@@ -497,7 +497,6 @@ private:
                 if (detail::equalsNoCase(word, "/end")) {
                     if (cancel_ != nullptr && stack.size() == 1) {
                         stoppedAt_ = w;  // the end of the module: the first half goes on here
-                        lastAtTop_ = stack.back().last;
                         return;
                     }
                     endBlock(fi, stack, w, p, end);
@@ -522,7 +521,7 @@ private:
                 setName(pendingName, word, fi, w);
                 pendingName = kNone;
             }
-            if (fi == 0 && stack.size() == 1 && cancel_ == nullptr) {
+            if (fi == 0 && stack.size() == 1) {
                 // ASAP2_VERSION major minor, at the top of the main file.
                 if (versionState == 0 && word == "ASAP2_VERSION") {
                     versionState = 1;
@@ -538,9 +537,6 @@ private:
                     versionState = 0;
                 }
             }
-        }
-        if (cancel_ != nullptr) {
-            throw Abandoned{};  // the module is not closed in the second half
         }
         if (stack.size() > 1) {
             const BlockRec& open = d_.blocks[stack.back().rec];
@@ -1003,11 +999,10 @@ private:
     std::atomic<bool> stopHalf_{false};
     const char* joinAt_ = nullptr;  // where the other began, until this thread gets there
     unsigned threads_ = 1;          // 2 once the other's work is taken over
-    // In the reader of the second half: the flag that stops it, where it stopped (nullptr:
-    // it gave up) and its last block at module level.
+    // In the reader of the second half: the flag that stops it, and where it stopped
+    // (nullptr: it gave up).
     const std::atomic<bool>* cancel_ = nullptr;
     const char* stoppedAt_ = nullptr;
-    std::uint32_t lastAtTop_ = kNone;
 };
 
 ReadResult finish(std::unique_ptr<Document::Impl> impl, Reader& reader,

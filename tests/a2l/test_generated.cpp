@@ -81,6 +81,10 @@ std::string fingerprint(const a2l::ReadResult& r) {
         if (b.kind() != a2l::BlockKind::Other)
             s += "finds " + std::to_string(doc.find(b.kind(), b.name()).id()) + "\n";
     }
+    for (int k = 0; k < static_cast<int>(a2l::BlockKind::Count_); ++k) {
+        for (const auto& b : doc.blocks(static_cast<a2l::BlockKind>(k)))
+            s += std::to_string(b.id()) + " ";
+    }
     return s;
 }
 
@@ -101,6 +105,20 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
     std::string hidden;  // object lines enough to hold the middle of the text
     for (int i = 0; i < 20; ++i)
         hidden += m + "M_Hidden \"\"" + limits;
+    std::string kinds;  // more warnings than are kept
+    for (int i = 0; i < 4; ++i)
+        kinds += m + "M_Kinds 7" + limits;
+    auto swap = [&](std::string s, const std::string& from, const std::string& to) {
+        s.replace(s.find("/begin " + from), 7 + from.size(), "/begin " + to);
+        s.replace(s.find("/end " + from), 5 + from.size(), "/end " + to);
+        return s;
+    };
+    std::string deep;  // eight levels
+    for (int i = 0; i < 8; ++i)
+        deep = "/begin V" + std::to_string(i) + " " + deep + " /end V" + std::to_string(i);
+    std::string deeper = text;
+    deeper.replace(deeper.find("/begin MODULE"), 6, "/begin GROUP G \"\"\n/begin");
+    deeper.replace(deeper.find("/end MODULE"), 11, "/end MODULE /end GROUP");
     std::string unclosed = text;
     unclosed.erase(unclosed.find("/end MODULE"), 11);
     struct Row {
@@ -111,7 +129,7 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
         {"plain", text, 2},
         {"problems beyond the middle",
          withInsert(withInsert(text, 0.75,
-                               m + "M_Twice \"\"" + limits + m + "M_Kinds 7" + limits + m +
+                               m + "M_Twice \"\"" + limits + kinds + m +
                                    "M_Undef \"\" UBYTE CM_NONE 0 0 0 1 /end MEASUREMENT\n" +
                                    "/begin VENDOR_X 1 /end VENDOR_X\n"),
                     0.25, m + "M_Twice \"\"" + limits),
@@ -119,6 +137,12 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
         {"middle commented out", withInsert(text, 0.5, "/*\n" + hidden + "*/\n"), 1},
         {"middle inside a group",
          withInsert(withInsert(text, 0.55, "/end GROUP\n"), 0.45, "/begin GROUP G \"\"\n"), 1},
+        {"objects in a group, not a module", swap(text, "MODULE", "GROUP"), 1},
+        {"module in an IF_DATA",
+         swap(withInsert(text, 0.75, "/begin VENDOR_X 1 /end VENDOR_X\n"), "PROJECT", "IF_DATA"),
+         1},
+        {"module one level deeper, nesting at the limit beyond the middle",
+         withInsert(deeper, 0.75, deep + "\n"), 0},
         {"include beyond the middle", withInsert(text, 0.75, "/include \"part.a2l\"\n"), 1},
         {"unterminated string", withInsert(text, 0.75, m + "M_Open \"open\n"), 0},
         {"wrong end", withInsert(text, 0.75, "/begin GROUP G \"\" /end FUNCTION\n"), 0},
@@ -127,7 +151,9 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         a2l::ReadOptions one;
-        a2l::ReadOptions two;
+        one.maxWarnings = 3;
+        one.maxNesting = 10;
+        a2l::ReadOptions two = one;
         two.parallelAbove = 1;
         const std::string name = (dir.path() / "main.a2l").string();
         auto a = a2l::readText(row.text, name, one);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -23,14 +24,39 @@ std::size_t walk(const a2l::BlockRef& block, int depth) {
     return n;
 }
 
+// What a read gives: its error and warnings, and the blocks with their places and names.
+std::string shape(const a2l::ReadResult& r) {
+    std::string s = r.error ? r.error->toString() : std::string();
+    for (const auto& w : r.warnings) {
+        s += "\n" + w.toString();
+    }
+    if (r.ok()) {
+        for (std::uint32_t k = 0; k < static_cast<std::uint32_t>(a2l::BlockKind::Count_); ++k) {
+            for (const auto& b : r.document->blocks(static_cast<a2l::BlockKind>(k))) {
+                s += "\n" + std::to_string(b.id()) + " " + std::to_string(b.parent().id()) + " " +
+                     std::string(b.name()) + " " + std::to_string(b.rawText().size());
+            }
+        }
+        s += "\n" + std::to_string(r.document->blockCount());
+    }
+    return s;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     a2l::ReadOptions options;
     options.followIncludes = false;  // keep runs hermetic
     options.maxNesting = 64;
-    auto result = a2l::readText(std::string_view(reinterpret_cast<const char*>(data), size),
-                                "fuzz.a2l", options);
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    auto result = a2l::readText(text, "fuzz.a2l", options);
+    // Read again with the module split between two threads where the text allows it: the
+    // same result.
+    a2l::ReadOptions twoThreads = options;
+    twoThreads.parallelAbove = 1;
+    if (shape(a2l::readText(text, "fuzz.a2l", twoThreads)) != shape(result)) {
+        __builtin_trap();
+    }
     if (!result.ok()) {
         return result.error->toString().empty() ? 1 : 0;
     }

@@ -162,7 +162,12 @@ public:
         includeStack_.push_back(
             fs::weakly_canonical(fs::absolute(detail::pathFromText(f.path), ec), ec));
         startSecondHalf();
-        parseFile(0, 0, 0);
+        try {
+            parseFile(0, 0, 0);
+        } catch (...) {
+            stopSecondHalf();  // before the caller drops the text the other thread reads
+            throw;
+        }
         stopSecondHalf();
     }
 

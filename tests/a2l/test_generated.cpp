@@ -145,6 +145,7 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
          withInsert(deeper, 0.75, deep + "\n"), 0},
         {"include beyond the middle", withInsert(text, 0.75, "/include \"part.a2l\"\n"), 1},
         {"unterminated string", withInsert(text, 0.75, m + "M_Open \"open\n"), 0},
+        {"unterminated string before the middle", withInsert(text, 0.25, m + "M_Open \"o\n"), 0},
         {"wrong end", withInsert(text, 0.75, "/begin GROUP G \"\" /end FUNCTION\n"), 0},
         {"module never closed", unclosed, 0},
     };

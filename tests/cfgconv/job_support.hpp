@@ -28,7 +28,6 @@
 #include <vector>
 
 #include "cfgconv/app.hpp"
-#include "process_id.hpp"
 
 namespace jobtest {
 
@@ -197,13 +196,20 @@ inline int exitCode(const Child& c) {
 class FolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifdef _WIN32
+        const auto pid = ::GetCurrentProcessId();
+#else
+        const auto pid = ::getpid();
+#endif
         dir = fs::temp_directory_path() /
-              ("cfgconv_" + std::to_string(processId()) + "_" +
+              ("cfgconv_" + std::to_string(pid) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override {
+        fs::remove_all(dir);
+    }
     // Names of the entries of a folder, sorted.
     static std::vector<std::string> entries(const fs::path& folder) {
         std::vector<std::string> v;
@@ -212,7 +218,6 @@ protected:
         std::sort(v.begin(), v.end());
         return v;
     }
-    std::size_t fileCount() const { return entries(dir).size(); }
     fs::path dir;
 };
 

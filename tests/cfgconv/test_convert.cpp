@@ -1,22 +1,33 @@
-// Conversion math, the target generations and the .cfginclude written for them.
+// Logger versions and -l values, conversion math, the target generations and the .cfginclude
+// written for them. Command lines are checked through whole jobs: the refusals in
+// test_files.cpp, the accepted forms in test_app.cpp.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "cfgconv/cfginclude.hpp"
 #include "cfgconv/conversion.hpp"
-#include "cfgconv/xml.hpp"
+#include "cfgconv/target.hpp"
+#include "job_support.hpp"
 #include "xml_check.hpp"
 
 using namespace cfgconv;
+using jobtest::has;
 
 namespace {
 
-Conversion conv(std::string name, ConvKind kind, const char* kindText) {
+Version v(const char* s) {
+    auto r = Version::parse(s);
+    EXPECT_TRUE(r) << s;
+    return r.value_or(Version{});
+}
+
+Conversion conv(std::string name, ConvKind kind, const char* kindText, std::string table = "") {
     Conversion c;
     c.name = std::move(name);
     c.kind = kind;
     c.kindText = kindText;
+    c.tableRef = std::move(table);
     return c;
 }
 
@@ -38,6 +49,12 @@ Measurement meas(std::string name, DataType t, std::string conversion = "NO_COMP
     return m;
 }
 
+// meas() added to `m`, for further settings.
+Measurement& add(ConvertModel& m, std::string name, DataType t,
+                 std::string conversion = "NO_COMPU_METHOD") {
+    return m.measurements.emplace_back(meas(std::move(name), t, std::move(conversion)));
+}
+
 // A small model with one signal per feature that separates the generations.
 ConvertModel featureModel() {
     ConvertModel m;
@@ -55,15 +72,10 @@ ConvertModel featureModel() {
     m.conversions.push_back(ratFunc("CM_RAT_LINEAR", {0, 4, 8, 0, 0, 2}));
     m.conversions.push_back(ratFunc("CM_RAT", {0, 1, 0, 0, 1, 1}));
     m.conversions.push_back(ratFunc("CM_RAT_QUAD", {1, 0, 0, 0, 0, 1}));
-    Conversion verb = conv("CM_VERB", ConvKind::TabVerb, "TAB_VERB");
-    verb.tableRef = "VT_GEAR";
-    m.conversions.push_back(verb);
-    Conversion verb2 = conv("CM_VERB2", ConvKind::TabVerb, "TAB_VERB");
-    verb2.tableRef = "VT_GEAR";  // shares the table
-    m.conversions.push_back(verb2);
-    Conversion tab = conv("CM_TAB", ConvKind::TabIntp, "TAB_INTP");
-    tab.tableRef = "T_CURVE";
-    m.conversions.push_back(tab);
+    m.conversions.push_back(conv("CM_VERB", ConvKind::TabVerb, "TAB_VERB", "VT_GEAR"));
+    // Shares the table.
+    m.conversions.push_back(conv("CM_VERB2", ConvKind::TabVerb, "TAB_VERB", "VT_GEAR"));
+    m.conversions.push_back(conv("CM_TAB", ConvKind::TabIntp, "TAB_INTP", "T_CURVE"));
     Conversion form = conv("CM_FORM", ConvKind::Form, "FORM");
     form.formula = "X1*X1 < 4 && \"q\"";
     m.conversions.push_back(form);
@@ -80,35 +92,30 @@ ConvertModel featureModel() {
     t.rows = {{0, 0, 10, ""}, {10, 0, 30, ""}, {20, 0, 20, ""}};
     m.tables.push_back(t);
 
-    m.measurements.push_back(meas("u8", DataType::UByte));
-    m.measurements.push_back(meas("temp", DataType::SWord, "CM_LIN"));
-    m.measurements.back().event = 1;
-    m.measurements.push_back(meas("ratLinear", DataType::ULong, "CM_RAT_LINEAR"));
-    m.measurements.push_back(meas("u64", DataType::UInt64));
-    m.measurements.push_back(meas("f64", DataType::Float64));
-    Measurement masked = meas("flag", DataType::UByte);
-    masked.bitMask = 0x04;
-    m.measurements.push_back(masked);
-    Measurement fullMask = meas("fullMask", DataType::UWord);
-    fullMask.bitMask = 0xFFFF;  // selects every bit: written without a mask everywhere
-    m.measurements.push_back(fullMask);
-    m.measurements.push_back(meas("gear", DataType::UByte, "CM_VERB"));
-    m.measurements.push_back(meas("gear2", DataType::UByte, "CM_VERB2"));
-    m.measurements.push_back(meas("rat", DataType::UWord, "CM_RAT"));
-    m.measurements.push_back(meas("curve", DataType::UWord, "CM_TAB"));
-    m.measurements.push_back(meas("form", DataType::UWord, "CM_FORM"));
-    Measurement arr = meas("arr", DataType::UWord);
+    add(m, "u8", DataType::UByte);
+    add(m, "temp", DataType::SWord, "CM_LIN").event = 1;
+    add(m, "ratLinear", DataType::ULong, "CM_RAT_LINEAR");
+    add(m, "u64", DataType::UInt64);
+    add(m, "f64", DataType::Float64);
+    add(m, "flag", DataType::UByte).bitMask = 0x04;
+    // Selects every bit: written without a mask everywhere.
+    add(m, "fullMask", DataType::UWord).bitMask = 0xFFFF;
+    add(m, "gear", DataType::UByte, "CM_VERB");
+    add(m, "gear2", DataType::UByte, "CM_VERB2");
+    add(m, "rat", DataType::UWord, "CM_RAT");
+    add(m, "curve", DataType::UWord, "CM_TAB");
+    add(m, "form", DataType::UWord, "CM_FORM");
+    Measurement& arr = add(m, "arr", DataType::UWord);
     arr.dims = {2, 3};
     arr.address = 0x2000;
-    m.measurements.push_back(arr);
-    m.measurements.push_back(meas("quad", DataType::UWord, "CM_RAT_QUAD"));
-    m.measurements.push_back(meas("half", DataType::Float16));
-    m.measurements.push_back(meas("undefinedConv", DataType::UByte, "CM_MISSING"));
+    add(m, "quad", DataType::UWord, "CM_RAT_QUAD");
+    add(m, "half", DataType::Float16);
+    add(m, "undefinedConv", DataType::UByte, "CM_MISSING");
     m.reindex();
     return m;
 }
 
-ConvertResult build(const ConvertModel& m, const char* target, bool indent = true,
+ConvertResult build(const ConvertModel& m, const char* target,
                     std::optional<std::string> station = std::nullopt, std::string prefix = "") {
     std::string err;
     auto t = parseTarget(target, &err);
@@ -118,7 +125,6 @@ ConvertResult build(const ConvertModel& m, const char* target, bool indent = tru
     o.station = std::move(station);
     o.prefix = std::move(prefix);
     o.sourceName = "feature.a2l";
-    o.indent = indent;
     return buildCfgInclude(m, o);
 }
 
@@ -129,11 +135,55 @@ std::vector<std::string> leftNames(const ConvertResult& r) {
     return v;
 }
 
-bool has(const std::string& doc, const std::string& piece) {
-    return doc.find(piece) != std::string::npos;
+}  // namespace
+
+TEST(Version, ComparesNumericallyByDottedParts) {
+    EXPECT_TRUE(v("1.5.5") < v("2017.06.0"));
+    EXPECT_LT(compare(v("1.5.9"), v("1.5.10")), 0);
+    EXPECT_EQ(v("2019.02"), v("2019.2.0"));
+    EXPECT_EQ(v("2019.02").str(), "2019.2.0");
+    EXPECT_LT(compare(v("1.4.4"), v("1.4.4.1")), 0);
+    for (const char* bad :
+         {"", "1..2", ".1", "1.", "a.b", "1.2.3.4.5", "1.-2", "1 .2", "1234567890"})
+        EXPECT_FALSE(Version::parse(bad)) << bad;
 }
 
-}  // namespace
+// Basic ranges are named by their first version; advanced ranges take the generation of
+// their oldest version.
+TEST(Target, RangesAndTheirGeneration) {
+    const struct {
+        const char* text;
+        Generation gen;
+        const char* last;  // "" for an open range
+    } rows[] = {
+        {"tarVix=1.4.4", Generation::G1, "1.5.4"},
+        {"tarVix=1.5.5", Generation::G2, "2017.6.0"},
+        {"tarVix=2017.06.0", Generation::G3, ""},
+        {"tarVix+1.5.5-2017.02.0", Generation::G2, "2017.2.0"},
+        {"tarVix+2017.06.0-2019.02", Generation::G3, "2019.2.0"},
+        {"tarVix+1.4.4-2019.02", Generation::G1, "2019.2.0"},
+        {"tarVix+1.5.4-1.5.5", Generation::G1, "1.5.5"},
+        {"tarVix+2016.10.0", Generation::G2, ""},
+        {"tarVix+2019.02", Generation::G3, ""},
+        {"tarVix+1.4.4", Generation::G1, ""},
+    };
+    std::string err;
+    for (const auto& row : rows) {
+        auto t = parseTarget(row.text, &err);
+        ASSERT_TRUE(t) << row.text << ": " << err;
+        EXPECT_EQ(t->generation, row.gen) << row.text;
+        EXPECT_EQ(t->last ? t->last->str() : "", row.last) << row.text;
+    }
+    EXPECT_TRUE(parseTarget("tarVix=1.5.5", &err)->lastExclusive);
+    for (const char* bad : {"tarVix=1.5.4", "tarVix=2018.06.0", "tarVix=", "tarVix=x",
+                            "tarvix=1.4.4", "tarVix", "other=1.4.4", "tarVix:1.4.4", "",
+                            "tarVix+2017.02.0-1.5.5", "tarVix+1.4.3", "tarVix+1.0-1.5.5", "tarVix+",
+                            "tarVix+1.5.5-", "tarVix+-1.5.5", "tarVix+1.5.5-2017.02.0-2019.02"}) {
+        err.clear();
+        EXPECT_FALSE(parseTarget(bad, &err)) << bad;
+        EXPECT_FALSE(err.empty()) << bad;
+    }
+}
 
 // RAT_FUNC maps phys to raw = (a phys^2 + b phys + c) / (d phys^2 + e phys + f); the file
 // needs raw to phys. Each row: the coefficients, the inverse's kind and generation, and raw
@@ -185,9 +235,7 @@ TEST(Conversion, LinearAndTables) {
     EXPECT_DOUBLE_EQ(applyConversion(p, 15), 25);
     EXPECT_DOUBLE_EQ(applyConversion(p, -3), 10);  // clamped below
     EXPECT_DOUBLE_EQ(applyConversion(p, 99), 20);  // clamped above
-    EXPECT_EQ(resolveConversion(*m.findConversion("CM_VERB"), m).needs, Generation::G2);
-    Conversion wrong = conv("W", ConvKind::TabVerb, "TAB_VERB");
-    wrong.tableRef = "T_CURVE";
+    Conversion wrong = conv("W", ConvKind::TabVerb, "TAB_VERB", "T_CURVE");
     EXPECT_EQ(resolveConversion(wrong, m).kind, PhysConversion::Kind::Unsupported);
     wrong.tableRef = "NOWHERE";
     EXPECT_EQ(resolveConversion(wrong, m).kind, PhysConversion::Kind::Unsupported);
@@ -195,7 +243,9 @@ TEST(Conversion, LinearAndTables) {
 
 // Per generation: what is left out (with the version the reason names), what the file holds
 // and what it must not hold.
-TEST(CfgInclude, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
+using CfgIncludeFile = jobtest::FolderTest;
+
+TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
     using Names = std::vector<std::string>;
     const struct {
         const char* target;
@@ -253,73 +303,55 @@ TEST(CfgInclude, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
             EXPECT_FALSE(has(r.document, piece)) << piece;
         EXPECT_EQ(r.arraysSplit, row.arraysSplit);
         EXPECT_EQ(r.tables, row.tables);
+        jobtest::spit(dir / "out.cfginclude", r.document);
         std::string why;
-        EXPECT_TRUE(xmlWellFormed(r.document, &why)) << why;
+        EXPECT_TRUE(xmlFileWellFormed((dir / "out.cfginclude").string(), &why)) << why;
     }
 }
 
-TEST(CfgInclude, StationPrefixAndDeterminism) {
+TEST(CfgInclude, StationAndPrefix) {
     ConvertModel m = featureModel();
-    auto r = build(m, "tarVix=2017.06.0", true, std::string("Test Bench <1>"), "ECU1");
-    EXPECT_TRUE(
-        has(r.document,
-            "<station name=\"Test Bench &lt;1&gt;\" prefix=\"ECU1\" byteOrder=\"little\">"));
-    EXPECT_TRUE(has(r.document, "name=\"ECU1.temp\" a2lName=\"temp\""));
-    EXPECT_TRUE(has(r.document, "unit=\"degC\""));  // from the COMPU_METHOD
-    EXPECT_TRUE(has(r.document, "event=\"1\" conversion=\"CM_LIN\""));
-    EXPECT_TRUE(has(r.document,
-                    "<event channel=\"1\" name=\"10ms\" shortName=\"10ms\" cycleNs=\"10000000\""));
-    EXPECT_TRUE(has(r.document, "<param name=\"baudrate\" value=\"500000\"/>"));
+    auto r = build(m, "tarVix=2017.06.0", std::string("Test Bench <1>"), "ECU1");
+    for (const char* piece :
+         {"<station name=\"Test Bench &lt;1&gt;\" prefix=\"ECU1\" byteOrder=\"little\">",
+          "name=\"ECU1.temp\" a2lName=\"temp\"", "unit=\"degC\"" /* from the COMPU_METHOD */,
+          "event=\"1\" conversion=\"CM_LIN\"",
+          "<event channel=\"1\" name=\"10ms\" shortName=\"10ms\" cycleNs=\"10000000\"",
+          "<param name=\"baudrate\" value=\"500000\"/>"})
+        EXPECT_PRED2(has, r.document, piece);
     auto plain = build(m, "tarVix=2017.06.0");
-    EXPECT_TRUE(has(plain.document, "<station name=\"ENGINE\" byteOrder=\"little\">"));
-    EXPECT_TRUE(has(plain.document, "name=\"temp\" a2lName=\"temp\""));
-    // Same input, same bytes; compact reindented equals indented.
-    EXPECT_EQ(build(m, "tarVix=2017.06.0").document, plain.document);
-    auto compact = build(m, "tarVix=2017.06.0", false);
-    std::string re, err;
-    ASSERT_TRUE(reindentCfgInclude(compact.document, &re, &err)) << err;
-    EXPECT_EQ(re, plain.document);
+    EXPECT_PRED2(has, plain.document, "<station name=\"ENGINE\" byteOrder=\"little\">");
+    EXPECT_PRED2(has, plain.document, "name=\"temp\" a2lName=\"temp\"");
 }
 
 TEST(CfgInclude, ByteOrderAndLimitsOfSplitting) {
     ConvertModel m;
     m.station.moduleName = "M";
-    Measurement big = meas("big", DataType::ULong);
-    big.byteOrder = ByteOrder::Big;
-    m.measurements.push_back(big);
-    Measurement swapped = meas("swapped", DataType::ULong);
-    swapped.byteOrder = ByteOrder::MsbFirstMswLast;
-    m.measurements.push_back(swapped);
-    Measurement huge = meas("huge", DataType::UByte);
-    huge.dims = {1000, 1000};
-    m.measurements.push_back(huge);
-    Measurement ones = meas("ones", DataType::UByte);
-    ones.dims = {1, 1, 1};  // MATRIX_DIM 1 1 1 is a scalar
-    m.measurements.push_back(ones);
-    Measurement noAddr = meas("virtual", DataType::UByte);
-    noAddr.address.reset();
-    m.measurements.push_back(noAddr);
-    Measurement wraps = meas("wraps", DataType::UByte);
-    wraps.dims = {65536, 65536, 65536, 65536};  // 2^64 elements: a 64-bit product wraps to 0
-    m.measurements.push_back(wraps);
+    add(m, "big", DataType::ULong).byteOrder = ByteOrder::Big;
+    add(m, "swapped", DataType::ULong).byteOrder = ByteOrder::MsbFirstMswLast;
+    add(m, "huge", DataType::UByte).dims = {1000, 1000};
+    add(m, "ones", DataType::UByte).dims = {1, 1, 1};  // MATRIX_DIM 1 1 1 is a scalar
+    add(m, "virtual", DataType::UByte).address.reset();
+    // 2^64 elements: a 64-bit product wraps to 0.
+    add(m, "wraps", DataType::UByte).dims = {65536, 65536, 65536, 65536};
     m.reindex();
     auto r = build(m, "tarVix=1.5.5");
-    EXPECT_TRUE(has(r.document,
-                    "name=\"big\" a2lName=\"big\" address=\"0x00001000\" extension=\"0\" "
-                    "type=\"uint32\" byteOrder=\"big\""));
-    EXPECT_TRUE(has(r.document, "name=\"ones\""));
+    EXPECT_PRED2(has, r.document,
+                 "name=\"big\" a2lName=\"big\" address=\"0x00001000\" extension=\"0\" "
+                 "type=\"uint32\" byteOrder=\"big\"");
+    EXPECT_PRED2(has, r.document, "name=\"ones\"");
     EXPECT_EQ(leftNames(r), (std::vector<std::string>{"swapped", "huge", "virtual", "wraps"}));
     auto r3 = build(m, "tarVix=2017.06.0");
-    EXPECT_TRUE(has(r3.document,
-                    "name=\"huge\" a2lName=\"huge\" address=\"0x00001000\" extension=\"0\" "
-                    "type=\"uint8\" byteOrder=\"little\" dims=\"1000x1000\""));
+    EXPECT_PRED2(has, r3.document,
+                 "name=\"huge\" a2lName=\"huge\" address=\"0x00001000\" extension=\"0\" "
+                 "type=\"uint8\" byteOrder=\"little\" dims=\"1000x1000\"");
 }
 
 TEST(CfgInclude, LeftOutAreAllCountedButOnlyTheFirstKeptInDetail) {
     ConvertModel m;
     for (int i = 0; i < 1500; ++i)
-        m.measurements.push_back(meas("h" + std::to_string(i), DataType::Float16));
-    m.measurements.push_back(meas("ok", DataType::UByte));
+        add(m, "h" + std::to_string(i), DataType::Float16);
+    add(m, "ok", DataType::UByte);
     m.reindex();
     auto r = build(m, "tarVix=2017.06.0");
     EXPECT_EQ(r.measurements, 1501u);

@@ -9,30 +9,11 @@
 #include "cfgconv/report.hpp"
 #include "cfgconv/xml.hpp"
 #include "cfgconv/zstream.hpp"
-#include "process_id.hpp"
+#include "job_support.hpp"
 
 using namespace cfgconv;
+using namespace jobtest;
 namespace fs = std::filesystem;
-
-namespace {
-bool hasMarker(const std::string& s) {
-    return s.find("Done.") != std::string::npos || s.find("Error.") != std::string::npos ||
-           s.find("Warning:") != std::string::npos;
-}
-
-fs::path freshDir(const std::string& name) {
-    fs::path d =
-        fs::temp_directory_path() / ("cfgconv_test_" + name + "_" + std::to_string(processId()));
-    fs::remove_all(d);
-    fs::create_directories(d);
-    return d;
-}
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-}  // namespace
 
 TEST(Escape, BreaksMarkersShowsControlCharactersAndKeepsTheRest) {
     const struct {
@@ -85,16 +66,11 @@ TEST(Xml, IndentedIsReindentedCompactAndEscapesAttributes) {
     };
     std::string compact = build(false), indented = build(true);
     EXPECT_EQ(compact.find('\n'), std::string::npos);
-    EXPECT_NE(indented.find("\n  <station name=\"S\">\n    <events/>\n  </station>\n"),
-              std::string::npos)
-        << indented;
-    EXPECT_NE(
-        indented.find(
-            "text=\"a&lt;b&gt;&amp;&quot;c&quot;&#10;&#13;&#9;end \xC3\xA4 \xEF\xBF\xBD bad\""),
-        std::string::npos)
-        << indented;
-    EXPECT_NE(indented.find("min=\"0\" max=\"INF\" x=\"0.1\" address=\"0x00001234\""),
-              std::string::npos);
+    for (const char* piece :
+         {"\n  <station name=\"S\">\n    <events/>\n  </station>\n",
+          "text=\"a&lt;b&gt;&amp;&quot;c&quot;&#10;&#13;&#9;end \xC3\xA4 \xEF\xBF\xBD bad\"",
+          "min=\"0\" max=\"INF\" x=\"0.1\" address=\"0x00001234\""})
+        EXPECT_PRED2(has, indented, piece);
     std::string re, err;
     ASSERT_TRUE(reindentCfgInclude(compact, &re, &err)) << err;
     EXPECT_EQ(re, indented);
@@ -125,13 +101,13 @@ TEST(Zlib, RoundTripAndEveryBrokenStreamIsRefused) {
              {z + "trailing", "after the end"},
              {"", "too short"}}) {
         EXPECT_FALSE(zlibInflate(bad, &out, &err));
-        EXPECT_NE(err.find(says), std::string::npos) << err;
+        EXPECT_PRED2(has, err, says);
     }
     // A bomb: output beyond the limit stops the inflation.
     std::string zeros(1 << 20, '\0');
     std::string bomb = zlibCompress(zeros);
     EXPECT_FALSE(zlibInflate(bomb, &out, &err, 1 << 16));
-    EXPECT_NE(err.find("exceeds the limit"), std::string::npos) << err;
+    EXPECT_PRED2(has, err, "exceeds the limit");
     EXPECT_TRUE(zlibInflate(bomb, &out, &err, 1 << 20)) << err;  // exactly at the limit is fine
     EXPECT_EQ(out.size(), std::size_t{1} << 20);
 }
@@ -267,7 +243,7 @@ TEST(Decompress, CompactLimitHeaderAndTrailingBytes) {
     std::string zip = "PK\x03\x04" + std::string(100000, 'x');
     Streamed notZlib = decompressInPieces(zip, 2);
     EXPECT_TRUE(notZlib.failedEarly);
-    EXPECT_NE(notZlib.error.find("no zlib stream header"), std::string::npos) << notZlib.error;
+    EXPECT_PRED2(has, notZlib.error, "no zlib stream header");
 
     struct Row {
         std::string input;
@@ -284,37 +260,32 @@ TEST(Decompress, CompactLimitHeaderAndTrailingBytes) {
         for (std::size_t piece : {std::size_t{1}, std::size_t{1} << 16}) {
             Streamed r = decompressInPieces(row.input, piece);
             EXPECT_FALSE(r.ok) << row.says;
-            EXPECT_NE(r.error.find(row.says), std::string::npos) << r.error;
+            EXPECT_PRED2(has, r.error, row.says);
         }
     }
 }
 
-TEST(AtomicWrite, ReplacesCompletelyOrNotAtAll) {
-    fs::path d = freshDir("atomic");
-    fs::path target = d / "out.cfginclude";
+using AtomicWrite = FolderTest;
+
+TEST_F(AtomicWrite, ReplacesCompletelyOrNotAtAll) {
+    fs::path target = dir / "out.cfginclude";
     std::string err;
     ASSERT_TRUE(writeFileAtomically(target, "first", &err)) << err;
     ASSERT_TRUE(writeFileAtomically(target, "second version", &err)) << err;
     EXPECT_EQ(slurp(target), "second version");
     // Failures leave the old file and no temporary file.
-    EXPECT_FALSE(writeFileAtomically(d / "missing" / "x.cfginclude", "data", &err));
-    EXPECT_NE(err.find("does not exist"), std::string::npos) << err;
-    fs::create_directory(d / "folder");
-    EXPECT_FALSE(writeFileAtomically(d / "folder", "data", &err));
-    std::size_t files = 0;
-    for (const auto& e : fs::directory_iterator(d)) {
-        (void)e;
-        ++files;
-    }
-    EXPECT_EQ(files, 2u);  // out.cfginclude and folder
+    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "x.cfginclude", "data", &err));
+    EXPECT_PRED2(has, err, "does not exist");
+    fs::create_directory(dir / "folder");
+    EXPECT_FALSE(writeFileAtomically(dir / "folder", "data", &err));
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"folder", "out.cfginclude"}));
     EXPECT_EQ(slurp(target), "second version");
 #ifndef _WIN32
     if (::geteuid() != 0) {  // root writes into read-only folders anyway
-        fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_FALSE(writeFileAtomically(target, "third", &err));
-        fs::permissions(d, fs::perms::owner_all);
+        fs::permissions(dir, fs::perms::owner_all);
         EXPECT_EQ(slurp(target), "second version");
     }
 #endif
-    fs::remove_all(d);
 }

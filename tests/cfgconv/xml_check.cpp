@@ -2,10 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
-
-#include "process_id.hpp"
 
 #ifdef _WIN32
 #include <msxml2.h>
@@ -92,16 +89,3 @@ bool xmlFileWellFormed(const std::string& path, std::string* why) {
     return rc == 0;
 }
 #endif
-
-bool xmlWellFormed(const std::string& document, std::string* why) {
-    static int n = 0;
-    auto path = std::filesystem::temp_directory_path() /
-                ("cfgconv_xml_" + std::to_string(processId()) + "_" + std::to_string(++n) + ".xml");
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << document;
-    }
-    bool ok = xmlFileWellFormed(path.string(), why);
-    std::filesystem::remove(path);
-    return ok;
-}

@@ -3,6 +3,5 @@
 
 #include <string>
 
-// True when xmllint accepts the document; *why gets xmllint's complaint otherwise.
-bool xmlWellFormed(const std::string& document, std::string* why);
+// True when xmllint accepts the file; *why gets xmllint's complaint otherwise.
 bool xmlFileWellFormed(const std::string& path, std::string* why);

@@ -28,7 +28,7 @@ using detail::kNone;
 namespace fs = std::filesystem;
 using detail::kMaxFileSize;
 
-// Thrown inside the reader of a file's second half when it gives up (see Reader::speculate).
+// Thrown inside the reader of a file's second half when it gives up (see startSecondHalf).
 struct Abandoned {};
 
 struct ReadFailure {

@@ -75,11 +75,10 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     EXPECT_EQ(std::filesystem::path(m2a.location().file).filename(), "c.a2l");
     EXPECT_EQ(m2a.location().line, 1u);
     // Inside an IF_DATA too.
-    auto m7 = doc.find<a2l::Measurement>("m7");
-    ASSERT_TRUE(m7);
-    ASSERT_EQ(m7->ifData.size(), 1u);
-    EXPECT_EQ(m7->ifData[0].children().size(), 1u);
-    EXPECT_EQ(m7->daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
+    const auto m7 = doc.find<a2l::Measurement>("m7").value();
+    ASSERT_EQ(m7.ifData.size(), 1u);
+    EXPECT_EQ(m7.ifData[0].children().size(), 1u);
+    EXPECT_EQ(m7.daqEvents.fixedEvents, std::vector<std::uint32_t>{3});
 }
 
 TEST(Includes, DepthIsCapped) {

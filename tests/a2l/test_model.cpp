@@ -22,7 +22,7 @@ protected:
 };
 
 // Related fields are compared together, as a tuple of the values read against those written.
-TEST_F(Model, ProjectHeaderModule) {
+TEST_F(Model, ProjectHeaderModuleAndModPar) {
     EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));  // not A2ML_VERSION's, which follows
     ASSERT_TRUE(doc().project() && doc().header());
     EXPECT_EQ(std::tie(doc().project()->name, doc().project()->longIdentifier),
@@ -33,9 +33,6 @@ TEST_F(Model, ProjectHeaderModule) {
     ASSERT_EQ(doc().modules().size(), 1u);
     EXPECT_EQ(std::tie(doc().modules()[0].name, doc().modules()[0].longIdentifier),
               std::make_tuple("Engine", "Engine ECU"));
-}
-
-TEST_F(Model, ModCommonAndModPar) {
     auto c = doc().modCommon();
     ASSERT_TRUE(c);
     EXPECT_EQ(std::tie(c->byteOrder, c->deposit, c->dataSize),
@@ -59,133 +56,111 @@ TEST_F(Model, ModCommonAndModPar) {
     EXPECT_EQ(p->memorySegments[1].offsets, (std::array<std::int64_t, 5>{0, 1, 2, 3, 4}));
 }
 
-TEST_F(Model, MeasurementWithEveryField) {
-    auto m = doc().find<a2l::Measurement>("nEng");
-    ASSERT_TRUE(m);
+TEST_F(Model, MeasurementsWithEveryFieldAndDaqEventBindings) {
+    const auto m = doc().find<a2l::Measurement>("nEng").value();
     EXPECT_EQ(
-        std::tie(m->longIdentifier, m->dataType, m->conversion, m->resolution, m->accuracy,
-                 m->lowerLimit, m->upperLimit),
+        std::tie(m.longIdentifier, m.dataType, m.conversion, m.resolution, m.accuracy, m.lowerLimit,
+                 m.upperLimit),
         std::make_tuple("engine speed", a2l::DataType::UWord, "CM_Lin", 2u, 0.5, 0.0, 8000.0));
-    EXPECT_EQ(
-        std::tie(m->ecuAddress, m->ecuAddressExtension, m->bitMask, m->byteOrder, m->arraySize),
-        std::make_tuple(0xD0001000u, 1u, 0x0FFFu, a2l::ByteOrder::MsbLast, 4u));
-    EXPECT_EQ(m->matrixDim, (std::vector<std::uint32_t>{2, 3, 1}));
-    EXPECT_EQ(std::tie(m->physUnit, m->displayIdentifier, m->readWrite, m->discrete, m->format),
+    EXPECT_EQ(std::tie(m.ecuAddress, m.ecuAddressExtension, m.bitMask, m.byteOrder, m.arraySize),
+              std::make_tuple(0xD0001000u, 1u, 0x0FFFu, a2l::ByteOrder::MsbLast, 4u));
+    EXPECT_EQ(m.matrixDim, (std::vector<std::uint32_t>{2, 3, 1}));
+    EXPECT_EQ(std::tie(m.physUnit, m.displayIdentifier, m.readWrite, m.discrete, m.format),
               std::make_tuple("rpm", "n_eng", true, true, "%6.1"));
-    EXPECT_EQ(m->extendedLimits, std::make_pair(-100.0, 9000.0));
-    EXPECT_EQ(m->maxRefresh, (std::make_pair(std::uint32_t{3}, std::int64_t{10})));
-    EXPECT_EQ(std::tie(m->refMemorySegment, m->symbolLink), std::make_tuple("Ram", "nEngSym"));
-    ASSERT_EQ(m->ifData.size(), 2u);
-    EXPECT_EQ(m->ifData[1].name(), "CANAPE_EXT");
-    EXPECT_TRUE(m->daqEvents.fromXcp);
-    EXPECT_EQ(m->daqEvents.fixedEvents, (std::vector<std::uint32_t>{0, 1}));
-    EXPECT_EQ(m->block.location().line, 45u);
-}
-
-TEST_F(Model, DaqEventBindings) {
-    auto oil = doc().find<a2l::Measurement>("tOil");
-    ASSERT_TRUE(oil);
-    EXPECT_EQ(oil->ecuAddress, 0xD0001010u);  // after an unknown keyword and its values
-    EXPECT_TRUE(oil->daqEvents.variable);
-    EXPECT_EQ(oil->daqEvents.availableEvents, (std::vector<std::uint32_t>{0, 2}));
-    EXPECT_EQ(oil->daqEvents.defaultEvents, (std::vector<std::uint32_t>{2}));
-    EXPECT_TRUE(oil->daqEvents.fixedEvents.empty());
-    auto etk = doc().find<a2l::Measurement>("etk");
-    ASSERT_TRUE(etk);
-    EXPECT_FALSE(etk->daqEvents.fromXcp);
-    EXPECT_EQ(etk->daqEvents.rasters, (std::vector<std::uint32_t>{5}));
-    EXPECT_DOUBLE_EQ(etk->lowerLimit, -1e12);
-    auto types = doc().find<a2l::Measurement>("types");
-    ASSERT_TRUE(types);
-    EXPECT_EQ(std::tie(types->dataType, types->upperLimit),
+    EXPECT_EQ(m.extendedLimits, std::make_pair(-100.0, 9000.0));
+    EXPECT_EQ(m.maxRefresh, (std::make_pair(std::uint32_t{3}, std::int64_t{10})));
+    EXPECT_EQ(std::tie(m.refMemorySegment, m.symbolLink), std::make_tuple("Ram", "nEngSym"));
+    ASSERT_EQ(m.ifData.size(), 2u);
+    EXPECT_EQ(m.ifData[1].name(), "CANAPE_EXT");
+    EXPECT_TRUE(m.daqEvents.fromXcp);
+    EXPECT_EQ(m.daqEvents.fixedEvents, (std::vector<std::uint32_t>{0, 1}));
+    EXPECT_EQ(m.block.location().line, 45u);
+    const auto oil = doc().find<a2l::Measurement>("tOil").value();
+    EXPECT_EQ(oil.ecuAddress, 0xD0001010u);  // after an unknown keyword and its values
+    EXPECT_TRUE(oil.daqEvents.variable);
+    EXPECT_EQ(oil.daqEvents.availableEvents, (std::vector<std::uint32_t>{0, 2}));
+    EXPECT_EQ(oil.daqEvents.defaultEvents, (std::vector<std::uint32_t>{2}));
+    EXPECT_TRUE(oil.daqEvents.fixedEvents.empty());
+    const auto etk = doc().find<a2l::Measurement>("etk").value();
+    EXPECT_FALSE(etk.daqEvents.fromXcp);
+    EXPECT_EQ(etk.daqEvents.rasters, (std::vector<std::uint32_t>{5}));
+    EXPECT_DOUBLE_EQ(etk.lowerLimit, -1e12);
+    const auto types = doc().find<a2l::Measurement>("types").value();
+    EXPECT_EQ(std::tie(types.dataType, types.upperLimit),
               std::make_tuple(a2l::DataType::UInt64, 4.29497e9));
-    EXPECT_TRUE(types->daqEvents.empty());
+    EXPECT_TRUE(types.daqEvents.empty());
 }
 
-TEST_F(Model, CompuMethodsOfEveryKind) {
+TEST_F(Model, CompuMethodsOfEveryKindAndTheirTables) {
     std::vector<a2l::ConversionKind> kinds;
     for (const auto& c : doc().all<a2l::CompuMethod>())
         kinds.push_back(c.kind);
     using K = a2l::ConversionKind;
     EXPECT_EQ(kinds, (std::vector<K>{K::Identical, K::Linear, K::RatFunc, K::TabIntp, K::TabNoIntp,
                                      K::TabVerb, K::TabVerb, K::Form}));
-    auto lin = doc().find<a2l::CompuMethod>("CM_Lin");
-    ASSERT_TRUE(lin);
-    EXPECT_EQ(std::tie(lin->format, lin->unit), std::make_tuple("%6.1", "rpm"));
-    EXPECT_EQ(lin->coeffsLinear, (std::array<double, 2>{0.5, -10}));
-    auto rat = doc().find<a2l::CompuMethod>("CM_Rat");
-    EXPECT_EQ(rat->coeffs, (std::array<double, 6>{0, 4, 8, 0, 0, 5}));
-    EXPECT_EQ(rat->refUnit, "U_Nm");
+    const auto lin = doc().find<a2l::CompuMethod>("CM_Lin").value();
+    EXPECT_EQ(std::tie(lin.format, lin.unit), std::make_tuple("%6.1", "rpm"));
+    EXPECT_EQ(lin.coeffsLinear, (std::array<double, 2>{0.5, -10}));
+    const auto rat = doc().find<a2l::CompuMethod>("CM_Rat").value();
+    EXPECT_EQ(rat.coeffs, (std::array<double, 6>{0, 4, 8, 0, 0, 5}));
+    EXPECT_EQ(rat.refUnit, "U_Nm");
     EXPECT_EQ(doc().find<a2l::CompuMethod>("CM_Intp")->compuTabRef, "T_Intp");
-    auto form = doc().find<a2l::CompuMethod>("CM_Form");
-    EXPECT_EQ(std::tie(form->formula, form->formulaInv, form->statusStringRef),
+    const auto form = doc().find<a2l::CompuMethod>("CM_Form").value();
+    EXPECT_EQ(std::tie(form.formula, form.formulaInv, form.statusStringRef),
               std::make_tuple("X1/10-40", "(X1+40)*10", "V_Gear"));
     EXPECT_FALSE(doc().find<a2l::CompuMethod>("CM_Absent"));
-}
-
-TEST_F(Model, ConversionTables) {
-    auto t = doc().find<a2l::CompuTab>("T_Intp");
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->kind, a2l::ConversionKind::TabIntp);
-    EXPECT_EQ(t->pairs, (std::vector<std::pair<double, double>>{{0, 0}, {100, 5.5}, {200, 10}}));
-    EXPECT_EQ(t->defaultValueNumeric, -1.0);
-    EXPECT_FALSE(t->defaultValue);
-    auto n = doc().find<a2l::CompuTab>("T_NoIntp");
-    EXPECT_EQ(std::tie(n->kind, n->defaultValue),
+    const auto t = doc().find<a2l::CompuTab>("T_Intp").value();
+    EXPECT_EQ(t.kind, a2l::ConversionKind::TabIntp);
+    EXPECT_EQ(t.pairs, (std::vector<std::pair<double, double>>{{0, 0}, {100, 5.5}, {200, 10}}));
+    EXPECT_EQ(t.defaultValueNumeric, -1.0);
+    EXPECT_FALSE(t.defaultValue);
+    const auto n = doc().find<a2l::CompuTab>("T_NoIntp").value();
+    EXPECT_EQ(std::tie(n.kind, n.defaultValue),
               std::make_tuple(a2l::ConversionKind::TabNoIntp, "none"));
-    auto v = doc().find<a2l::CompuVtab>("V_Gear");
-    ASSERT_TRUE(v);
-    EXPECT_EQ(v->entries, (std::vector<std::pair<double, std::string>>{
-                              {0, "Neutral"}, {1, "First"}, {2, "Second"}}));
-    EXPECT_EQ(v->defaultValue, "?");
-    auto r = doc().find<a2l::CompuVtabRange>("R_Level");
-    ASSERT_TRUE(r);
-    ASSERT_EQ(r->entries.size(), 2u);
-    EXPECT_EQ(std::tie(r->entries[1].min, r->entries[1].max, r->entries[1].text, r->defaultValue),
+    const auto v = doc().find<a2l::CompuVtab>("V_Gear").value();
+    EXPECT_EQ(v.entries, (std::vector<std::pair<double, std::string>>{
+                             {0, "Neutral"}, {1, "First"}, {2, "Second"}}));
+    EXPECT_EQ(v.defaultValue, "?");
+    const auto r = doc().find<a2l::CompuVtabRange>("R_Level").value();
+    ASSERT_EQ(r.entries.size(), 2u);
+    EXPECT_EQ(std::tie(r.entries[1].min, r.entries[1].max, r.entries[1].text, r.defaultValue),
               std::make_tuple(9.5, 100.0, "high", "out"));
 }
 
-TEST_F(Model, CharacteristicWithAxes) {
-    auto c = doc().find<a2l::Characteristic>("KF");
-    ASSERT_TRUE(c);
-    EXPECT_EQ(std::tie(c->type, c->address, c->deposit, c->maxDiff, c->conversion, c->bitMask),
+TEST_F(Model, CharacteristicAxesRecordLayoutUnitGroupFunction) {
+    const auto c = doc().find<a2l::Characteristic>("KF").value();
+    EXPECT_EQ(std::tie(c.type, c.address, c.deposit, c.maxDiff, c.conversion, c.bitMask),
               std::make_tuple("MAP", 0x80010100u, "RL_Map", 0.5, "CM_Lin", 0xFFu));
-    EXPECT_EQ(std::tie(c->byteOrder, c->ecuAddressExtension, c->number, c->readOnly,
-                       c->displayIdentifier),
-              std::make_tuple(a2l::ByteOrder::MsbFirst, 2u, 8u, true, "kf"));
-    ASSERT_EQ(c->axes.size(), 4u);
-    const auto& x = c->axes[0];
+    EXPECT_EQ(
+        std::tie(c.byteOrder, c.ecuAddressExtension, c.number, c.readOnly, c.displayIdentifier),
+        std::make_tuple(a2l::ByteOrder::MsbFirst, 2u, 8u, true, "kf"));
+    ASSERT_EQ(c.axes.size(), 4u);
+    const auto& x = c.axes[0];
     EXPECT_EQ(std::tie(x.attribute, x.inputQuantity, x.maxAxisPoints, x.monotony),
               std::make_tuple("STD_AXIS", "nEng", 8u, "MON_INCREASE"));
-    EXPECT_EQ(std::tie(c->axes[1].axisPtsRef, c->axes[1].lowerLimit),
+    EXPECT_EQ(std::tie(c.axes[1].axisPtsRef, c.axes[1].lowerLimit),
               std::make_tuple("AX_Oil", -40.0));
-    EXPECT_EQ(c->axes[2].fixAxisParDist, (std::array<double, 3>{0, 1, 4}));
-    EXPECT_EQ(c->axes[3].fixAxisParList, (std::vector<double>{0, 5, 20}));
-    auto a = doc().find<a2l::AxisPts>("AX_Oil");
-    ASSERT_TRUE(a);
-    EXPECT_EQ(std::tie(a->address, a->inputQuantity, a->deposit, a->maxAxisPoints, a->depositMode,
-                       a->ecuAddressExtension),
+    EXPECT_EQ(c.axes[2].fixAxisParDist, (std::array<double, 3>{0, 1, 4}));
+    EXPECT_EQ(c.axes[3].fixAxisParList, (std::vector<double>{0, 5, 20}));
+    const auto a = doc().find<a2l::AxisPts>("AX_Oil").value();
+    EXPECT_EQ(std::tie(a.address, a.inputQuantity, a.deposit, a.maxAxisPoints, a.depositMode,
+                       a.ecuAddressExtension),
               std::make_tuple(0x80010200u, "tOil", "RL_Axis", 6u, "ABSOLUTE", 1u));
-}
-
-TEST_F(Model, RecordLayoutUnitGroupFunction) {
-    auto rl = doc().find<a2l::RecordLayout>("RL_Map");
-    ASSERT_TRUE(rl);
-    ASSERT_EQ(rl->entries.size(), 4u);
-    EXPECT_EQ(rl->entries[2].keyword, "NO_AXIS_PTS_X");
-    EXPECT_EQ(rl->entries[2].params, (std::vector<std::string>{"2", "UBYTE"}));
-    EXPECT_EQ(std::tie(rl->fncValuesPosition, rl->fncValuesType, rl->fncValuesIndexMode,
-                       rl->fncValuesAddressType, rl->alignmentWord),
+    const auto rl = doc().find<a2l::RecordLayout>("RL_Map").value();
+    ASSERT_EQ(rl.entries.size(), 4u);
+    EXPECT_EQ(rl.entries[2].keyword, "NO_AXIS_PTS_X");
+    EXPECT_EQ(rl.entries[2].params, (std::vector<std::string>{"2", "UBYTE"}));
+    EXPECT_EQ(std::tie(rl.fncValuesPosition, rl.fncValuesType, rl.fncValuesIndexMode,
+                       rl.fncValuesAddressType, rl.alignmentWord),
               std::make_tuple(1u, a2l::DataType::SWord, "COLUMN_DIR", "DIRECT", 2u));
     // A FNC_VALUES short of its index mode and addressing still gives its data type.
     EXPECT_EQ(doc().find<a2l::RecordLayout>("RL_Short")->fncValuesType, a2l::DataType::UByte);
-    auto nm = doc().find<a2l::Unit>("U_Nm");
-    ASSERT_TRUE(nm);
-    EXPECT_EQ(std::tie(nm->display, nm->type), std::make_tuple("Nm", "EXTENDED_SI"));
-    EXPECT_EQ(nm->siExponents, (std::array<int, 7>{2, 1, -2, 0, 0, 0, 0}));
-    auto knm = doc().find<a2l::Unit>("U_kNm");
-    EXPECT_EQ(knm->refUnit, "U_Nm");
-    EXPECT_EQ(knm->unitConversion, std::make_pair(1000.0, 0.0));
+    const auto nm = doc().find<a2l::Unit>("U_Nm").value();
+    EXPECT_EQ(std::tie(nm.display, nm.type), std::make_tuple("Nm", "EXTENDED_SI"));
+    EXPECT_EQ(nm.siExponents, (std::array<int, 7>{2, 1, -2, 0, 0, 0, 0}));
+    const auto knm = doc().find<a2l::Unit>("U_kNm").value();
+    EXPECT_EQ(knm.refUnit, "U_Nm");
+    EXPECT_EQ(knm.unitConversion, std::make_pair(1000.0, 0.0));
     using Names = std::vector<std::string>;
     auto groups = doc().all<a2l::Group>();
     ASSERT_EQ(groups.size(), 2u);
@@ -204,7 +179,7 @@ TEST_F(Model, RecordLayoutUnitGroupFunction) {
                               Names{"F_Sub"}));
 }
 
-TEST_F(Model, XcpProtocolDaqAndTransportLayers) {
+TEST_F(Model, XcpLayersAndCcp) {
     auto xcp = doc().xcp();
     ASSERT_EQ(xcp.size(), 1u);
     const auto& x = xcp[0];
@@ -235,9 +210,6 @@ TEST_F(Model, XcpProtocolDaqAndTransportLayers) {
     EXPECT_EQ(std::tie(x.onIp[0].tcp, x.onIp[0].port, x.onIp[0].address),
               std::make_tuple(false, 5555u, "192.168.1.10"));
     EXPECT_EQ(std::tie(x.onIp[1].tcp, x.onIp[1].address), std::make_tuple(true, "ecu.local"));
-}
-
-TEST_F(Model, CcpBasics) {
     auto ccp = doc().ccp();
     ASSERT_EQ(ccp.size(), 1u);
     const auto& c = ccp[0];
@@ -252,7 +224,7 @@ TEST_F(Model, CcpBasics) {
     EXPECT_EQ(c.sources[1].raster, 1u);
 }
 
-TEST_F(Model, GenericTreeKeepsEverything) {
+TEST_F(Model, GenericTreeTypedefsAndInstances) {
     auto m = doc().find(a2l::BlockKind::Measurement, "nEng");
     ASSERT_TRUE(m);
     EXPECT_EQ(m.keyword(), "MEASUREMENT");
@@ -275,9 +247,6 @@ TEST_F(Model, GenericTreeKeepsEverything) {
     EXPECT_NE(a2ml[0].rawText().find("taggedunion { \"X\" struct { uint; }; };"),
               std::string_view::npos);
     EXPECT_TRUE(a2ml[0].items().empty());
-}
-
-TEST_F(Model, TypedefsAndInstances) {
     EXPECT_EQ(doc().count(a2l::BlockKind::TypedefCharacteristic), 1u);
     auto type = doc().measurement(doc().find(a2l::BlockKind::TypedefMeasurement, "M_U16"));
     EXPECT_EQ(std::tie(type.dataType, type.matrixDim),

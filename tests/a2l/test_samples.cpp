@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 
 #include "test_helpers.h"
 
@@ -13,11 +14,24 @@ using a2ltest::slurp;
 
 namespace {
 
-#define REQUIRE_SHARED()                                                                    \
-    if (sharedDir().empty()) {                                                              \
-        GTEST_SKIP() << "public A2L samples not found at " QUILLMOOR_SHARED_A2L_DIR         \
-                        " (set QUILLMOOR_SHARED_A2L_DIR); the inline tests cover the rest"; \
+class Samples : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (sharedDir().empty()) {
+            GTEST_SKIP() << "public A2L samples not found at " QUILLMOOR_SHARED_A2L_DIR
+                            " (set QUILLMOOR_SHARED_A2L_DIR); the inline tests cover the rest";
+        }
     }
+    // The document of a sample that reads without error (an exception fails the test).
+    const a2l::Document& read(const char* file) {
+        result_ = a2l::readFile(sharedDir() / file);
+        if (!result_.ok()) {
+            throw std::runtime_error(file + (": " + result_.error->toString()));
+        }
+        return *result_.document;
+    }
+    a2l::ReadResult result_;
+};
 
 // Independent counts over every A2L/AML file below the sample's folder that the sample
 // reaches (for the include samples that is the whole folder).
@@ -36,8 +50,7 @@ struct Sample {
     std::vector<const char*> alsoScanned;  // included files
 };
 
-TEST(Samples, EveryGoodSampleReadsAndCountsAgree) {
-    REQUIRE_SHARED();
+TEST_F(Samples, EveryGoodSampleReadsAndCountsAgree) {
     const Sample samples[] = {
         {"ASAP2_Demo_V161.a2l", {}},
         {"ASAP2_Demo_V171.a2l", {}},
@@ -90,8 +103,7 @@ TEST(Samples, EveryGoodSampleReadsAndCountsAgree) {
     }
 }
 
-TEST(Samples, BrokenSamplesFailAtTheRightLine) {
-    REQUIRE_SHARED();
+TEST_F(Samples, BrokenSamplesFailAtTheRightLine) {
     auto missing = a2l::readFile(sharedDir() / "engine_ecu.a2l");
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(fs::path(missing.error->location.file).filename(), "engine_ecu.a2l");
@@ -106,11 +118,8 @@ TEST(Samples, BrokenSamplesFailAtTheRightLine) {
     EXPECT_NE(bad.error->message.find("unterminated string"), std::string::npos);
 }
 
-TEST(Samples, Demo161ConversionsAndXcpOnCan) {
-    REQUIRE_SHARED();
-    auto result = a2l::readFile(sharedDir() / "ASAP2_Demo_V161.a2l");
-    ASSERT_TRUE(result.ok());
-    const auto& doc = *result.document;
+TEST_F(Samples, Demo161ConversionsAndXcpOnCan) {
+    const auto& doc = read("ASAP2_Demo_V161.a2l");
     std::set<a2l::ConversionKind> kinds;
     for (const auto& c : doc.all<a2l::CompuMethod>()) {
         kinds.insert(c.kind);
@@ -119,11 +128,10 @@ TEST(Samples, Demo161ConversionsAndXcpOnCan) {
     // TAB_NOINTP occurs in this file only as a COMPU_TAB, not as a COMPU_METHOD kind.
     EXPECT_EQ(kinds,
               (std::set<K>{K::Identical, K::Linear, K::RatFunc, K::TabIntp, K::TabVerb, K::Form}));
-    auto tab = doc.find<a2l::CompuTab>("CM.TAB_NOINTP.DEFAULT_VALUE.REF");
-    ASSERT_TRUE(tab);
-    EXPECT_EQ(tab->kind, K::TabNoIntp);
-    ASSERT_EQ(tab->pairs.size(), 12u);
-    EXPECT_EQ(tab->pairs[0], std::make_pair(-3.0, 98.0));
+    const auto tab = doc.find<a2l::CompuTab>("CM.TAB_NOINTP.DEFAULT_VALUE.REF").value();
+    EXPECT_EQ(tab.kind, K::TabNoIntp);
+    ASSERT_EQ(tab.pairs.size(), 12u);
+    EXPECT_EQ(tab.pairs[0], std::make_pair(-3.0, 98.0));
     auto xcp = doc.xcp();
     ASSERT_EQ(xcp.size(), 1u);
     ASSERT_EQ(xcp[0].onCan.size(), 1u);
@@ -137,18 +145,14 @@ TEST(Samples, Demo161ConversionsAndXcpOnCan) {
     EXPECT_EQ(doc.blocks(a2l::BlockKind::A2ml).size(), 1u);
 }
 
-TEST(Samples, ToolWrittenFileWithCrlfAndVendorIfData) {
-    REQUIRE_SHARED();
-    auto result = a2l::readFile(sharedDir() / "A2L_Example.a2l");
-    ASSERT_TRUE(result.ok());
-    const auto& doc = *result.document;
-    auto m = doc.find<a2l::Measurement>("backgroundlightmax");
-    ASSERT_TRUE(m);
-    EXPECT_EQ(std::tie(m->dataType, m->ecuAddress, m->physUnit, m->readWrite),
+TEST_F(Samples, ToolWrittenFileWithCrlfAndVendorIfData) {
+    const auto& doc = read("A2L_Example.a2l");
+    const auto m = doc.find<a2l::Measurement>("backgroundlightmax").value();
+    EXPECT_EQ(std::tie(m.dataType, m.ecuAddress, m.physUnit, m.readWrite),
               std::make_tuple(a2l::DataType::UInt64, 0x70012470u, "km/h", true));
-    ASSERT_EQ(m->ifData.size(), 1u);
-    EXPECT_EQ(m->ifData[0].name(), "CANAPE_EXT");
-    EXPECT_EQ(m->block.line(), 874u);
+    ASSERT_EQ(m.ifData.size(), 1u);
+    EXPECT_EQ(m.ifData[0].name(), "CANAPE_EXT");
+    EXPECT_EQ(m.block.line(), 874u);
     auto xcp = doc.xcp();
     ASSERT_EQ(xcp.size(), 1u);
     ASSERT_EQ(xcp[0].onIp.size(), 1u);
@@ -156,46 +160,35 @@ TEST(Samples, ToolWrittenFileWithCrlfAndVendorIfData) {
               std::make_tuple(0x15B3u, "192.168.0.128"));
 }
 
-TEST(Samples, TortureStringsAndNumbers) {
-    REQUIRE_SHARED();
-    auto result = a2l::readFile(sharedDir() / "torture/freeTest.a2l");
-    ASSERT_TRUE(result.ok());
-    const auto& doc = *result.document;
+TEST_F(Samples, TortureStringsAndNumbers) {
+    const auto& doc = read("torture/freeTest.a2l");
     ASSERT_EQ(doc.modules().size(), 1u);
     EXPECT_EQ(doc.modules()[0].longIdentifier,
               "great example with different escaped quotation \" marks like double quotes \" and "
               "backslash escaped at the end \"");
-    auto a = doc.find<a2l::Characteristic>("char_a");
-    ASSERT_TRUE(a);
-    EXPECT_EQ(a->longIdentifier,
+    const auto a = doc.find<a2l::Characteristic>("char_a").value();
+    EXPECT_EQ(a.longIdentifier,
               "any unknown es\\cape\\d\\ \\character, escaped backslash \\ and for fun \\\\ and "
               "\\\\");
-    auto b = doc.find<a2l::Characteristic>("char_b");
-    ASSERT_TRUE(b);
-    EXPECT_EQ(b->longIdentifier.find('\n'), std::string::npos);
-    auto c = doc.find<a2l::Characteristic>("char_c");
-    ASSERT_TRUE(c);
-    EXPECT_EQ(std::tie(c->lowerLimit, c->upperLimit), std::make_tuple(0.001, 100.0));
+    const auto b = doc.find<a2l::Characteristic>("char_b").value();
+    EXPECT_EQ(b.longIdentifier.find('\n'), std::string::npos);
+    const auto c = doc.find<a2l::Characteristic>("char_c").value();
+    EXPECT_EQ(std::tie(c.lowerLimit, c.upperLimit), std::make_tuple(0.001, 100.0));
     EXPECT_TRUE(doc.find<a2l::Characteristic>("veRy_ComPlex[identifier_123].and.I.am.lo__n_g"));
 }
 
-TEST(Samples, XcpliteIncludeAndEventBindings) {
-    REQUIRE_SHARED();
-    auto result = a2l::readFile(sharedDir() / "xcplite/xcp_demo_autodetect.a2l");
-    ASSERT_TRUE(result.ok());
-    const auto& doc = *result.document;
+TEST_F(Samples, XcpliteIncludeAndEventBindings) {
+    const auto& doc = read("xcplite/xcp_demo_autodetect.a2l");
     auto a2ml = doc.blocks(a2l::BlockKind::A2ml);
     ASSERT_EQ(a2ml.size(), 1u);
     EXPECT_EQ(fs::path(a2ml[0].location().file).filename(), "XCP_104.aml");
     EXPECT_NE(a2ml[0].rawText().find("\"XCP_ON_CAN\""), std::string_view::npos);
-    auto sum = doc.find<a2l::Measurement>("g_param_sum");
-    ASSERT_TRUE(sum);
-    EXPECT_TRUE(sum->daqEvents.variable);
-    EXPECT_EQ(sum->daqEvents.defaultEvents, std::vector<std::uint32_t>{0});
-    auto c32 = doc.find<a2l::Measurement>("counter32");
-    ASSERT_TRUE(c32);
-    EXPECT_EQ(c32->daqEvents.fixedEvents, std::vector<std::uint32_t>{0});
-    EXPECT_EQ(std::tie(c32->upperLimit, c32->ecuAddressExtension), std::make_tuple(4.29497e9, 2u));
+    const auto sum = doc.find<a2l::Measurement>("g_param_sum").value();
+    EXPECT_TRUE(sum.daqEvents.variable);
+    EXPECT_EQ(sum.daqEvents.defaultEvents, std::vector<std::uint32_t>{0});
+    const auto c32 = doc.find<a2l::Measurement>("counter32").value();
+    EXPECT_EQ(c32.daqEvents.fixedEvents, std::vector<std::uint32_t>{0});
+    EXPECT_EQ(std::tie(c32.upperLimit, c32.ecuAddressExtension), std::make_tuple(4.29497e9, 2u));
     auto events = doc.xcpEvents();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].name, "mainloop");

@@ -1,11 +1,8 @@
 // The English catalogue A2Ltranslator_la: every source text of the front-end has
 // a finished translation that keeps its placeholders and line breaks, and the
 // window and the language dialog show no German text with it.
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -74,14 +71,10 @@ QStringList placeholders(const QString& text) {
 QStringList germanShown(QWidget* top) {
     QStringList shown{top->windowTitle()};
     for (QWidget* widget : top->findChildren<QWidget*>()) {
-        shown << widget->toolTip();
-        if (auto* l = qobject_cast<QLabel*>(widget)) {
-            shown << l->text();
-        } else if (auto* b = qobject_cast<QAbstractButton*>(widget)) {
-            shown << b->text();
-        } else if (auto* g = qobject_cast<QGroupBox*>(widget)) {
-            shown << g->title();
-        } else if (auto* t = qobject_cast<QTabWidget*>(widget)) {
+        // Labels and buttons have a text, group boxes a title.
+        shown << widget->toolTip() << widget->property("text").toString()
+              << widget->property("title").toString();
+        if (auto* t = qobject_cast<QTabWidget*>(widget)) {
             for (int i = 0; i < t->count(); ++i) {
                 shown << t->tabText(i);
             }

@@ -53,7 +53,6 @@ private slots:
     void convertArguments_data();
     void convertArguments();
     void compareAndDecompressArguments();
-    void missingPaths_data();
     void missingPaths();
     void runEnds_data();
     void runEnds();
@@ -98,10 +97,7 @@ void JobsTest::convertArguments() {
     f.ws.setScript({"out converting\\n", "sleep 200", "out Done.\\n"});
     f.ui.convertButtonConvert->click();
     QVERIFY(isBusy(f.w));
-    QTRY_COMPARE(f.watcher.boxes.size(), 1);
-    QCOMPARE(f.watcher.boxes[0].title, QString("Abgeschlossen!"));
-    QCOMPARE(f.watcher.boxes[0].text, kSuccess[0]);
-    QVERIFY(isIdle(f.w));
+    QVERIFY(waitForRun(f, Job::Convert, 1));
     const QStringList args = QStringList{"convert", "in put.a2l", "out.cfginclude"} + tail;
     QCOMPARE(f.ws.calls(), QList<QStringList>{args});
     const QStringList log = logText(f.w).split('\n');
@@ -137,33 +133,26 @@ void JobsTest::compareAndDecompressArguments() {
     QCOMPARE(logText(f.w), "earlier\n" + shown + "Done.\nDone.\n");
 }
 
-void JobsTest::missingPaths_data() {
-    QTest::addColumn<int>("job");
-    QTest::addColumn<int>("emptied");  // which of the two paths is left empty
-    for (int job = 0; job < 3; ++job) {
-        for (int emptied = 0; emptied < 2; ++emptied) {
-            QTest::addRow("job %d, path %d", job, emptied) << job << emptied;
-        }
-    }
-}
-
 // A missing path is reported and nothing is started.
 void JobsTest::missingPaths() {
-    QFETCH(int, job);
-    QFETCH(int, emptied);
     WindowFixture f;
     f.ui.logOptionalLog->setPlainText("earlier\n");
-    QLineEdit* paths[3][2] = {{f.ui.convertInputInputfile, f.ui.convertInputOutputfile},
-                              {f.ui.compareInputOld, f.ui.compareInputNew},
-                              {f.ui.decompressInputFile, f.ui.decompressOutputFile}};
-    QPushButton* buttons[] = {f.ui.convertButtonConvert, f.ui.compareButtonCompare,
-                              f.ui.decompressButtonDecompress};
-    paths[job][1 - emptied]->setText("given.a2l");
-    buttons[job]->click();
-    QTRY_COMPARE(titles(f.watcher), QStringList{"Fehlende Argumente"});
+    int shown = 0;
+    for (Job job : {Job::Convert, Job::Compare, Job::Decompress}) {
+        const JobWidgets widgets = widgetsOf(f.w, job);
+        for (QLineEdit* given : {widgets.first, widgets.second}) {
+            widgets.first->clear();
+            widgets.second->clear();
+            given->setText("given.a2l");
+            widgets.button->click();
+            ++shown;
+            QTRY_COMPARE(f.watcher.boxes.size(), shown);
+            QVERIFY(isIdle(f.w));
+        }
+    }
     QTest::qWait(100);
+    QCOMPARE(titles(f.watcher), QStringList(6, "Fehlende Argumente"));
     QVERIFY(f.ws.calls().isEmpty());
-    QVERIFY(isIdle(f.w));
     QCOMPARE(logText(f.w), QString("earlier\n"));
 }
 

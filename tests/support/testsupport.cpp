@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTextBrowser>
@@ -118,22 +116,13 @@ void DialogWatcher::poll() {
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
-        QAbstractButton* chosen = nullptr;
+        const QString wanted = buttonQueue_.isEmpty() ? QString() : buttonQueue_.takeFirst();
+        QAbstractButton* chosen = box->button(QMessageBox::Ok);
         for (QAbstractButton* button : box->buttons()) {
             seen.buttons << button->text();
+            chosen = button->text() == wanted ? button : chosen;
         }
         boxes << seen;
-        if (!buttonQueue_.isEmpty()) {
-            const QString wanted = buttonQueue_.takeFirst();
-            for (QAbstractButton* button : box->buttons()) {
-                if (button->text() == wanted) {
-                    chosen = button;
-                }
-            }
-        }
-        if (chosen == nullptr) {
-            chosen = box->button(QMessageBox::Ok);
-        }
         if (chosen != nullptr) {
             chosen->click();
         } else {
@@ -148,24 +137,17 @@ void DialogWatcher::poll() {
         seen.selectedFiles = dialog->selectedFiles();
         seen.save = dialog->acceptMode() == QFileDialog::AcceptSave;
         fileDialogs << seen;
-        if (fileQueue_.isEmpty()) {
-            ++unexpected;
-            dialog->reject();
-            return;
-        }
-        const QString answer = fileQueue_.takeFirst();
-        if (answer.isEmpty()) {
-            dialog->reject();
-            return;
-        }
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (edit == nullptr) {
+        if (fileQueue_.isEmpty() || edit == nullptr) {
             ++unexpected;
-            dialog->reject();
-            return;
         }
-        edit->setText(answer);
-        static_cast<QDialog*>(dialog)->accept();
+        const QString answer = fileQueue_.isEmpty() ? QString() : fileQueue_.takeFirst();
+        if (answer.isEmpty() || edit == nullptr) {
+            dialog->reject();
+        } else {
+            edit->setText(answer);
+            static_cast<QDialog*>(dialog)->accept();
+        }
         return;
     }
     if (!handlers_.isEmpty() && handlers_.first()(modal)) {
@@ -196,58 +178,37 @@ void clearOverrideCursors() {
     }
 }
 
-namespace {
-// Writes the versions file before the window that reads it is built.
-bool writeVersions(TestWorkspace& ws, const QStringList* versions) {
-    if (versions != nullptr) {
-        ws.writeFile(QStringLiteral("tarvixVersions.xml"),
-                     "<r><TopVersion>2019.02</TopVersion><VersionList>" +
-                         versions->join(QLatin1Char('\n')).toUtf8() + "</VersionList></r>");
-    }
-    return versions != nullptr;
+void writeVersions(TestWorkspace& ws, const QStringList& versions) {
+    ws.writeFile(QStringLiteral("tarvixVersions.xml"),
+                 "<r><TopVersion>2019.02</TopVersion><VersionList>" +
+                     versions.join(QLatin1Char('\n')).toUtf8() + "</VersionList></r>");
 }
-}  // namespace
 
-WindowFixture::WindowFixture(const QStringList* versions)
-    : versionsWritten(writeVersions(ws, versions)) {
+WindowFixture::WindowFixture(const std::function<void(TestWorkspace&)>& prepare)
+    : prepared(prepare ? (prepare(ws), true) : false) {
     watcher.boxes.clear();
 }
 
-QProcess& processOf(MainWindow& w, Job job) {
-    switch (job) {
-        case Job::Compare:
-            return MainWindowTestAccess::comparerProcess(w);
-        case Job::Decompress:
-            return MainWindowTestAccess::decompresserProcess(w);
-        case Job::Convert:
-            break;
-    }
-    return MainWindowTestAccess::converterProcess(w);
+JobWidgets widgetsOf(MainWindow& w, Job job) {
+    MainWindowForm& ui = MainWindowTestAccess::ui(w);
+    const JobWidgets all[] = {
+        {ui.convertInputInputfile, ui.convertInputOutputfile, ui.convertButtonConvert},
+        {ui.compareInputOld, ui.compareInputNew, ui.compareButtonCompare},
+        {ui.decompressInputFile, ui.decompressOutputFile, ui.decompressButtonDecompress}};
+    return all[int(job)];
 }
 
 void startJob(MainWindow& w, Job job) {
-    MainWindowForm& ui = MainWindowTestAccess::ui(w);
-    switch (job) {
-        case Job::Convert:
-            ui.convertInputInputfile->setText(QStringLiteral("in.a2l"));
-            ui.convertInputOutputfile->setText(QStringLiteral("out.cfginclude"));
-            ui.convertButtonConvert->click();
-            break;
-        case Job::Compare:
-            ui.compareInputOld->setText(QStringLiteral("old.a2l"));
-            ui.compareInputNew->setText(QStringLiteral("new.a2l"));
-            ui.compareButtonCompare->click();
-            break;
-        case Job::Decompress:
-            ui.decompressInputFile->setText(QStringLiteral("in.cfginclude"));
-            ui.decompressOutputFile->setText(QStringLiteral("out.cfginclude"));
-            ui.decompressButtonDecompress->click();
-            break;
-    }
+    const char* names[][2] = {
+        {"in.a2l", "out.cfginclude"}, {"old.a2l", "new.a2l"}, {"in.cfginclude", "out.cfginclude"}};
+    const JobWidgets widgets = widgetsOf(w, job);
+    widgets.first->setText(QString::fromLatin1(names[int(job)][0]));
+    widgets.second->setText(QString::fromLatin1(names[int(job)][1]));
+    widgets.button->click();
 }
 
 bool waitForRun(WindowFixture& f, Job job, int boxes) {
-    QProcess& process = processOf(f.w, job);
+    QProcess& process = MainWindowTestAccess::processOf(f.w, int(job));
     QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired() &&
            (process.state() != QProcess::NotRunning ||
@@ -285,22 +246,11 @@ QStringList titles(const DialogWatcher& watcher) {
     return result;
 }
 
-namespace {
-QAction* findEntry(const QList<QAction*>& actions, const QString& text) {
-    for (QAction* entry : actions) {
+QAction* menuEntry(MainWindow& w, const QString& text) {
+    for (QAction* entry : w.findChildren<QAction*>()) {
         if (entry->text() == text) {
             return entry;
         }
-        if (entry->menu() != nullptr) {
-            if (QAction* found = findEntry(entry->menu()->actions(), text)) {
-                return found;
-            }
-        }
     }
     return nullptr;
-}
-}  // namespace
-
-QAction* menuEntry(MainWindow& w, const QString& text) {
-    return findEntry(w.menuBar()->actions(), text);
 }

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <functional>
 
 #include "app/formstate.h"
@@ -22,8 +23,10 @@ public:
     static FormState& state(MainWindow& w) { return w.state; }
     static MainWindowForm& ui(MainWindow& w) { return *w.ui; }
     static QProcess& converterProcess(MainWindow& w) { return w.converterProcess; }
-    static QProcess& comparerProcess(MainWindow& w) { return w.comparerProcess; }
     static QProcess& decompresserProcess(MainWindow& w) { return w.decompresserProcess; }
+    static QProcess& processOf(MainWindow& w, int job) {
+        return *std::array{&w.converterProcess, &w.comparerProcess, &w.decompresserProcess}[job];
+    }
     static QProcess& infoProcess(MainWindow& w) { return w.infoProcess; }
     static bool runActive(MainWindow& w, QProcess& process) { return w.runOf(process).isActive(); }
     static QStringList& versionList(MainWindow& w) { return w.versionList; }
@@ -58,7 +61,6 @@ public:
     void removeConverter();
     // Each run of the stand-in with the arguments it received.
     QList<QStringList> calls() const;
-    // Writes a file relative to the workspace.
     void writeFile(const QString& name, const QByteArray& bytes);
 
 private:
@@ -114,23 +116,30 @@ private:
     QPointer<QMessageBox> heldBox_;
 };
 
-// A window built in its own workspace. With `versions`, a versions file with that
-// list is written first; without, start-up reports the missing file. Boxes shown
-// during start-up have been answered and are forgotten.
+// A window built in its own workspace after `prepare` (settings, files) has run. Boxes
+// shown during start-up have been answered and are forgotten.
 struct WindowFixture {
-    explicit WindowFixture(const QStringList* versions = nullptr);
+    explicit WindowFixture(const std::function<void(TestWorkspace&)>& prepare = {});
     TestWorkspace ws;
-    bool versionsWritten;
+    bool prepared;
     DialogWatcher watcher;
     MainWindow w;
     MainWindowForm& ui = MainWindowTestAccess::ui(w);
     FormState& state = MainWindowTestAccess::state(w);
 };
+// Writes a versions file with `versions` (without one, start-up reports the missing file).
+void writeVersions(TestWorkspace& ws, const QStringList& versions);
 
 // The three jobs of the window.
 enum class Job { Convert, Compare, Decompress };
-QProcess& processOf(MainWindow& w, Job job);
-// Fills the mandatory fields of `job` with fixed names and presses its button.
+// The two path fields and the button of a job.
+struct JobWidgets {
+    QLineEdit* first;
+    QLineEdit* second;
+    QPushButton* button;
+};
+JobWidgets widgetsOf(MainWindow& w, Job job);
+// Fills the two paths of `job` with fixed names and presses its button.
 void startJob(MainWindow& w, Job job);
 // Waits until the run of `job` has ended and been handled and `boxes` boxes
 // have been shown in all; true when exactly that many were shown.

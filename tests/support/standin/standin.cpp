@@ -9,7 +9,7 @@
 //   sleep MS     pause
 //   exit CODE    end with that exit code
 //   crash        end by a signal (abort); on Windows by a crash status
-// Escapes in TEXT: \n \r \t \\ \0 and \xHH. Without a script the run prints
+// Escapes in TEXT: \n \r \\ and \xHH. Without a script the run prints
 // nothing and exits 0.
 #include <chrono>
 #include <csignal>
@@ -32,28 +32,11 @@ std::string unescape(const std::string& text) {
             continue;
         }
         const char c = text[++i];
-        switch (c) {
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case '0':
-                out += '\0';
-                break;
-            case 'x':
-                if (i + 2 < text.size()) {
-                    out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-                    i += 2;
-                }
-                break;
-            default:
-                out += c;
-                break;
+        if (c == 'x' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
         }
     }
     return out;

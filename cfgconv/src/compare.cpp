@@ -269,34 +269,51 @@ public:
         std::size_t size = 16;
         while (size < list.size() * 2)
             size *= 2;
-        slots_.assign(size, kEmpty);
+        slots_.assign(size, Slot{});
         mask_ = size - 1;
         names_.reserve(list.size());
         for (const auto& item : list)
             names_.emplace_back(item.name);
+        first_.reserve(names_.size());
         for (std::size_t i = 0; i < names_.size(); ++i) {
-            std::size_t s = slotOf(names_[i]);
-            if (slots_[s] == kEmpty)
-                slots_[s] = static_cast<std::uint32_t>(i);
+            const std::size_t h = hashOf(names_[i]);
+            Slot& slot = slots_[slotOf(names_[i], h)];
+            first_.push_back(slot.id == kEmpty);
+            if (slot.id == kEmpty)
+                slot = {tagOf(h), static_cast<std::uint32_t>(i)};
         }
     }
     // The position of the first object named `name`, or kNone.
     std::size_t find(std::string_view name) const {
-        std::uint32_t at = slots_[slotOf(name)];
+        const std::uint32_t at = slots_[slotOf(name, hashOf(name))].id;
         return at == kEmpty ? kNone : at;
     }
+    // Whether the object at `i` is the first of its name.
+    bool isFirst(std::size_t i) const { return first_[i]; }
 
 private:
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
+    // A slot keeps more bits of its name's hash than its place tells, so that a probe passing
+    // another name rarely has to read that name.
+    struct Slot {
+        std::uint32_t tag = 0;
+        std::uint32_t id = kEmpty;
+    };
+    static std::size_t hashOf(std::string_view name) { return std::hash<std::string_view>()(name); }
+    static std::uint32_t tagOf(std::size_t h) {
+        return static_cast<std::uint32_t>(static_cast<std::uint64_t>(h) >> 32);
+    }
     // The slot holding `name`, or the empty slot where it belongs.
-    std::size_t slotOf(std::string_view name) const {
-        std::size_t s = std::hash<std::string_view>()(name) & mask_;
-        while (slots_[s] != kEmpty && names_[slots_[s]] != name)
+    std::size_t slotOf(std::string_view name, std::size_t h) const {
+        const std::uint32_t tag = tagOf(h);
+        std::size_t s = h & mask_;
+        while (slots_[s].id != kEmpty && (slots_[s].tag != tag || names_[slots_[s].id] != name))
             s = (s + 1) & mask_;
         return s;
     }
     std::vector<std::string_view> names_;
-    std::vector<std::uint32_t> slots_;
+    std::vector<bool> first_;
+    std::vector<Slot> slots_;
     std::size_t mask_ = 0;
 };
 
@@ -309,10 +326,11 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
                           const std::function<void(std::string_view)>& emit) {
     CompareCounts counts;
     const FirstByName oldByName(oldList), newByName(newList);
+    std::vector<bool> found(oldList.size(), false);  // the old objects a new one is named like
     std::string line;
     for (std::size_t j = 0; j < newList.size(); ++j) {
         const T& n = newList[j];
-        if (newByName.find(n.name) != j)
+        if (!newByName.isFirst(j))
             continue;  // duplicate name: first one counts
         const std::size_t at = oldByName.find(n.name);
         if (at == FirstByName::kNone) {
@@ -321,6 +339,7 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
                  (verbose ? withMainFields(n.name, fieldsOf(n, false)) : n.name));
             continue;
         }
+        found[at] = true;
         const T& o = oldList[at];
         if (sameAs(o, n)) {
             ++counts.unchanged;
@@ -360,11 +379,9 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
             emit(same);
     }
     for (std::size_t i = 0; i < oldList.size(); ++i) {
+        if (found[i] || !oldByName.isFirst(i))
+            continue;  // still there, or a duplicate name in the old file
         const T& o = oldList[i];
-        if (newByName.find(o.name) != FirstByName::kNone)
-            continue;
-        if (oldByName.find(o.name) != i)
-            continue;  // duplicate name in the old file
         ++counts.removed;
         emit(std::string("- ") + what + " " +
              (verbose ? withMainFields(o.name, fieldsOf(o, true)) : o.name));

@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string_view>
+#include <thread>
 
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "cfgconv/cfginclude.hpp"
+#include "cfgconv/prefetch.hpp"
 #include "cfgconv/xml.hpp"
 
 namespace cfgconv {
@@ -391,75 +394,135 @@ CompareCounts compareKind(const char* what, const std::vector<T>& oldList,
 
 }  // namespace
 
-CompareResult compareModels(const ConvertModel& oldM, const ConvertModel& newM, bool verbose,
-                            const std::function<void(std::string_view)>& emit) {
-    CompareResult r;
-    // Definitions are compared for every object that uses a conversion: build each once.
-    std::unordered_map<std::string, Definition> oldDefs, newDefs;
-    auto definition = [](const ConvertModel& model,
-                         std::unordered_map<std::string, Definition>& cache,
-                         const std::string& name) -> const Definition& {
+namespace {
+
+// The rules that decide whether two objects of one name differ, with the definitions of the
+// conversions they use built once each. Not shared between threads: each keeps its own.
+class Rules {
+public:
+    Rules(const ConvertModel& oldM, const ConvertModel& newM)
+        : oldM_(oldM),
+          newM_(newM),
+          sameStationOrder_(oldM.station.byteOrder == newM.station.byteOrder) {}
+
+    const Definition& definition(bool isOld, const std::string& name) {
+        auto& cache = isOld ? oldDefs_ : newDefs_;
         auto it = cache.find(name);
         if (it == cache.end())
-            it = cache.emplace(name, conversionDefinition(model, name)).first;
+            it = cache.emplace(name, conversionDefinition(isOld ? oldM_ : newM_, name)).first;
         return it->second;
-    };
+    }
     // A signal whose conversion keeps its name but changes its definition has changed too.
-    auto convExtra = [&](const auto& o, const auto& n, Fields& fo, Fields& fn) {
+    template <class T>
+    void convExtra(const T& o, const T& n, Fields& fo, Fields& fn) {
         if (o.conversion != n.conversion)
             return;
-        const Definition& a = definition(oldM, oldDefs, o.conversion);
-        const Definition& b = definition(newM, newDefs, n.conversion);
+        const Definition& a = definition(true, o.conversion);
+        const Definition& b = definition(false, n.conversion);
         if (a.text != b.text) {
             fo.emplace_back("conversion definition", a.text, false, &a);
             fn.emplace_back("conversion definition", b.text, false, &b);
         }
-    };
-    auto none = [](const auto&, const auto&, Fields&, Fields&) {};
+    }
     // Most objects of two releases are the same: they are recognised without formatting their
     // fields when everything those fields and convExtra read is equal (same bits for numbers).
-    const bool sameStationOrder = oldM.station.byteOrder == newM.station.byteOrder;
-    auto sameConversion = [&](const std::string& o, const std::string& n) {
-        return o == n && definition(oldM, oldDefs, o).text == definition(newM, newDefs, n).text;
-    };
-    auto sameSignal = [&](const Measurement& o, const Measurement& n) {
-        return sameStationOrder && o.address == n.address && o.extension == n.extension &&
+    bool sameSignal(const Measurement& o, const Measurement& n) {
+        return sameStationOrder_ && o.address == n.address && o.extension == n.extension &&
                o.typeText == n.typeText && o.byteOrder == n.byteOrder && o.bitMask == n.bitMask &&
                o.dims == n.dims && sameBits(o.lower, n.lower) && sameBits(o.upper, n.upper) &&
                o.event == n.event &&
-               unitOf(oldM, o.physUnit, o.conversion) == unitOf(newM, n.physUnit, n.conversion) &&
+               unitOf(oldM_, o.physUnit, o.conversion) == unitOf(newM_, n.physUnit, n.conversion) &&
                sameConversion(o.conversion, n.conversion);
-    };
-    auto sameAxis = [&](const AxisDescr& o, const AxisDescr& n) {
-        return o.attribute == n.attribute && o.inputQuantity == n.inputQuantity &&
-               o.conversion == n.conversion && o.maxAxisPoints == n.maxAxisPoints &&
-               sameBits(o.lower, n.lower) && sameBits(o.upper, n.upper) &&
-               o.axisPtsRef == n.axisPtsRef;
-    };
-    auto sameCharacteristic = [&](const Characteristic& o, const Characteristic& n) {
-        return sameStationOrder && o.type == n.type && o.address == n.address &&
+    }
+    bool sameCharacteristic(const Characteristic& o, const Characteristic& n) {
+        return sameStationOrder_ && o.type == n.type && o.address == n.address &&
                o.extension == n.extension && o.recordLayout == n.recordLayout &&
                o.byteOrder == n.byteOrder && o.bitMask == n.bitMask && o.dims == n.dims &&
                sameBits(o.lower, n.lower) && sameBits(o.upper, n.upper) &&
                std::equal(o.axes.begin(), o.axes.end(), n.axes.begin(), n.axes.end(), sameAxis) &&
                sameConversion(o.conversion, n.conversion);
+    }
+
+private:
+    bool sameConversion(const std::string& o, const std::string& n) {
+        return o == n && definition(true, o).text == definition(false, n).text;
+    }
+    static bool sameAxis(const AxisDescr& o, const AxisDescr& n) {
+        return o.attribute == n.attribute && o.inputQuantity == n.inputQuantity &&
+               o.conversion == n.conversion && o.maxAxisPoints == n.maxAxisPoints &&
+               sameBits(o.lower, n.lower) && sameBits(o.upper, n.upper) &&
+               o.axisPtsRef == n.axisPtsRef;
+    }
+
+    const ConvertModel& oldM_;
+    const ConvertModel& newM_;
+    const bool sameStationOrder_;
+    std::unordered_map<std::string, Definition> oldDefs_, newDefs_;
+};
+
+}  // namespace
+
+CompareResult compareModels(const ConvertModel& oldM, const ConvertModel& newM, bool verbose,
+                            const std::function<void(std::string_view)>& emit) {
+    CompareResult r;
+    Rules rules(oldM, newM);
+    auto signals = [&](Rules& with, const std::function<void(std::string_view)>& to) {
+        return compareKind(
+            "signal", oldM.measurements, newM.measurements, verbose,
+            [&](const Measurement& m, bool isOld) { return signalFields(isOld ? oldM : newM, m); },
+            [&](const auto& o, const auto& n, Fields& fo, Fields& fn) {
+                with.convExtra(o, n, fo, fn);
+            },
+            [&](const Measurement& o, const Measurement& n) { return with.sameSignal(o, n); }, to);
     };
+    auto characteristics = [&](Rules& with, const std::function<void(std::string_view)>& to) {
+        return compareKind(
+            "characteristic", oldM.characteristics, newM.characteristics, verbose,
+            [&](const Characteristic& c, bool isOld) {
+                return characteristicFields(isOld ? oldM : newM, c);
+            },
+            [&](const auto& o, const auto& n, Fields& fo, Fields& fn) {
+                with.convExtra(o, n, fo, fn);
+            },
+            [&](const Characteristic& o, const Characteristic& n) {
+                return with.sameCharacteristic(o, n);
+            },
+            to);
+    };
+    if (workerThreads() > 1 && !oldM.characteristics.empty() && !newM.characteristics.empty()) {
+        // The characteristics on a second thread, their lines held until the signals' are out.
+        Rules ownRules(oldM, newM);
+        std::vector<std::string> lines;
+        std::exception_ptr failure;
+        std::thread other([&] {
+            try {
+                r.characteristics = characteristics(
+                    ownRules, [&](std::string_view line) { lines.emplace_back(line); });
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        try {
+            r.signals = signals(rules, emit);
+        } catch (...) {
+            other.join();
+            throw;
+        }
+        other.join();
+        if (failure)
+            std::rethrow_exception(failure);
+        for (const auto& line : lines)
+            emit(line);
+    } else {
+        r.signals = signals(rules, emit);
+        r.characteristics = characteristics(rules, emit);
+    }
     auto never = [](const auto&, const auto&) { return false; };
-    r.signals = compareKind(
-        "signal", oldM.measurements, newM.measurements, verbose,
-        [&](const Measurement& m, bool isOld) { return signalFields(isOld ? oldM : newM, m); },
-        convExtra, sameSignal, emit);
-    r.characteristics = compareKind(
-        "characteristic", oldM.characteristics, newM.characteristics, verbose,
-        [&](const Characteristic& c, bool isOld) {
-            return characteristicFields(isOld ? oldM : newM, c);
-        },
-        convExtra, sameCharacteristic, emit);
+    auto none = [](const auto&, const auto&, Fields&, Fields&) {};
     r.conversions = compareKind(
         "conversion", oldM.conversions, newM.conversions, verbose,
         [&](const Conversion& c, bool isOld) {
-            return conversionFields(
-                c, isOld ? definition(oldM, oldDefs, c.name) : definition(newM, newDefs, c.name));
+            return conversionFields(c, rules.definition(isOld, c.name));
         },
         none, never, emit);
     return r;

@@ -803,7 +803,11 @@ private:
         std::string label(d_.keyword(open.rec));
         std::string_view name = open.name;
         if (d_.blocks[open.rec].kind == BlockKind::AxisDescr) {
-            name = d_.nameOf(d_.blocks[open.rec].parent);  // messages name the owner
+            const std::uint32_t owner = d_.blocks[open.rec].parent;
+            if (cancel_ != nullptr && owner == 0) {
+                throw Abandoned{};  // owned by the module this reader does not know the name of
+            }
+            name = d_.nameOf(owner);  // messages name the owner
         }
         if (!name.empty()) {
             label += " ";

@@ -136,6 +136,8 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
          1},
         {"module one level deeper, nesting at the limit beyond the middle",
          withInsert(deeper, 0.75, deep + "\n"), 0},
+        {"axis description of the module beyond the middle",
+         withInsert(text, 0.75, "/begin AXIS_DESCR STD_AXIS Q 7 8 0 1 /end AXIS_DESCR\n"), 1},
         {"include beyond the middle", withInsert(text, 0.75, "/include \"part.a2l\"\n"), 1},
         {"unterminated string", withInsert(text, 0.75, m + "M_Open \"open\n"), 0},
         {"unterminated string before the middle", withInsert(text, 0.25, m + "M_Open \"o\n"), 0},

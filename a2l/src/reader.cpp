@@ -133,16 +133,8 @@ public:
         if (d_.files.size() >= 0xFFFF) {
             fail(fromFile, fromPos, "too many included files");
         }
-        const FileData& o = *d_.files[original];
-        auto f = std::make_unique<FileData>();
-        f->path = o.path;
-        f->dir = o.dir;
-        f->encoding = o.encoding;
-        f->begin = o.begin;
-        f->data = detail::Buffer(o.data.get(), 0);  // borrowed: owned by the original entry
-        f->size = o.size;
         d_.publicFiles.push_back(d_.publicFiles[original]);
-        d_.files.push_back(std::move(f));
+        d_.files.push_back(borrowed(*d_.files[original]));
         return static_cast<std::uint16_t>(d_.files.size() - 1);
     }
 
@@ -191,14 +183,7 @@ public:
         }
         half_ = std::make_unique<Document::Impl>();
         half_->maxWarnings = d_.maxWarnings;
-        auto view = std::make_unique<FileData>();
-        view->path = f.path;
-        view->dir = f.dir;
-        view->encoding = f.encoding;
-        view->begin = f.begin;
-        view->data = detail::Buffer(f.data.get(), 0);  // borrowed
-        view->size = f.size;
-        half_->files.push_back(std::move(view));
+        half_->files.push_back(borrowed(f));
         BlockRec module;  // stands for the module this thread will be in at `from`
         module.kind = BlockKind::Module;
         half_->blocks.reserve(static_cast<std::size_t>(base + f.size - from) / 48 + 16);
@@ -241,6 +226,18 @@ public:
     }
 
 private:
+    // An entry for the bytes of `o`, which stay owned by `o`.
+    static std::unique_ptr<FileData> borrowed(const FileData& o) {
+        auto f = std::make_unique<FileData>();
+        f->path = o.path;
+        f->dir = o.dir;
+        f->encoding = o.encoding;
+        f->begin = o.begin;
+        f->data = detail::Buffer(o.data.get(), 0);
+        f->size = o.size;
+        return f;
+    }
+
     struct Open {
         std::uint32_t rec;
         std::uint32_t last;

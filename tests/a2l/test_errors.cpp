@@ -134,10 +134,10 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
         {"unknown byte order", true,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 BYTE_ORDER SIDEWAYS /end MEASUREMENT", 4, 55,
          "unknown BYTE_ORDER \"SIDEWAYS\""},
+        // The first named object of the file is the one that is kept.
         {"duplicate name", false,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 /end MEASUREMENT\n"
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 /end MEASUREMENT",
-         5, 20, "duplicate MEASUREMENT \"x\""},
+         "/begin COMPU_METHOD CM \"\" IDENTICAL \"%4.0\" \"\" /end COMPU_METHOD", 4, 21,
+         "duplicate COMPU_METHOD \"CM\""},
         {"short table", false,
          "/begin COMPU_VTAB V \"\" TAB_VERB 3 0 \"a\" 1 \"b\" DEFAULT_VALUE \"z\" /end COMPU_VTAB",
          4, 47, "table announces 3 entries but has 2"},

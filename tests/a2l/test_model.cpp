@@ -154,7 +154,13 @@ TEST_F(Model, CharacteristicAxesRecordLayoutUnitGroupFunction) {
                        rl.fncValuesAddressType, rl.alignmentWord),
               std::make_tuple(1u, a2l::DataType::SWord, "COLUMN_DIR", "DIRECT", 2u));
     // A FNC_VALUES short of its index mode and addressing still gives its data type.
-    EXPECT_EQ(doc().find<a2l::RecordLayout>("RL_Short")->fncValuesType, a2l::DataType::UByte);
+    const auto rs = doc().find<a2l::RecordLayout>("RL_Short").value();
+    EXPECT_EQ(rs.fncValuesType, a2l::DataType::UByte);
+    std::vector<a2l::Diagnostic> found;  // its stray number before the first entry
+    doc().recordLayout(rs.block, &found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].message,
+              "RECORD_LAYOUT RL_Short: unexpected number \"7\" (expected a keyword)");
     const auto nm = doc().find<a2l::Unit>("U_Nm").value();
     EXPECT_EQ(std::tie(nm.display, nm.type), std::make_tuple("Nm", "EXTENDED_SI"));
     EXPECT_EQ(nm.siExponents, (std::array<int, 7>{2, 1, -2, 0, 0, 0, 0}));

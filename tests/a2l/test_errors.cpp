@@ -41,8 +41,10 @@ TEST(Errors, StructuralErrorsStopTheReadAtTheirPlace) {
          "expected the closing quote before the end of the line"},
         {"comment never closed", "/begin X 1 /end X\n  /* no end", 2, 3,
          "unterminated comment: expected \"*/\""},
-        {"string instead of keyword", "/begin \"X\" /end X", 1, 8,
-         "expected a block keyword after /begin, found \"X\""},
+        {"string instead of keyword", "/begin \"X\n\" /end X", 1, 8,
+         "expected a block keyword after /begin, found \"X\""},  // up to the line's end
+        {"keyword too long", "/begin " + std::string(70000, 'K') + " /end K", 1, 8,
+         "block keyword too long"},
         {"begin at end of file", "/begin   ", 1, 10,
          "expected a block keyword after /begin, found the end of the file"},
         {"end at end of file", "/begin X\n/end", 2, 5, "expected a block keyword after /end"},

@@ -2,6 +2,8 @@
 // compare read.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "test_helpers.h"
 
 namespace {
@@ -204,6 +206,17 @@ TEST_F(Model, XcpLayersAndCcp) {
     EXPECT_DOUBLE_EQ(*e0.cycleSeconds(), 0.010);
     EXPECT_DOUBLE_EQ(*e0.cycleMicroseconds(), 10000);
     EXPECT_DOUBLE_EQ(*x.daq->events[1].cycleMicroseconds(), 250);
+    // The unit codes: 0 to 9 are 1 ns to 1 s, 10 to 12 are 1, 10 and 100 ps.
+    for (std::uint32_t code = 0; code < 14; ++code) {
+        a2l::XcpEvent e;
+        e.timeCycle = 1;
+        e.timeUnit = code;
+        const auto s = e.cycleSeconds();
+        ASSERT_EQ(s.has_value(), code < 13) << code;
+        if (s) {
+            EXPECT_DOUBLE_EQ(*s, std::pow(10.0, code < 10 ? int(code) - 9 : int(code) - 22));
+        }
+    }
     EXPECT_EQ(x.daq->events[1].priority, 1u);
     EXPECT_FALSE(x.daq->events[2].cycleSeconds());  // not cyclic
     EXPECT_EQ(doc().xcpEvents().size(), 3u);

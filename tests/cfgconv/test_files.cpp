@@ -453,7 +453,8 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
     const std::pair<const char*, const char*> rows[] = {
         {"hexWord", ":6:75: warning: MEASUREMENT hexWord: ECU_ADDRESS 0xZZ is no address"},
         {"tooLong",
-         ":7:75: warning: MEASUREMENT tooLong: ECU_ADDRESS 0x1000000000000000F is no address"},
+         ":7:75: warning: MEASUREMENT tooLong: ECU_ADDRESS "
+         "0x10000000000000000000000000000000000000... is no address"},
         {"negative", ":8:76: warning: MEASUREMENT negative: ECU_ADDRESS -1 is no address"},
         {"badEvent", ":12:62: warning: DAQ event number 4294967296 is no event number"},
     };

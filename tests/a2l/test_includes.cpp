@@ -40,7 +40,7 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
         "main.a2l", "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n" + meas("m0") +
                         "/include \"sub/a.a2l\"\n" + meas("m3") +
                         "/INCLUDE sub\\d.a2l\n// /include \"missing.a2l\"\n"
-                        "/* /include missing.a2l */ /include \"PARTS.A2L\" /include lib.a2l\n"
+                        "/* /include missing.a2l */ /include \"PARTS.A2L\" /include lib^1.a2l\n"
                         "/begin MEASUREMENT m7 \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
                         "  /begin IF_DATA XCP /include daq.a2l /end IF_DATA\n/end MEASUREMENT\n"
                         "/end MODULE\n/end PROJECT\n");
@@ -49,7 +49,8 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     dir.write("sub/c.a2l", meas("m2a"));
     dir.write("sub/d.a2l", meas("m4"));
     dir.write("parts.a2l", meas("m5"));
-    dir.write("common/lib.a2l", meas("m6"));
+    dir.write("common/lib^1.a2l", meas("m6"));
+    dir.write("lib~1.a2l", meas("m6"));  // no case folding makes ~ a ^
     dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
     EXPECT_FALSE(a2l::readFile(main).ok());
     a2l::ReadOptions options;  // searched after the including file's folder
@@ -94,6 +95,16 @@ TEST(Includes, DepthIsCapped) {
     options.maxIncludeDepth = 5;
     expectError(a2l::readFile(dir.path() / "f0.a2l", options), "f5.a2l", 0,
                 "includes nested deeper than 5");
+    // Five levels inside one object: what follows the innermost include is read in its file.
+    dir.write("m.a2l",
+              "/begin MEASUREMENT x \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
+              "/include f2.a2l\n/end MEASUREMENT\n");
+    dir.write("f5.a2l", "/include f6.a2l\nECU_ADDRESS 0x1234\n");
+    dir.write("f6.a2l", "FORMAT \"%5.2\"\n");
+    auto result = a2l::readFile(dir.path() / "m.a2l");
+    ASSERT_TRUE(result.ok()) << result.error->toString();
+    const auto x = result.document->find<a2l::Measurement>("x").value();
+    EXPECT_EQ(std::tie(x.ecuAddress, x.format), std::make_tuple(0x1234u, "%5.2"));
 }
 
 // A failing read names the file where it failed (`file`), the line and column (0: any).

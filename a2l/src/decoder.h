@@ -130,25 +130,12 @@ public:
         return detail::tokenText(t);
     }
 
-    double number(const char* what) {
-        RawTok t;
-        double v = 0;
-        bool beyond = false;
-        if (field(t, what) &&
-            !(t.kind == Kind::Number && detail::parseDouble(t.view(), v, &beyond))) {
-            wrongKind(t, what, "a number");
-        } else if (beyond) {
-            std::string text(t.view().substr(0, 40));
-            problem(t,
-                    std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
-                        " is beyond the range of a double, read as " +
-                        (v == 0  ? "0"
-                         : v > 0 ? "INF"
-                                 : "-INF"),
-                    beyondRange_);
-        }
-        return v;
-    }
+    double number(const char* what) { return readNumber(what, nullptr); }
+
+    // A number the object cannot do without: as number(), and when it is missing or no
+    // number that is recorded with the `unreadable` problems too, so that the 0 read in its
+    // place is never taken for a value of the file.
+    double requiredNumber(const char* what) { return readNumber(what, unreadable_); }
 
     // An address: an unsigned integer of at most 64 bits. Anything else (no number, a
     // negative number, more than 64 bits) is reported and gives no address.
@@ -234,9 +221,40 @@ public:
     }
 
 private:
+    double readNumber(const char* what, std::vector<std::string>* unreadable) {
+        RawTok t;
+        double v = 0;
+        bool beyond = false;
+        if (!field(t, what)) {
+            if (unreadable != nullptr) {
+                unreadable->push_back(
+                    diagnose(have_ ? &cur_ : nullptr, std::string("missing ") + what).toString());
+            }
+        } else if (!(t.kind == Kind::Number && detail::parseDouble(t.view(), v, &beyond))) {
+            if (unreadable != nullptr) {
+                problem(t, wrongKindMessage(t, what, "a number"), unreadable);
+            } else {
+                wrongKind(t, what, "a number");
+            }
+        } else if (beyond) {
+            std::string text(t.view().substr(0, 40));
+            problem(t,
+                    std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
+                        " is beyond the range of a double, read as " +
+                        (v == 0  ? "0"
+                         : v > 0 ? "INF"
+                                 : "-INF"),
+                    beyondRange_);
+        }
+        return v;
+    }
+
+    static std::string wrongKindMessage(const RawTok& t, const char* what, const char* expected) {
+        return std::string("expected ") + expected + " for " + what + ", found " +
+               std::string(kindName(t.kind)) + " \"" + std::string(t.view()) + "\"";
+    }
     void wrongKind(const RawTok& t, const char* what, const char* expected) {
-        warn(&t, std::string("expected ") + expected + " for " + what + ", found " +
-                     std::string(kindName(t.kind)) + " \"" + std::string(t.view()) + "\"");
+        warn(&t, wrongKindMessage(t, what, expected));
     }
 
     std::uint32_t offsetOf(const RawTok& t) const {

@@ -12,7 +12,7 @@ CompuMethod Document::compuMethod(BlockRef block, std::vector<Diagnostic>* warni
     CompuMethod c;
     c.block = block;
     Decoder dec(*this, block.id(), warnings);
-    dec.recordProblems(nullptr, &c.beyondRange);
+    dec.recordProblems(&c.unreadable, &c.beyondRange);
     nameAndComment(dec, c.name, c.longIdentifier);
     {
         RawTok t;
@@ -34,12 +34,12 @@ CompuMethod Document::compuMethod(BlockRef block, std::vector<Diagnostic>* warni
                                                       "coefficient c", "coefficient d",
                                                       "coefficient e", "coefficient f"};
                 for (int i = 0; i < 6; ++i) {
-                    v[static_cast<std::size_t>(i)] = dec.number(kNames[i]);
+                    v[static_cast<std::size_t>(i)] = dec.requiredNumber(kNames[i]);
                 }
                 c.coeffs = v;
             } else if (k == "COEFFS_LINEAR") {
-                double a = dec.number("coefficient a");
-                c.coeffsLinear = std::array<double, 2>{a, dec.number("coefficient b")};
+                double a = dec.requiredNumber("coefficient a");
+                c.coeffsLinear = std::array<double, 2>{a, dec.requiredNumber("coefficient b")};
             } else if (k == "COMPU_TAB_REF") {
                 c.compuTabRef = dec.ident("COMPU_TAB_REF");
             } else if (k == "REF_UNIT") {

@@ -568,6 +568,8 @@ void fillModel(const a2l::Document& doc, ConvertModel* model, const LoadOptions&
         c.formulaInv = std::move(a.formulaInv);
         if (!a.beyondRange.empty())
             c.beyondRange = std::move(a.beyondRange.front());
+        if (!a.unreadable.empty())
+            c.unreadable = std::move(a.unreadable.front());
         m.conversions.push_back(std::move(c));
     }
 

@@ -17,6 +17,9 @@ PhysConversion resolveConversion(const Conversion& c, const ConvertModel& model)
     if (!c.beyondRange.empty())
         return unsupported("coefficient beyond the range of a double",
                            "conversion " + c.name + ": " + c.beyondRange);
+    if (!c.unreadable.empty())
+        return unsupported("coefficient that cannot be read",
+                           "conversion " + c.name + ": " + c.unreadable);
     switch (c.kind) {
         case ConvKind::Identical:
             p.kind = PhysConversion::Kind::Identity;

@@ -461,6 +461,14 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
     for (const auto& [name, reason] : rows)
         EXPECT_PRED2(has, j.out, std::string("Left out ") + name + ": " + in.string() + reason);
     EXPECT_PRED2(has, j.out, "Left out bigFactor: conversion CM_BIG: " + in.string() + ":4:62: ");
+    // A coefficient that is no number or missing would stand as 0 in the conversion.
+    EXPECT_PRED2(has, j.out,
+                 "Left out wordFactor: conversion CM_WORD: " + in.string() +
+                     ":14:65: warning: COMPU_METHOD CM_WORD: expected a number for coefficient "
+                     "b, found identifier \"x\"");
+    EXPECT_PRED2(has, j.out,
+                 "Left out shortFactor: conversion CM_SHORT: " + in.string() +
+                     ":15:66: warning: COMPU_METHOD CM_SHORT: missing coefficient b");
     EXPECT_PRED2(has, j.out,
                  "COMPU_METHOD CM_BIG: coefficient a 1e309 is beyond the range of a double, read "
                  "as INF");
@@ -469,7 +477,7 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
                  "Read 2 real number(s) beyond the range of a double as an infinity or zero, "
                  "first:\n  " +
                      in.string() + ":9:");
-    EXPECT_PRED2(has, j.status(), "5 of 7 measurements left out");
+    EXPECT_PRED2(has, j.status(), "7 of 9 measurements left out");
     std::string doc = slurp(out);
     EXPECT_PRED2(has, doc, "name=\"bigLimits\"");
     EXPECT_PRED2(has, doc, "min=\"-INF\" max=\"INF\"");

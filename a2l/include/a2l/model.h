@@ -288,6 +288,8 @@ struct CompuMethod {
     // Coefficients beyond the range of a double (read as an infinity or zero),
     // "file:line:column: warning: ...".
     std::vector<std::string> beyondRange;
+    // Coefficients that are missing or no number (read as 0), in the same form.
+    std::vector<std::string> unreadable;
 };
 
 struct CompuTab {

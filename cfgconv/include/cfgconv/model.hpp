@@ -47,9 +47,10 @@ struct Conversion {
     std::string tableRef;                               // COMPU_TAB_REF
     std::string formula;                                // FORMULA
     std::string formulaInv;                             // FORMULA_INV
-    // A coefficient beyond the range of a double ("file:line:column: ..."): the conversion
-    // cannot be used.
+    // A coefficient beyond the range of a double, or one that is missing or no number
+    // ("file:line:column: ..."): the conversion cannot be used.
     std::string beyondRange;
+    std::string unreadable;
 };
 
 // COMPU_TAB, COMPU_VTAB and COMPU_VTAB_RANGE in one shape.

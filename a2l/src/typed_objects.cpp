@@ -26,8 +26,8 @@ Measurement Document::measurement(BlockRef block, std::vector<Diagnostic>* warni
     m.conversion = dec.ident("the conversion");
     m.resolution = dec.u32("the resolution");
     m.accuracy = dec.number("the accuracy");
-    m.lowerLimit = dec.number("the lower limit");
-    m.upperLimit = dec.number("the upper limit");
+    m.lowerLimit = dec.requiredNumber("the lower limit");
+    m.upperLimit = dec.requiredNumber("the upper limit");
     options(
         dec,
         [&](std::string_view k) {

@@ -457,6 +457,9 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
          "0x10000000000000000000000000000000000000... is no address"},
         {"negative", ":8:76: warning: MEASUREMENT negative: ECU_ADDRESS -1 is no address"},
         {"badEvent", ":12:62: warning: DAQ event number 4294967296 is no event number"},
+        {"wordLimit",
+         ":18:59: warning: MEASUREMENT wordLimit: expected a number for the lower "
+         "limit, found identifier \"low\""},
     };
     for (const auto& [name, reason] : rows)
         EXPECT_PRED2(has, j.out, std::string("Left out ") + name + ": " + in.string() + reason);
@@ -477,7 +480,7 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
                  "Read 2 real number(s) beyond the range of a double as an infinity or zero, "
                  "first:\n  " +
                      in.string() + ":9:");
-    EXPECT_PRED2(has, j.status(), "7 of 9 measurements left out");
+    EXPECT_PRED2(has, j.status(), "8 of 10 measurements left out");
     std::string doc = slurp(out);
     EXPECT_PRED2(has, doc, "name=\"bigLimits\"");
     EXPECT_PRED2(has, doc, "min=\"-INF\" max=\"INF\"");

@@ -89,6 +89,13 @@ TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
     for (std::size_t i = 0; i < params.size(); ++i) {
         EXPECT_EQ(params[i].text, cases[i].utf8) << i;
     }
+    // Only a whole UTF-32 byte-order mark counts: these are text with NUL characters.
+    for (const std::string& start :
+         {std::string("\xFF\x41\0\0", 4), std::string("\0\0\x41\xFF", 4)}) {
+        auto nul = a2l::readText(start + " /begin B /end B", "nul.a2l");
+        ASSERT_TRUE(nul.ok()) << nul.error->toString();
+        EXPECT_EQ(nul.document->encoding(), a2l::Encoding::Bytes);
+    }
 }
 
 }  // namespace

@@ -89,6 +89,9 @@ TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
     for (std::size_t i = 0; i < params.size(); ++i) {
         EXPECT_EQ(params[i].text, cases[i].utf8) << i;
     }
+    // A byte-order mark alone is an empty text in its encoding.
+    EXPECT_EQ(a2l::readText("\xFF\xFE", "le.a2l").document->encoding(), a2l::Encoding::Utf16LE);
+    EXPECT_EQ(a2l::readText("\xFE\xFF", "be.a2l").document->encoding(), a2l::Encoding::Utf16BE);
     // Only a whole UTF-32 byte-order mark counts: these are text with NUL characters.
     for (const std::string& start :
          {std::string("\xFF\x41\0\0", 4), std::string("\0\0\x41\xFF", 4)}) {

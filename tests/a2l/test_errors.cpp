@@ -106,8 +106,8 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
     const std::string tail = "\n/end MODULE\n/end PROJECT\n";
     const WarningRow rows[] = {
         {"identifier for a number", false,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 low 255 /end MEASUREMENT", 4, 38,
-         "MEASUREMENT x: expected a number for the lower limit, found identifier \"low\""},
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 inf 255 /end MEASUREMENT", 4, 38,
+         "MEASUREMENT x: expected a number for the lower limit, found identifier \"inf\""},
         {"string for an identifier", false,
          "/begin MEASUREMENT x \"\" UBYTE \"CM\" 0 0 0 255 /end MEASUREMENT", 4, 31,
          "expected an identifier for the conversion, found string \"CM\""},
@@ -133,6 +133,12 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
         {"unknown datatype", false,
          "/begin MEASUREMENT x \"\" UBYTE7 CM 0 0 0 255 /end MEASUREMENT", 4, 25,
          "unknown datatype \"UBYTE7\""},
+        {"byte order without its value", true,
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 BYTE_ORDER /end MEASUREMENT", 4, 55,
+         "MEASUREMENT x: missing BYTE_ORDER"},
+        {"number below a double", true,
+         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 1e-400 255 /end MEASUREMENT", 4, 38,
+         "the lower limit 1e-400 is beyond the range of a double, read as 0"},
         {"unknown byte order", true,
          "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 BYTE_ORDER SIDEWAYS /end MEASUREMENT", 4, 55,
          "unknown BYTE_ORDER \"SIDEWAYS\""},

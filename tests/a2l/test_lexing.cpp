@@ -48,6 +48,7 @@ TEST(Lexing, StringEscapes) {
         {R"("unknown\q\d\ escapes")", "unknown\\q\\d\\ escapes"},
         {"\"contin\\\nued\"", "continued"},
         {"\"contin\\\r\nued\"", "continued"},
+        {"\"end\\\r\n\"", "end"},
         {R"("/* not a comment */ // nor this")", "/* not a comment */ // nor this"},
         {R"("/begin X")", "/begin X"},
     };
@@ -106,6 +107,8 @@ TEST(Lexing, NumberForms) {
         {"1.8E+308", inf},
         {"-1.8E+308", -inf},
         {"0.001e400", inf},  // leading zeros before the exponent
+        {"0.001E400", inf},
+        {"0." + std::string(400, '0') + "1e10", 0.0},  // all but the last fractional digit zero
         {std::string(100000, '7'), inf},
         {"-" + std::string(400, '9') + ".5", -inf},
         {"1e-400", 0.0},

@@ -67,6 +67,22 @@ TEST_F(Model, MeasurementsWithEveryFieldAndDaqEventBindings) {
     EXPECT_EQ(std::tie(m.ecuAddress, m.ecuAddressExtension, m.bitMask, m.byteOrder, m.arraySize),
               std::make_tuple(0xD0001000u, 1u, 0x0FFFu, a2l::ByteOrder::MsbLast, 4u));
     EXPECT_EQ(m.matrixDim, (std::vector<std::uint32_t>{2, 3, 1}));
+    // The sizes of the data types, which place the elements of arrays and structures.
+    for (const auto& [type, bytes] :
+         std::initializer_list<std::pair<const char*, unsigned>>{{"UBYTE", 1},
+                                                                 {"SBYTE", 1},
+                                                                 {"UWORD", 2},
+                                                                 {"SWORD", 2},
+                                                                 {"ULONG", 4},
+                                                                 {"SLONG", 4},
+                                                                 {"A_UINT64", 8},
+                                                                 {"A_INT64", 8},
+                                                                 {"FLOAT16_IEEE", 2},
+                                                                 {"FLOAT32_IEEE", 4},
+                                                                 {"FLOAT64_IEEE", 8},
+                                                                 {"UINT7", 0}}) {
+        EXPECT_EQ(a2l::sizeOf(a2l::dataTypeFromString(type)), bytes) << type;
+    }
     EXPECT_EQ(std::tie(m.physUnit, m.displayIdentifier, m.readWrite, m.discrete, m.format),
               std::make_tuple("rpm", "n_eng", true, true, "%6.1"));
     EXPECT_EQ(m.extendedLimits, std::make_pair(-100.0, 9000.0));
@@ -132,7 +148,7 @@ TEST_F(Model, CompuMethodsOfEveryKindAndTheirTables) {
 TEST_F(Model, CharacteristicAxesRecordLayoutUnitGroupFunction) {
     const auto c = doc().find<a2l::Characteristic>("KF").value();
     EXPECT_EQ(std::tie(c.type, c.address, c.deposit, c.maxDiff, c.conversion, c.bitMask),
-              std::make_tuple("MAP", 0x80010100u, "RL_Map", 0.5, "CM_Lin", 0xFFu));
+              std::make_tuple("MAP", 0x80010100u, "RL_Map", 0.5, "CM_Lin", ~0ull));
     EXPECT_EQ(
         std::tie(c.byteOrder, c.ecuAddressExtension, c.number, c.readOnly, c.displayIdentifier),
         std::make_tuple(a2l::ByteOrder::MsbFirst, 2u, 8u, true, "kf"));

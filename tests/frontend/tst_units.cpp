@@ -193,6 +193,7 @@ void UnitsTest::rules_data() {
     row("2016.10.0", "2018.06.0", 3, 7, false);
     row("2016.10.0", "3.2019", 3, 7, false);
     row("2017.02.0", "2017.06.1", 4, 5, true);
+    row("2017.02.0", "2017.06.0", 4, 5, false);
     // Everything else only needs the order.
     row("2017.06.0", "2019.02", 5, 8, true);
     row("2017.10.0", "2017.10.0", 6, 6, true);

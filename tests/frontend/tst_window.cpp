@@ -156,7 +156,8 @@ void WindowTest::firstRun() {
 // Stored values reach the fields; what the user changed is stored on closing (here
 // through Datei > Beenden, which closes the window).
 void WindowTest::settingsRoundTrip() {
-    WindowFixture f([](TestWorkspace&) {
+    WindowFixture f([](TestWorkspace& ws) {
+        writeVersions(ws, kVersions);
         QSettings settings("KOLDAN", "VELMOR");
         for (const QString& key : kTextKeys) {
             settings.setValue(key, "/stored/" + key);
@@ -174,6 +175,11 @@ void WindowTest::settingsRoundTrip() {
     QVERIFY(ui.compareSelectDetail->isChecked());
     QVERIFY(ui.convertOptionZlib->isChecked());
     QCOMPARE(ui.tabWidget->currentIndex(), 2);
+    // The stored station and prefix reach the converter without being typed again.
+    f.ws.setScript({"out Done.\\n"});
+    ui.convertButtonConvert->click();
+    QVERIFY(waitForRun(f, Job::Convert, 1));
+    QVERIFY(f.ws.calls().value(0).join(' ').contains("-n /stored/stationname -p /stored/prefix"));
 
     for (QLineEdit* edit : textFields(ui)) {
         edit->setText(edit->text().replace("stored", "typed"));

@@ -31,6 +31,7 @@ const QString kSuccess[] = {"A2L wurde konvertiert!", "A2L's wurden verglichen!"
 bool dropOn(QLineEdit* edit, const QList<QUrl>& urls) {
     QMimeData mime;
     mime.setUrls(urls);
+    mime.setText(urls.value(0).toLocalFile());  // as file managers send it, the path as text too
     const QPoint at = edit->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(edit, &enter);

@@ -166,6 +166,10 @@ void UnitsTest::splitMarkers() {
     QVERIFY(!run.wholeOutput().any());
     QVERIFY(run.feed("Done.").done);
     QVERIFY(run.markerInChunk());
+    run.end();
+    run.begin();  // the last run's "Done." is not joined to this one's output
+    run.feed("x");
+    QVERIFY(!run.wholeOutput().any());
 }
 
 void UnitsTest::rules_data() {

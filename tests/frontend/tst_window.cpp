@@ -175,11 +175,19 @@ void WindowTest::settingsRoundTrip() {
     QVERIFY(ui.compareSelectDetail->isChecked());
     QVERIFY(ui.convertOptionZlib->isChecked());
     QCOMPARE(ui.tabWidget->currentIndex(), 2);
-    // The stored station and prefix reach the converter without being typed again.
+    // The stored values reach the converter without being typed again.
     f.ws.setScript({"out Done.\\n"});
-    ui.convertButtonConvert->click();
-    QVERIFY(waitForRun(f, Job::Convert, 1));
-    QVERIFY(f.ws.calls().value(0).join(' ').contains("-n /stored/stationname -p /stored/prefix"));
+    for (Job job : {Job::Convert, Job::Compare, Job::Decompress}) {
+        widgetsOf(w, job).button->click();
+        QVERIFY(waitForRun(f, job, int(job) + 1));
+    }
+    QStringList sent;
+    for (const QStringList& call : f.ws.calls()) {
+        sent += call;
+    }
+    for (const QString& key : kTextKeys) {
+        QVERIFY2(sent.contains("/stored/" + key), qPrintable(sent.join(' ')));
+    }
 
     for (QLineEdit* edit : textFields(ui)) {
         edit->setText(edit->text().replace("stored", "typed"));
@@ -211,6 +219,7 @@ void WindowTest::advancedMode() {
     WindowFixture f([](TestWorkspace& ws) { writeVersions(ws, kVersions); });
     QComboBox* startBox = f.ui.convertSelectLibrary;
     QComboBox* endBox = f.ui.convertSelectLibraryLast;
+    QVERIFY(endBox->isHidden() && f.ui.label->isHidden());
     f.ui.cbAdvancedOptions->setChecked(true);
     QVERIFY(!endBox->isHidden() && !f.ui.label->isHidden());
     QCOMPARE(itemTexts(endBox), kVersions);
@@ -247,13 +256,15 @@ void WindowTest::advancedMode() {
 // The log dock widens the window by its own width and back; maximized, the
 // window keeps its size, and restoring brings back the size it had.
 void WindowTest::dock() {
-    WindowFixture f;
+    WindowFixture f([](TestWorkspace&) { QSettings("KOLDAN", "VELMOR").setValue("lang", 1); });
     f.w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.w));
     QAction* logAction = menuEntry(f.w, "Optionales Ausgabefenster");
+    // In German, Qt's own texts (standard buttons, file dialogs) are German as well.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Abbrechen"));
     const int height = f.w.height();
     logAction->trigger();
-    QVERIFY(f.ui.dockWidget->isVisible());
+    QVERIFY(f.ui.dockWidget->isVisible() && f.ui.dockWidget->widget() == f.ui.dockWidgetContents);
     const int dock = f.ui.dockWidget->width();
     QCOMPARE(f.w.minimumWidth(), 1250);
     QTRY_COMPARE(f.w.size(), QSize(600 + dock, height));

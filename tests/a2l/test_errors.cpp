@@ -43,6 +43,8 @@ TEST(Errors, StructuralErrorsStopTheReadAtTheirPlace) {
          "unterminated comment: expected \"*/\""},
         {"string instead of keyword", "/begin \"X\n\" /end X", 1, 8,
          "expected a block keyword after /begin, found \"X\""},  // up to the line's end
+        {"long string instead of keyword", "/begin \"" + std::string(50, 's') + "\"", 1, 8,
+         "found \"sssssssssssssssssssssssssssssssssssssss\""},  // cut after 40 characters
         {"keyword too long", "/begin " + std::string(70000, 'K') + " /end K", 1, 8,
          "block keyword too long"},
         {"begin at end of file", "/begin   ", 1, 10,

@@ -136,8 +136,8 @@ TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {
     auto params = firstBlockParams(
         "/begin BLK 4.29497e+09 1.5 0xFFFFFFFFFFFFFFFF -1 1e3 0x 12abc "
         "+0xFFFFFFFFFFFFFFFF 1e309 " +
-        std::string(30, '9') + " /end BLK");
-    ASSERT_EQ(params.size(), 10u);
+        std::string(30, '9') + " -9223372036854775808 -9223372036854775809 /end BLK");
+    ASSERT_EQ(params.size(), 12u);
     EXPECT_EQ(params[0].toUInt(), 4294970000ull);
     EXPECT_FALSE(params[1].toUInt().has_value());
     EXPECT_EQ(params[2].toUInt(), 0xFFFFFFFFFFFFFFFFull);
@@ -150,6 +150,8 @@ TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {
     EXPECT_FALSE(params[8].toUInt().has_value());
     EXPECT_FALSE(params[9].toUInt().has_value());
     EXPECT_FALSE(params[9].toInt().has_value());
+    EXPECT_EQ(params[10].toInt(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_FALSE(params[11].toInt().has_value());
 }
 
 // Comments anywhere; directives in any letter case.

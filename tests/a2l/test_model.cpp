@@ -81,7 +81,9 @@ TEST_F(Model, MeasurementsWithEveryFieldAndDaqEventBindings) {
                                                                  {"FLOAT32_IEEE", 4},
                                                                  {"FLOAT64_IEEE", 8},
                                                                  {"UINT7", 0}}) {
-        EXPECT_EQ(a2l::sizeOf(a2l::dataTypeFromString(type)), bytes) << type;
+        const a2l::DataType t = a2l::dataTypeFromString(type);
+        EXPECT_EQ(a2l::sizeOf(t), bytes) << type;
+        EXPECT_EQ(a2l::toString(t), bytes ? type : "") << type;
     }
     EXPECT_EQ(std::tie(m.physUnit, m.displayIdentifier, m.readWrite, m.discrete, m.format),
               std::make_tuple("rpm", "n_eng", true, true, "%6.1"));

@@ -377,6 +377,9 @@ TEST_F(AppTest, FailuresLeaveExistingOutputsUntouched) {
         EXPECT_EQ(slurp(in), data) << what;
     }
     EXPECT_EQ(entries(dir).size(), 3u);  // existing, broken.a2l, in.cfginclude: no temporaries
+    Job gone = run({"decompress", (dir / "gone.cfginclude").string(), out.string()});
+    EXPECT_PRED2(has, gone.status(), "gone.cfginclude': no such file");
+    EXPECT_EQ(slurp(out), "precious");
 
     // Convert onto its own input is refused; the A2L survives.
     fs::path copy = dir / "copy.a2l";

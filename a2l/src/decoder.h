@@ -157,25 +157,14 @@ public:
     }
 
     std::uint64_t u64(const char* what, std::uint64_t max = ~std::uint64_t{0}) {
-        RawTok t;
-        std::uint64_t v = 0;
-        if (!field(t, what)) {
-            return 0;
-        }
-        if (t.kind != Kind::Number || !detail::parseUInt64(t.view(), v)) {
-            // Negative numbers where unsigned ones stand (-1 for "none") wrap as in C.
-            std::int64_t s;
-            if (t.kind == Kind::Number && detail::parseInt64(t.view(), s)) {
-                return static_cast<std::uint64_t>(s);
-            }
-            wrongKind(t, what, "an unsigned integer");
-            return 0;
-        }
-        if (v > max) {
-            warn(&t, std::string(what) + " " + std::string(t.view()) + " is out of range");
-            return max;
-        }
-        return v;
+        return readUnsigned(what, max, nullptr);
+    }
+
+    // An unsigned 64-bit value the object cannot do without (a BIT_MASK): as u64(), and when
+    // it is missing or cannot be read that is recorded with the `unreadable` problems too,
+    // so that the 0 read in its place is never taken for a value of the file.
+    std::uint64_t requiredU64(const char* what) {
+        return readUnsigned(what, ~std::uint64_t{0}, unreadable_);
     }
 
     std::uint32_t u32(const char* what) {
@@ -221,6 +210,43 @@ public:
     }
 
 private:
+    std::uint64_t readUnsigned(const char* what, std::uint64_t max,
+                               std::vector<std::string>* unreadable) {
+        RawTok t;
+        std::uint64_t v = 0;
+        if (!field(t, what)) {
+            if (unreadable != nullptr) {
+                unreadable->push_back(
+                    diagnose(have_ ? &cur_ : nullptr, std::string("missing ") + what).toString());
+            }
+            return 0;
+        }
+        if (t.kind != Kind::Number || !detail::parseUInt64(t.view(), v)) {
+            // Negative numbers where unsigned ones stand (-1 for "none") wrap as in C.
+            std::int64_t s;
+            if (t.kind == Kind::Number && detail::parseInt64(t.view(), s)) {
+                return static_cast<std::uint64_t>(s);
+            }
+            if (unreadable == nullptr) {
+                wrongKind(t, what, "an unsigned integer");
+            } else if (t.kind == Kind::Number) {
+                std::string text(t.view().substr(0, 40));
+                problem(t,
+                        std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
+                            " is no unsigned integer of at most 64 bits",
+                        unreadable);
+            } else {
+                problem(t, wrongKindMessage(t, what, "an unsigned integer"), unreadable);
+            }
+            return 0;
+        }
+        if (v > max) {
+            warn(&t, std::string(what) + " " + std::string(t.view()) + " is out of range");
+            return max;
+        }
+        return v;
+    }
+
     double readNumber(const char* what, std::vector<std::string>* unreadable) {
         RawTok t;
         double v = 0;

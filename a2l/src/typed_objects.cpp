@@ -37,7 +37,7 @@ Measurement Document::measurement(BlockRef block, std::vector<Diagnostic>* warni
                 m.ecuAddressExtension =
                     static_cast<std::uint32_t>(dec.i64("ECU_ADDRESS_EXTENSION"));
             } else if (k == "BIT_MASK") {
-                m.bitMask = dec.u64("BIT_MASK");
+                m.bitMask = dec.requiredU64("BIT_MASK");
             } else if (k == "BYTE_ORDER") {
                 m.byteOrder = byteOrderField(dec);
             } else if (k == "ARRAY_SIZE") {

@@ -60,9 +60,30 @@ void collectEvents(const Document& doc, BlockRef block, std::vector<std::uint32_
                    DaqEventBinding& out) {
     Cursor cursor(doc.impl(), block.id());
     RawTok t;
+    RawTok event;  // the last EVENT keyword
     bool expectEvent = false;
+    // What stands after EVENT and is no event number of 32 bits (a larger number, a string,
+    // a keyword, nothing) leaves the event unknown.
+    auto unknownEvent = [&](const RawTok& at, const std::string& message) {
+        const auto& impl = doc.impl();
+        Diagnostic diag;
+        diag.severity = Severity::Warning;
+        diag.location = impl.locate(
+            at.file, static_cast<std::uint32_t>(at.p - impl.files[at.file]->data.get()));
+        diag.message = message;
+        out.unreadable.push_back(diag.toString());
+    };
+    auto noNumber = [&] {
+        const std::string text(t.view().substr(0, 40));
+        unknownEvent(t, "DAQ event number " + (t.kind == Kind::String ? '"' + text + '"' : text) +
+                            " is no event number (an unsigned integer of 32 bits)");
+    };
     while (cursor.next(t)) {
         if (t.kind == Kind::Block) {
+            if (expectEvent) {
+                unknownEvent(event, "EVENT without its event number");
+                expectEvent = false;
+            }
             std::string_view k = doc.impl().keyword(t.block);
             std::vector<std::uint32_t>* sub = list;
             if (k == "FIXED_EVENT_LIST") {
@@ -78,8 +99,12 @@ void collectEvents(const Document& doc, BlockRef block, std::vector<std::uint32_
             continue;
         }
         if (t.kind == Kind::Identifier) {
+            if (expectEvent) {
+                noNumber();
+            }
             std::string_view k = t.view();
             expectEvent = k == "EVENT";
+            event = t;
             if (k == "FIXED_EVENT_LIST") {
                 list = &out.fixedEvents;
             } else if (k == "VARIABLE") {
@@ -92,17 +117,13 @@ void collectEvents(const Document& doc, BlockRef block, std::vector<std::uint32_
         if (expectEvent && t.kind == Kind::Number && detail::parseUInt64(t.view(), v) &&
             v <= 0xFFFFFFFFu) {
             (list != nullptr ? *list : out.fixedEvents).push_back(static_cast<std::uint32_t>(v));
-        } else if (expectEvent && t.kind == Kind::Number) {
-            const auto& impl = doc.impl();
-            Diagnostic diag;
-            diag.severity = Severity::Warning;
-            diag.location = impl.locate(
-                t.file, static_cast<std::uint32_t>(t.p - impl.files[t.file]->data.get()));
-            diag.message = "DAQ event number " + std::string(t.view().substr(0, 40)) +
-                           " is no event number (an unsigned integer of 32 bits)";
-            out.unreadable.push_back(diag.toString());
+        } else if (expectEvent) {
+            noNumber();
         }
         expectEvent = false;
+    }
+    if (expectEvent) {
+        unknownEvent(event, "EVENT without its event number");
     }
 }
 

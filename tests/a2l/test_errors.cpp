@@ -179,6 +179,11 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
             EXPECT_NE(w.message.find(row.says), std::string::npos) << row.name << ": " << w.message;
         }
     }
+    // A conversion without its type, format and unit: three missing fields, and the type is
+    // not called unknown besides.
+    auto bare = a2l::readText(head + "/begin COMPU_METHOD C \"\" /end COMPU_METHOD" + tail, "w");
+    ASSERT_TRUE(bare.ok());
+    EXPECT_EQ(bare.warnings.size(), 3u);
 }
 
 TEST(Errors, WarningsBeyondTheCapAreCounted) {

@@ -444,7 +444,7 @@ TEST_F(Files, AFileWithoutAModuleIsNothingToConvert) {
 }
 
 TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
-    // Addresses, a factor, limits and an event number that cannot be read as what they are.
+    // Addresses, factors, limits, masks and event numbers that cannot be read as what they are.
     fs::path in = dir / "in.a2l", out = dir / "out.cfginclude";
     fs::copy_file(fs::path(CFGCONV_TEST_DATA) / "unreadable_values.a2l", in);
     Job j = run(convert(out, "-i", in));
@@ -460,6 +460,14 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
         {"wordLimit",
          ":18:59: warning: MEASUREMENT wordLimit: expected a number for the lower "
          "limit, found identifier \"low\""},
+        // A mask read as 0 would record nothing but zeros.
+        {"floatMask", ":19:93: warning: MEASUREMENT floatMask: BIT_MASK 1.5 is no unsigned"},
+        {"wordMask",
+         ":20:92: warning: MEASUREMENT wordMask: expected an unsigned integer for "
+         "BIT_MASK, found string \"0xFF\""},
+        {"stringEvent", ":22:63: warning: DAQ event number \"1\" is no event number"},
+        {"noEvent", ":25:56: warning: EVENT without its event number"},
+        {"noMask", ":27:90: warning: MEASUREMENT noMask: missing BIT_MASK"},
     };
     for (const auto& [name, reason] : rows)
         EXPECT_PRED2(has, j.out, std::string("Left out ") + name + ": " + in.string() + reason);
@@ -480,7 +488,7 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
                  "Read 2 real number(s) beyond the range of a double as an infinity or zero, "
                  "first:\n  " +
                      in.string() + ":9:");
-    EXPECT_PRED2(has, j.status(), "8 of 10 measurements left out");
+    EXPECT_PRED2(has, j.status(), "13 of 15 measurements left out");
     std::string doc = slurp(out);
     EXPECT_PRED2(has, doc, "name=\"bigLimits\"");
     EXPECT_PRED2(has, doc, "min=\"-INF\" max=\"INF\"");

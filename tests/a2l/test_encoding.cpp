@@ -2,7 +2,12 @@
 // Windows-1252. Texts reach callers as UTF-8.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
+
+#ifdef __linux__
+#include <unistd.h>
+#endif
 
 #include "test_helpers.h"
 
@@ -100,5 +105,34 @@ TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
         EXPECT_EQ(nul.document->encoding(), a2l::Encoding::Bytes);
     }
 }
+
+#ifdef __linux__
+// The reader scans eight bytes at a time past the end of the text, up to its NUL sentinel and
+// padding. A file is mapped only when those bytes fit into its last page, so they always lie
+// in the memory that holds the text: for files of a page and around, each byte up to the
+// padding is in the same mapping as the text (read from /proc/self/maps).
+TEST(Encoding, TheBytesAfterTheTextAreTheReadersOwn) {
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    a2ltest::TempDir dir;
+    for (std::size_t size : {page - 10, page - 9, page - 8, page - 1, page, page + 1, 2 * page}) {
+        const std::string head = "/begin PROJECT p \"\" /end PROJECT";
+        auto file = dir.write("f.a2l", head + std::string(size - head.size(), ' '));
+        auto result = a2l::readFile(file);
+        ASSERT_TRUE(result.ok()) << size;
+        const std::string_view text = result.document->root().rawText();
+        ASSERT_EQ(text.size(), size);
+        const auto first = reinterpret_cast<std::uintptr_t>(text.data());
+        const std::uintptr_t last = first + size + 8;  // the sentinel and 8 bytes of padding
+        std::ifstream maps("/proc/self/maps");
+        std::uintptr_t from = 0, to = 0;
+        char dash = 0;
+        std::string rest;
+        bool inside = false;
+        while (maps >> std::hex >> from >> dash >> to && std::getline(maps, rest))
+            inside = inside || (from <= first && first < to && last < to);
+        EXPECT_TRUE(inside) << "file of " << size << " bytes";
+    }
+}
+#endif
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <system_error>
 #include <thread>
@@ -321,6 +322,7 @@ private:
                 first;
         }
         for (std::size_t k = 0; k < h.byKind.size(); ++k) {
+            d_.byKind[k].reserve(d_.byKind[k].size() + h.byKind[k].size());
             for (std::uint32_t i : h.byKind[k]) {
                 d_.byKind[k].push_back(id(i));
             }
@@ -328,10 +330,12 @@ private:
         for (const auto& [keyword, count] : h.unknown) {
             d_.unknown[keyword] += count;
         }
+        names_.reserve(names_.size() + other.names_.size());
         for (PendingName n : other.names_) {
             n.id = id(n.id);
             names_.push_back(n);
         }
+        conversions_.reserve(conversions_.size() + other.conversions_.size());
         for (ConversionRef ref : other.conversions_) {
             ref.block = id(ref.block);
             conversions_.push_back(ref);
@@ -908,7 +912,7 @@ private:
     // slots: inserting while the file streams through the cache cost a cache and TLB miss
     // per name, sorted insertion touches the table almost sequentially.
     void setName(std::uint32_t id, std::string_view name, std::uint16_t fi, const char* at) {
-        names_.push_back({detail::NameIndex::hash(name), 0, id,
+        names_.push_back({detail::NameIndex::hash(name), id,
                           static_cast<std::uint32_t>(at - d_.files[fi]->data.get()),
                           static_cast<std::uint32_t>(name.size()), fi,
                           static_cast<std::uint8_t>(d_.blocks[id].kind)});
@@ -917,23 +921,66 @@ private:
 public:
     void buildNameIndex() {
         constexpr auto kKinds = static_cast<std::size_t>(BlockKind::Count_);
-        std::array<std::size_t, kKinds> perKind{};
+        // setName() comes right after the block's keyword, before any other block begins.
+        assert(
+            std::is_sorted(names_.begin(), names_.end(),
+                           [](const PendingName& a, const PendingName& b) { return a.id < b.id; }));
+        std::array<std::size_t, kKinds + 1> start{};  // names of the kinds before k
         for (const auto& n : names_) {
-            ++perKind[n.kind];
+            ++start[n.kind + 1];
         }
         for (std::size_t k = 0; k < kKinds; ++k) {
-            d_.byName[k].reserve(perKind[k]);
+            start[k + 1] += start[k];
         }
-        for (auto& n : names_) {
-            n.home = d_.byName[n.kind].home(n.hash);
+        // Each kind has a table of its own: the kinds of a file that two threads read are
+        // indexed in two groups side by side. Duplicates are reported after, in the order one
+        // pass meets them.
+        std::array<std::vector<Duplicate>, kKinds> duplicates;
+        std::size_t split = kKinds;  // the first kind of the second group
+        if (threads_ > 1) {
+            std::size_t best = names_.size();
+            for (std::size_t k = 1; k < kKinds; ++k) {
+                const std::size_t larger = std::max(start[k], names_.size() - start[k]);
+                if (larger < best) {
+                    best = larger;
+                    split = k;
+                }
+            }
         }
-        for (std::uint32_t i : insertionOrder()) {
-            const PendingName& n = names_[i];
-            std::string_view name(d_.files[n.file]->ptr(n.offset), n.len);
-            std::uint32_t first = d_.byName[n.kind].insert(
-                n.hash, n.id, [&](std::uint32_t other) { return d_.nameOf(other) == name; });
-            if (first != kNone) {
-                const BlockRec& rec = d_.blocks[first];
+        std::thread other;
+        std::exception_ptr otherFailed;
+        if (split < kKinds) {
+            try {
+                other = std::thread([&] {
+                    try {
+                        indexKinds(split, kKinds, start, duplicates);
+                    } catch (...) {
+                        otherFailed = std::current_exception();
+                    }
+                });
+            } catch (const std::system_error&) {
+                split = kKinds;  // no thread to be had: one pass
+            }
+        }
+        try {
+            indexKinds(0, split, start, duplicates);
+        } catch (...) {
+            if (other.joinable()) {
+                other.join();
+            }
+            throw;
+        }
+        if (other.joinable()) {
+            other.join();
+        }
+        if (otherFailed) {
+            std::rethrow_exception(otherFailed);
+        }
+        for (const auto& ofKind : duplicates) {
+            for (const Duplicate& dup : ofKind) {
+                const PendingName& n = names_[dup.name];
+                std::string_view name(d_.files[n.file]->ptr(n.offset), n.len);
+                const BlockRec& rec = d_.blocks[dup.first];
                 SourceLocation loc = d_.locate(rec.file, rec.kwOff);
                 d_.warn(n.file, n.offset,
                         "duplicate " + std::string(d_.keyword(n.id)) + " \"" + std::string(name) +
@@ -946,38 +993,65 @@ public:
     }
 
 private:
-    // The positions in names_ ordered by kind, then home slot, then block id: a counting sort,
-    // as the homes are bounded by the table sizes. Names arrive in the order of their blocks,
-    // so the sort, being stable, keeps equal homes in the order of their ids: the first of two
-    // blocks of one name is the one the index keeps.
-    std::vector<std::uint32_t> insertionOrder() const {
-        constexpr auto kKinds = static_cast<std::size_t>(BlockKind::Count_);
-        std::vector<std::uint32_t> order(names_.size());
-        // setName() comes right after the block's keyword, before any other block begins.
-        assert(
-            std::is_sorted(names_.begin(), names_.end(),
-                           [](const PendingName& a, const PendingName& b) { return a.id < b.id; }));
-        std::array<std::size_t, kKinds + 1> base{};
-        for (std::size_t k = 0; k < kKinds; ++k) {
-            base[k + 1] = base[k] + d_.byName[k].slotCount();
+    struct Duplicate {
+        std::uint32_t name;   // in names_
+        std::uint32_t first;  // the block the index keeps
+    };
+
+    // Indexes the names of the kinds [from, to), whose positions in kind order start at
+    // start[from]; touches only those kinds' tables and duplicates.
+    void indexKinds(
+        std::size_t from, std::size_t to,
+        const std::array<std::size_t, static_cast<std::size_t>(BlockKind::Count_) + 1>& start,
+        std::array<std::vector<Duplicate>, static_cast<std::size_t>(BlockKind::Count_)>&
+            duplicates) {
+        if (start[from] == start[to]) {
+            return;
         }
-        std::vector<std::uint32_t> next(base[kKinds] + 1, 0);
-        for (const auto& n : names_) {
-            ++next[base[n.kind] + n.home + 1];
+        for (std::size_t k = from; k < to; ++k) {
+            d_.byName[k].reserve(start[k + 1] - start[k]);
+        }
+        // The names ordered by kind, then home slot, then block id: a counting sort, as the
+        // homes are bounded by the table sizes. Names arrive in the order of their blocks, so
+        // the sort, being stable, keeps equal homes in the order of their ids: the first of
+        // two blocks of one name is the one the index keeps.
+        std::vector<std::size_t> base(to - from + 1, 0);
+        for (std::size_t k = from; k < to; ++k) {
+            base[k - from + 1] = base[k - from] + d_.byName[k].slotCount();
+        }
+        std::vector<std::uint32_t> next(base.back() + 1, 0);
+        std::vector<std::uint32_t> homes(names_.size());
+        for (std::uint32_t i = 0; i < names_.size(); ++i) {
+            const PendingName& n = names_[i];
+            if (n.kind >= from && n.kind < to) {
+                homes[i] = static_cast<std::uint32_t>(base[n.kind - from] +
+                                                      d_.byName[n.kind].home(n.hash));
+                ++next[homes[i] + 1];
+            }
         }
         for (std::size_t s = 1; s < next.size(); ++s) {
             next[s] += next[s - 1];
         }
+        std::vector<std::uint32_t> order(start[to] - start[from]);
         for (std::uint32_t i = 0; i < names_.size(); ++i) {
             const PendingName& n = names_[i];
-            order[next[base[n.kind] + n.home]++] = i;
+            if (n.kind >= from && n.kind < to) {
+                order[next[homes[i]]++] = i;
+            }
         }
-        return order;
+        for (std::uint32_t i : order) {
+            const PendingName& n = names_[i];
+            std::string_view name(d_.files[n.file]->ptr(n.offset), n.len);
+            std::uint32_t first = d_.byName[n.kind].insert(
+                n.hash, n.id, [&](std::uint32_t other) { return d_.nameOf(other) == name; });
+            if (first != kNone) {
+                duplicates[n.kind].push_back({i, first});
+            }
+        }
     }
 
     struct PendingName {
         std::uint64_t hash;
-        std::uint64_t home;  // first probe slot, set before sorting
         std::uint32_t id;
         std::uint32_t offset;
         std::uint32_t len;

@@ -98,6 +98,8 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
     std::string hidden;  // object lines enough to hold the middle of the text
     for (int i = 0; i < 20; ++i)
         hidden += m + "M_Hidden \"\"" + limits;
+    const std::string twiceCm =
+        "/begin COMPU_METHOD CM_Twice \"\" IDENTICAL \"%4.0\" \"\" /end COMPU_METHOD\n";
     std::string kinds;  // more warnings than are kept
     for (int i = 0; i < 4; ++i)
         kinds += m + "M_Kinds 7" + limits;
@@ -126,6 +128,12 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
                                    "M_Undef \"\" UBYTE CM_NONE 0 0 0 1 /end MEASUREMENT\n" +
                                    "/begin VENDOR_X 1 /end VENDOR_X\n"),
                     0.25, m + "M_Twice \"\"" + limits),
+         2},
+        // Names are indexed kind by kind, two groups of kinds at once: the duplicates of both
+        // are reported as one pass reports them.
+        {"duplicates of two kinds",
+         withInsert(withInsert(text, 0.75, m + "M_Twice \"\"" + limits + twiceCm), 0.25,
+                    twiceCm + m + "M_Twice \"\"" + limits),
          2},
         {"middle commented out", withInsert(text, 0.5, "/*\n" + hidden + "*/\n"), 1},
         {"middle inside a group",

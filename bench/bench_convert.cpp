@@ -1,7 +1,8 @@
 // Speed and peak memory of QuillmoorConverter.exe on generated A2L files: convert (-i and -z),
 // compare of two files, decompress; next to `gzip -1` of the same A2L in the same run, plus
 // an in-process breakdown (read, build, compress with libdeflate and zlib at several levels,
-// inflate) that shows where the time goes. The timed runs are the best of --repeat; the
+// inflate) that shows where the time goes. The timed runs are the best of --repeat, taken in
+// rounds of one run of each program, so that a slow spell of the machine hits all alike; the
 // ratios to `gzip -1` and to the input size come at the end, with the goals beside them.
 // --sizes adds convert -z on files of those sizes, to see whether the cost grows linearly;
 // a smaller file is run more often (up to 30 times), for about the measuring time of the largest.
@@ -84,17 +85,30 @@ ChildRun runChild(const std::vector<std::string>& argv, const char* outFile = "/
 
 int gRepeat = 3;
 
-// The run with the least wall time of gRepeat.
-ChildRun bestOf(const std::vector<std::string>& argv, int threads = 0, int repeat = 0) {
-    ChildRun best;
-    if (repeat <= 0)
-        repeat = gRepeat;
-    for (int i = 0; i < repeat; ++i) {
-        ChildRun r = runChild(argv, "/dev/null", threads);
-        if (i == 0 || r.seconds < best.seconds)
-            best = r;
+// A program to time: its arguments, QUILLMOOR_THREADS (0: unset) and how often to run it.
+struct Timed {
+    std::vector<std::string> argv;
+    int threads = 0;
+    int repeat = 0;  // 0: gRepeat
+};
+
+// The run with the least wall time of each program. The runs go round by round, one of each
+// program a round, so that a slow spell of the machine falls on all of them alike rather than
+// on the one that happens to run then.
+std::vector<ChildRun> bestOfEach(const std::vector<Timed>& programs) {
+    std::vector<ChildRun> best(programs.size());
+    int rounds = 0;
+    for (const auto& p : programs)
+        rounds = std::max(rounds, p.repeat > 0 ? p.repeat : gRepeat);
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t k = 0; k < programs.size(); ++k) {
+            if (round >= (programs[k].repeat > 0 ? programs[k].repeat : gRepeat))
+                continue;
+            ChildRun r = runChild(programs[k].argv, "/dev/null", programs[k].threads);
+            if (round == 0 || r.seconds < best[k].seconds)
+                best[k] = r;
+        }
     }
-    gLastCpuSeconds = best.cpuSeconds;
     return best;
 }
 
@@ -199,36 +213,43 @@ int main(int argc, char** argv) {
 
     std::printf("\nThe converter program (wall time, best of %d, peak RSS of the process):\n",
                 gRepeat);
-    ChildRun gz = bestOf({"gzip", "-1", "-c", a2l.string()});
-    row("gzip -1 of the A2L (reference)", gz.seconds, bytes, gz.peakKb);
-    ChildRun wc = bestOf({"wc", "-l", a2l.string()});
-    row("wc -l of the A2L (reference)", wc.seconds, bytes, wc.peakKb);
-    ChildRun ci =
-        bestOf({exe, "convert", a2l.string(), outI.string(), "-i", "-l", "tarVix=2017.06.0"});
-    row("convert -i (tarVix=2017.06.0)", ci.seconds, bytes, ci.peakKb,
-        ci.status <= 1 ? "" : "FAILED");
     const std::vector<std::string> convertZ = {exe,  "convert", a2l.string(),      outZ.string(),
                                                "-z", "-l",      "tarVix=2017.06.0"};
-    ChildRun cz = bestOf(convertZ);
-    row("convert -z (tarVix=2017.06.0)", cz.seconds, bytes, cz.peakKb,
-        cz.status <= 1 ? "" : "FAILED");
-    ChildRun cz1 = bestOf(convertZ, 1);
-    row("convert -z, QUILLMOOR_THREADS=1", cz1.seconds, bytes, cz1.peakKb,
-        cz1.status <= 1 ? "" : "FAILED");
-    ChildRun c1 =
-        bestOf({exe, "convert", a2l.string(), outZ.string() + ".g1", "-z", "-l", "tarVix=1.4.4"});
-    row("convert -z (tarVix=1.4.4, arrays split)", c1.seconds, bytes, c1.peakKb,
-        c1.status <= 1 ? "" : "FAILED");
     const std::vector<std::string> compareArgs = {exe, "compare", a2l.string(), a2lEdited.string()};
-    ChildRun cmp = bestOf(compareArgs);
-    row("compare of two files (MB/s per file)", cmp.seconds, bytes, cmp.peakKb,
-        cmp.status == 0 ? "" : "FAILED", 2 * bytes);
-    ChildRun cmp1 = bestOf(compareArgs, 1);
-    row("compare, QUILLMOOR_THREADS=1", cmp1.seconds, bytes, cmp1.peakKb,
-        cmp1.status == 0 ? "" : "FAILED", 2 * bytes);
-    ChildRun cmpv = bestOf({exe, "compare", a2l.string(), a2lEdited.string(), "-v"});
-    row("compare -v of two files", cmpv.seconds, bytes, cmpv.peakKb,
-        cmpv.status == 0 ? "" : "FAILED", 2 * bytes);
+    std::vector<std::string> compareV = compareArgs;
+    compareV.push_back("-v");
+    const std::vector<ChildRun> runs = bestOfEach({
+        {{"gzip", "-1", "-c", a2l.string()}},
+        {{"wc", "-l", a2l.string()}},
+        {{exe, "convert", a2l.string(), outI.string(), "-i", "-l", "tarVix=2017.06.0"}},
+        {convertZ},
+        {convertZ, 1},
+        {{exe, "convert", a2l.string(), outZ.string() + ".g1", "-z", "-l", "tarVix=1.4.4"}},
+        {compareArgs},
+        {compareArgs, 1},
+        {compareV},
+    });
+    const ChildRun &gz = runs[0], &wc = runs[1], &ci = runs[2], &cz = runs[3], &cz1 = runs[4],
+                   &c1 = runs[5], &cmp = runs[6], &cmp1 = runs[7], &cmpv = runs[8];
+    struct Shown {
+        const char* what;
+        const ChildRun& run;
+        int okUpTo;  // the highest exit code of a success
+        std::uint64_t inputBytes;
+    };
+    for (const Shown& r : {Shown{"gzip -1 of the A2L (reference)", gz, 0, bytes},
+                           Shown{"wc -l of the A2L (reference)", wc, 0, bytes},
+                           Shown{"convert -i (tarVix=2017.06.0)", ci, 1, bytes},
+                           Shown{"convert -z (tarVix=2017.06.0)", cz, 1, bytes},
+                           Shown{"convert -z, QUILLMOOR_THREADS=1", cz1, 1, bytes},
+                           Shown{"convert -z (tarVix=1.4.4, arrays split)", c1, 1, bytes},
+                           Shown{"compare of two files (MB/s per file)", cmp, 0, 2 * bytes},
+                           Shown{"compare, QUILLMOOR_THREADS=1", cmp1, 0, 2 * bytes},
+                           Shown{"compare -v of two files", cmpv, 0, 2 * bytes}}) {
+        gLastCpuSeconds = r.run.cpuSeconds;
+        row(r.what, r.run.seconds, bytes, r.run.peakKb, r.run.status <= r.okUpTo ? "" : "FAILED",
+            r.inputBytes);
+    }
     std::uint64_t zBytes = fs::exists(outZ) ? fs::file_size(outZ) : 0;
     std::uint64_t iBytes = fs::exists(outI) ? fs::file_size(outI) : 0;
     ChildRun dz = runChild({exe, "decompress", outZ.string(), outD.string()});
@@ -244,32 +265,41 @@ int main(int argc, char** argv) {
         std::printf("\nLinear cost: convert -z (tarVix=2017.06.0) by file size:\n");
         double lo = 0, hi = 0;
         bool sizesOk = true;
+        // Every size gets about the measuring time of the largest: a hiccup of a few
+        // milliseconds is a tenth of a 10 MB run but a hundredth of a 100 MB one, so a best of
+        // three would weigh the small file's noise ten times as much.
+        const std::uint64_t largest = *std::max_element(sizes.begin(), sizes.end());
+        std::vector<Timed> programs;
+        std::vector<fs::path> files;
         for (std::uint64_t mb : sizes) {
-            fs::path file = dir / ("bench_" + std::to_string(mb) + "mb.a2l");
+            files.push_back(dir / ("bench_" + std::to_string(mb) + "mb.a2l"));
             a2l::gen::Options o;
             o.targetBytes = mb * 1000000;
             o.seed = 1;
-            a2l::gen::generateFile(file, o);
-            std::uint64_t n = fs::file_size(file);
-            // Every size gets about the measuring time of the largest: a hiccup of a few
-            // milliseconds is a tenth of a 10 MB run but a hundredth of a 100 MB one, so a best
-            // of three would weigh the small file's noise ten times as much.
-            const std::uint64_t largest = *std::max_element(sizes.begin(), sizes.end());
+            a2l::gen::generateFile(files.back(), o);
             const int repeat = static_cast<int>(std::min<std::uint64_t>(
                 30,
                 std::max<std::uint64_t>(1, largest / mb) * static_cast<std::uint64_t>(gRepeat)));
-            ChildRun run =
-                bestOf({exe, "convert", file.string(), (dir / "bench_sizes.cfginclude").string(),
-                        "-z", "-l", "tarVix=2017.06.0"},
-                       0, repeat);
-            std::string label = std::to_string(mb) + " MB (best of " + std::to_string(repeat) + ")";
+            programs.push_back(
+                {{exe, "convert", files.back().string(), (dir / "bench_sizes.cfginclude").string(),
+                  "-z", "-l", "tarVix=2017.06.0"},
+                 0,
+                 repeat});
+        }
+        const std::vector<ChildRun> bySize = bestOfEach(programs);
+        for (std::size_t k = 0; k < sizes.size(); ++k) {
+            const ChildRun& run = bySize[k];
+            const std::uint64_t n = fs::file_size(files[k]);
+            std::string label = std::to_string(sizes[k]) + " MB (best of " +
+                                std::to_string(programs[k].repeat) + ")";
+            gLastCpuSeconds = run.cpuSeconds;
             row(label.c_str(), run.seconds, n, run.peakKb, run.status <= 1 ? "" : "FAILED");
             sizesOk = sizesOk && run.status <= 1;
             double rate = static_cast<double>(n) / run.seconds;
             lo = lo == 0 ? rate : std::min(lo, rate);
             hi = std::max(hi, rate);
             if (!keep)
-                fs::remove(file);
+                fs::remove(files[k]);
         }
         fs::remove(dir / "bench_sizes.cfginclude");
         if (sizesOk) {

@@ -63,18 +63,6 @@ unsigned dataTypeBytes(DataType t) {
     return 0;
 }
 
-ByteOrder byteOrderFromName(std::string_view k) {
-    if (k == "MSB_LAST" || k == "LITTLE_ENDIAN")
-        return ByteOrder::Little;
-    if (k == "MSB_FIRST" || k == "BIG_ENDIAN")
-        return ByteOrder::Big;
-    if (k == "MSB_FIRST_MSW_LAST")
-        return ByteOrder::MsbFirstMswLast;
-    if (k == "MSB_LAST_MSW_FIRST")
-        return ByteOrder::MsbLastMswFirst;
-    return ByteOrder::Unspecified;
-}
-
 const char* byteOrderName(ByteOrder o) {
     switch (o) {
         case ByteOrder::Little:

@@ -40,7 +40,8 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
         "main.a2l", "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n" + meas("m0") +
                         "/include \"sub/a.a2l\"\n" + meas("m3") +
                         "/INCLUDE sub\\d.a2l\n// /include \"missing.a2l\"\n"
-                        "/* /include missing.a2l */ /include \"PARTS.A2L\" /include lib^1.a2l\n"
+                        "/* /include missing.a2l */ /include \"PARTS.A2L\" /include lib^1.a2l "
+                        "/include LIB~2.A2L\n"
                         "/begin MEASUREMENT m7 \"\" UBYTE NO_COMPU_METHOD 0 0 0 255\n"
                         "  /begin IF_DATA XCP /include daq.a2l /end IF_DATA\n/end MEASUREMENT\n"
                         "/end MODULE\n/end PROJECT\n");
@@ -50,7 +51,9 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     dir.write("sub/d.a2l", meas("m4"));
     dir.write("parts.a2l", meas("m5"));
     dir.write("common/lib^1.a2l", meas("m6"));
-    dir.write("lib~1.a2l", meas("m6"));  // no case folding makes ~ a ^
+    dir.write("lib~1.a2l", meas("m6"));  // no case folding makes ~ a ^, or ^ a ~
+    dir.write("common/lib~2.a2l", meas("m6b"));
+    dir.write("lib^2.a2l", meas("m6x"));
     dir.write("daq.a2l", "/begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT\n");
     EXPECT_FALSE(a2l::readFile(main).ok());
     a2l::ReadOptions options;  // searched after the including file's folder
@@ -58,16 +61,16 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     auto result = a2l::readFile(main, options);
     ASSERT_TRUE(result.ok()) << result.error->toString();
     const auto& doc = *result.document;
-    EXPECT_EQ(doc.files().size(), 8u);
+    EXPECT_EQ(doc.files().size(), 9u);
     // File order is kept across files; includes are transparent in the tree.
     std::vector<std::string> names;
     for (const auto& m : doc.all<a2l::Measurement>()) {
         names.push_back(m.name);
     }
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4", "m5", "m6", "m7"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4", "m5", "m6",
+                                               "m6b", "m7"}));
     auto module = doc.blocks(a2l::BlockKind::Module).at(0);
-    EXPECT_EQ(module.children().size(), 9u);
+    EXPECT_EQ(module.children().size(), 10u);
     for (const auto& child : module.children()) {
         EXPECT_EQ(child.parent(), module);
     }

@@ -156,8 +156,8 @@ TEST_F(Model, CharacteristicAxesRecordLayoutUnitGroupFunction) {
         std::make_tuple(a2l::ByteOrder::MsbFirst, 2u, 8u, true, "kf"));
     ASSERT_EQ(c.axes.size(), 4u);
     const auto& x = c.axes[0];
-    EXPECT_EQ(std::tie(x.attribute, x.inputQuantity, x.maxAxisPoints, x.monotony),
-              std::make_tuple("STD_AXIS", "nEng", 8u, "MON_INCREASE"));
+    EXPECT_EQ(std::tie(x.attribute, x.inputQuantity, x.maxAxisPoints, x.monotony, x.readOnly),
+              std::make_tuple("STD_AXIS", "nEng", 8u, "MON_INCREASE", true));
     EXPECT_EQ(std::tie(c.axes[1].axisPtsRef, c.axes[1].lowerLimit),
               std::make_tuple("AX_Oil", -40.0));
     EXPECT_EQ(c.axes[2].fixAxisParDist, (std::array<double, 3>{0, 1, 4}));
@@ -238,7 +238,8 @@ TEST_F(Model, XcpLayersAndCcp) {
     EXPECT_EQ(x.daq->events[1].priority, 1u);
     EXPECT_FALSE(x.daq->events[2].cycleSeconds());  // not cyclic
     EXPECT_EQ(doc().xcpEvents().size(), 3u);
-    ASSERT_EQ(x.onCan.size(), 1u);
+    ASSERT_EQ(x.onCan.size(), 2u);
+    EXPECT_FALSE(x.onCan[1].canIdMaster);  // a keyword where its value should be
     const auto& can = x.onCan[0];
     EXPECT_EQ(std::tie(can.canIdBroadcast, can.canIdMaster, can.canIdSlave, can.baudrate,
                        can.samplePoint, can.canFd, can.canFdDataBaudrate),

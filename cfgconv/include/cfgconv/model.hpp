@@ -156,8 +156,7 @@ private:
 // Keyword names used in messages and in the compare.
 const char* dataTypeName(DataType t);
 DataType dataTypeFromName(std::string_view keyword);
-unsigned dataTypeBytes(DataType t);  // 0 for Unknown
-ByteOrder byteOrderFromName(std::string_view keyword);
+unsigned dataTypeBytes(DataType t);      // 0 for Unknown
 const char* byteOrderName(ByteOrder o);  // "little", "big", ...
 ConvKind convKindFromName(std::string_view keyword);
 

@@ -132,6 +132,9 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
          "  /begin AXIS_DESCR STD_AXIS NO_INPUT_QUANTITY CM_AX 8 0 7 /end AXIS_DESCR\n"
          "/end CHARACTERISTIC",
          5, 10, "AXIS_DESCR c: reference to undefined COMPU_METHOD \"CM_AX\""},
+        {"undefined AXIS_PTS conversion", false,
+         "/begin AXIS_PTS ax \"\" 0x10 NO_INPUT_QUANTITY RL 0 CM_AX 8 0 7 /end AXIS_PTS", 4, 8,
+         "AXIS_PTS ax: reference to undefined COMPU_METHOD \"CM_AX\""},
         {"unknown datatype", false,
          "/begin MEASUREMENT x \"\" UBYTE7 CM 0 0 0 255 /end MEASUREMENT", 4, 25,
          "unknown datatype \"UBYTE7\""},

@@ -158,6 +158,7 @@ TEST_F(Model, CharacteristicAxesRecordLayoutUnitGroupFunction) {
     const auto& x = c.axes[0];
     EXPECT_EQ(std::tie(x.attribute, x.inputQuantity, x.maxAxisPoints, x.monotony, x.readOnly),
               std::make_tuple("STD_AXIS", "nEng", 8u, "MON_INCREASE", true));
+    EXPECT_EQ(x.extendedLimits, std::make_pair(-100.0, 9000.0));
     EXPECT_EQ(std::tie(c.axes[1].axisPtsRef, c.axes[1].lowerLimit),
               std::make_tuple("AX_Oil", -40.0));
     EXPECT_EQ(c.axes[2].fixAxisParDist, (std::array<double, 3>{0, 1, 4}));

@@ -158,7 +158,12 @@ TEST_F(Files, LinkedOutputsReplaceTheLinkTarget) {
     EXPECT_EQ(modeOf(target) & 07777, 0640u);
     EXPECT_EQ(entries(dir / "real"),
               (std::vector<std::string>{"new.cfginclude", "out.cfginclude"}));
-    EXPECT_EQ(entries(dir).size(), 5u);
+    // A link that leads back to itself is refused, and stays.
+    fs::create_symlink("loop.cfginclude", dir / "loop.cfginclude");
+    Job loop = run(convert(dir / "loop.cfginclude"));
+    EXPECT_EQ(loop.rc, 2);
+    EXPECT_PRED2(has, loop.status(), "is a chain of too many symbolic links");
+    EXPECT_EQ(entries(dir).size(), 6u);
 }
 
 TEST_F(Files, ReadOnlyOutputsAreRefusedAndOthersKeepTheirMode) {

@@ -229,7 +229,8 @@ void UnitsTest::versionsFile_data() {
                "</TopVersion><VersionList>a</VersionList></w>")
         << true << QString::fromUtf8("7-ä") << QStringList{"a"};
     QTest::newRow("another element before the list")
-        << QByteArray("<r><TopVersion>7</TopVersion><Other/><VersionList>a</VersionList></r>")
+        << QByteArray(
+               "<r><TopVersion>7</TopVersion><Other>9</Other><VersionList>a</VersionList></r>")
         << true << "7" << QStringList();
     QTest::newRow("garbage after the list")
         << QByteArray("<r><TopVersion>7</TopVersion><VersionList>a b</VersionList></wrong><<")

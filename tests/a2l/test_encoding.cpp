@@ -76,11 +76,13 @@ TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
     const Case cases[] = {
         {"\xF6\xDF", "\xC3\xB6\xC3\x9F"},  // the same in Latin-1 and Windows-1252
         {"\x93quoted\x94 \x80 \xB0", "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x82\xAC \xC2\xB0"},
-        {"\xC3\xA4", "\xC3\xA4"},                          // valid UTF-8 among them
-        {"\xC3", "\xC3\x83"},                              // truncated sequence
-        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                  // overlong
-        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // surrogate
-        {"\x81", "\xC2\x81"},                              // unassigned in 1252: C1 control
+        {"\xC3\xA4", "\xC3\xA4"},                                          // valid UTF-8 among them
+        {"\xC3", "\xC3\x83"},                                              // truncated sequence
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                                  // overlong
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                  // surrogate
+        {"\xF0\x80\x80\xAF", "\xC3\xB0\xE2\x82\xAC\xE2\x82\xAC\xC2\xAF"},  // overlong, 4 bytes
+        {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // beyond U+10FFFF
+        {"\x81", "\xC2\x81"},  // unassigned in 1252: C1 control
     };
     std::string text = "/* \xFC\xDF */ /begin B";
     for (const auto& c : cases) {

@@ -143,14 +143,14 @@ public:
         RawTok t;
         std::uint64_t v = 0;
         if (!field(t, what)) {
+            recordMissing(what, unreadable_);
             return std::nullopt;
         }
         if (t.kind == Kind::Number && detail::parseUInt64(t.view(), v)) {
             return v;
         }
-        std::string text(t.view().substr(0, 40));
         problem(t,
-                std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
+                std::string(what) + " " + shortText(t) +
                     " is no address (an unsigned integer of at most 64 bits)",
                 unreadable_);
         return std::nullopt;
@@ -215,10 +215,7 @@ private:
         RawTok t;
         std::uint64_t v = 0;
         if (!field(t, what)) {
-            if (unreadable != nullptr) {
-                unreadable->push_back(
-                    diagnose(have_ ? &cur_ : nullptr, std::string("missing ") + what).toString());
-            }
+            recordMissing(what, unreadable);
             return 0;
         }
         if (t.kind != Kind::Number || !detail::parseUInt64(t.view(), v)) {
@@ -227,17 +224,12 @@ private:
             if (t.kind == Kind::Number && detail::parseInt64(t.view(), s)) {
                 return static_cast<std::uint64_t>(s);
             }
-            if (unreadable == nullptr) {
-                wrongKind(t, what, "an unsigned integer");
-            } else if (t.kind == Kind::Number) {
-                std::string text(t.view().substr(0, 40));
-                problem(t,
-                        std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
-                            " is no unsigned integer of at most 64 bits",
-                        unreadable);
-            } else {
-                problem(t, wrongKindMessage(t, what, "an unsigned integer"), unreadable);
-            }
+            problem(t,
+                    unreadable != nullptr && t.kind == Kind::Number
+                        ? std::string(what) + " " + shortText(t) +
+                              " is no unsigned integer of at most 64 bits"
+                        : wrongKindMessage(t, what, "an unsigned integer"),
+                    unreadable);
             return 0;
         }
         if (v > max) {
@@ -252,20 +244,12 @@ private:
         double v = 0;
         bool beyond = false;
         if (!field(t, what)) {
-            if (unreadable != nullptr) {
-                unreadable->push_back(
-                    diagnose(have_ ? &cur_ : nullptr, std::string("missing ") + what).toString());
-            }
+            recordMissing(what, unreadable);
         } else if (!(t.kind == Kind::Number && detail::parseDouble(t.view(), v, &beyond))) {
-            if (unreadable != nullptr) {
-                problem(t, wrongKindMessage(t, what, "a number"), unreadable);
-            } else {
-                wrongKind(t, what, "a number");
-            }
+            problem(t, wrongKindMessage(t, what, "a number"), unreadable);
         } else if (beyond) {
-            std::string text(t.view().substr(0, 40));
             problem(t,
-                    std::string(what) + " " + text + (t.view().size() > 40 ? "..." : "") +
+                    std::string(what) + " " + shortText(t) +
                         " is beyond the range of a double, read as " +
                         (v == 0  ? "0"
                          : v > 0 ? "INF"
@@ -273,6 +257,19 @@ private:
                     beyondRange_);
         }
         return v;
+    }
+
+    // After field() has warned that `what` is missing: records it in `unreadable` too.
+    void recordMissing(const char* what, std::vector<std::string>* unreadable) const {
+        if (unreadable != nullptr) {
+            unreadable->push_back(
+                diagnose(have_ ? &cur_ : nullptr, std::string("missing ") + what).toString());
+        }
+    }
+
+    // A token's text for a message, cut after 40 characters.
+    static std::string shortText(const RawTok& t) {
+        return std::string(t.view().substr(0, 40)) + (t.view().size() > 40 ? "..." : "");
     }
 
     static std::string wrongKindMessage(const RawTok& t, const char* what, const char* expected) {

@@ -473,6 +473,7 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
         {"stringEvent", ":22:63: warning: DAQ event number \"1\" is no event number"},
         {"noEvent", ":25:56: warning: EVENT without its event number"},
         {"noMask", ":27:90: warning: MEASUREMENT noMask: missing BIT_MASK"},
+        {"noAddress", ":28:77: warning: MEASUREMENT noAddress: missing ECU_ADDRESS"},
     };
     for (const auto& [name, reason] : rows)
         EXPECT_PRED2(has, j.out, std::string("Left out ") + name + ": " + in.string() + reason);
@@ -493,7 +494,7 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
                  "Read 2 real number(s) beyond the range of a double as an infinity or zero, "
                  "first:\n  " +
                      in.string() + ":9:");
-    EXPECT_PRED2(has, j.status(), "13 of 15 measurements left out");
+    EXPECT_PRED2(has, j.status(), "14 of 16 measurements left out");
     std::string doc = slurp(out);
     EXPECT_PRED2(has, doc, "name=\"bigLimits\"");
     EXPECT_PRED2(has, doc, "min=\"-INF\" max=\"INF\"");

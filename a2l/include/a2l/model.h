@@ -184,8 +184,8 @@ struct Measurement {
     // The KP_BLOB addresses of ifData, decoded only when ECU_ADDRESS is absent.
     std::vector<IfDataAddress> ifDataAddresses;
     // Values that could not be read as written, "file:line:column: warning: ...", in file
-    // order. `unreadable`: an ECU_ADDRESS that is no address (not a number, negative, beyond
-    // 64 bits), a BIT_MASK that is missing or no unsigned 64-bit integer, a DAQ event number
+    // order. `unreadable`: an ECU_ADDRESS that is missing or no address (not a number, negative,
+    // beyond 64 bits), a BIT_MASK that is missing or no unsigned 64-bit integer, a DAQ event number
     // that is missing, no number or beyond its type, or a limit that is missing or no number;
     // the measurement cannot be placed.
     // `beyondRange`: real numbers beyond the range of a double, read as an infinity or zero.

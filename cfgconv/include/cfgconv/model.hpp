@@ -47,8 +47,9 @@ struct Conversion {
     std::string tableRef;                               // COMPU_TAB_REF
     std::string formula;                                // FORMULA
     std::string formulaInv;                             // FORMULA_INV
-    // A coefficient beyond the range of a double, or one that is missing or no number
-    // ("file:line:column: ..."): the conversion cannot be used.
+    // The first coefficient beyond the range of a double (`beyondRange`) and the first one
+    // that is missing or no number (`unreadable`), "file:line:column: ...": either makes the
+    // conversion unusable.
     std::string beyondRange;
     std::string unreadable;
 };

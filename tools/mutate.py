@@ -8,6 +8,7 @@ incrementally, runs the tests that cover that code, and lists the faults no test
                             [--stop-after 3600] [--resume] [--only results-before.json]
                             [--first 56] [--last 200]
     tools/mutate.py report  results.json [results-before.json]
+    tools/mutate.py tests   results.json ...     (of runs with --every-failure)
 
 `sample` draws mutants evenly across the folders (a2l/src, cfgconv/src, frontend/*) and stores
 each by file, operator and the text of its line, so the same sample can be run again after the
@@ -273,7 +274,7 @@ def build_targets(folder, build):
     return _targets[folder]
 
 
-def run_one(m, build, timeout):
+def run_one(m, build, timeout, every=False):
     found = locate(m)
     if not found:
         return "gone", ""
@@ -287,13 +288,14 @@ def run_one(m, build, timeout):
                      1800, ROOT)
         if rc != 0:
             return "no-build", out[-2000:]
-        rc, out = sh(["ctest", "--test-dir", str(build), "-j2", "--stop-on-failure",
-                      "--timeout", str(timeout)] + TESTS[m["folder"]], timeout * 20, ROOT)
+        stop = [] if every else ["--stop-on-failure"]
+        rc, out = sh(["ctest", "--test-dir", str(build), "-j2", "--timeout", str(timeout)] + stop +
+                     TESTS[m["folder"]], timeout * 20, ROOT)
         if rc is None:
             return "killed", "timeout"
         if rc != 0:
             failed = re.findall(r"\d+ - (\S+) \(", out)
-            return "killed", " ".join(failed[:3])
+            return "killed", " ".join(failed if every else failed[:3])
         if "No tests were found" in out:
             return "no-tests", ""
         return "survived", ""
@@ -344,7 +346,7 @@ def cmd_run(args):
         if args.stop_after and time.time() - t0 > args.stop_after:
             print(f"stopped after {args.stop_after} s; --resume goes on", flush=True)
             break
-        status, detail = run_one(m, build, args.timeout)
+        status, detail = run_one(m, build, args.timeout, args.every_failure)
         r = dict(m, status=status, detail=detail)
         results.append(r)
         done.add(key)
@@ -396,6 +398,28 @@ def report(results, before=None):
                   f"    + {r['mutated'].strip()}")
 
 
+def cmd_tests(args):
+    """Per test: the mutants it kills, and those no other test kills. A test that kills no
+    mutant alone adds nothing the others do not catch, over these samples."""
+    kills, alone = {}, {}
+    counted = 0
+    for f in args.results:
+        for r in json.loads(Path(f).read_text(encoding="utf-8")):
+            if r["status"] != "killed" or r["detail"] == "timeout":
+                continue
+            counted += 1
+            failed = r["detail"].split()
+            for t in failed:
+                kills.setdefault(t, []).append(r)
+            if len(failed) == 1:
+                alone.setdefault(failed[0], []).append(r)
+    print(f"{counted} killed mutants; per test: killed, killed alone")
+    for t in sorted(kills, key=lambda t: (len(alone.get(t, [])), len(kills[t]))):
+        print(f"  {len(kills[t]):4} {len(alone.get(t, [])):4}  {t}")
+        for r in alone.get(t, []):
+            print(f"             {r['file']}:{r['line']} {r['op']}")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     sub = ap.add_subparsers(dest="cmd", required=True)
@@ -416,6 +440,10 @@ def main():
     p.add_argument("--only", help="results of an earlier run: run just the mutants it counted")
     p.add_argument("--first", type=int, default=1, help="first sample position to run (1-based)")
     p.add_argument("--last", type=int, default=0, help="last sample position to run")
+    p.add_argument("--every-failure", action="store_true",
+                   help="run all tests of a mutant and record every failing one (for `tests`)")
+    p = sub.add_parser("tests")
+    p.add_argument("results", nargs="+")
     p = sub.add_parser("report")
     p.add_argument("results")
     p.add_argument("before", nargs="?")
@@ -426,6 +454,8 @@ def main():
         cmd_sample(args)
     elif args.cmd == "run":
         cmd_run(args)
+    elif args.cmd == "tests":
+        cmd_tests(args)
     else:
         before = json.loads(Path(args.before).read_text()) if args.before else None
         report(json.loads(Path(args.results).read_text()), before)

@@ -20,7 +20,7 @@ is much faster):
     cmake --build build/mutate -j2
 
 Each mutant is applied to the source file, the targets of the tests of the mutated folder are
-rebuilt and ctest runs those tests (a2l: engine and converter tests; cfgconv: converter tests;
+rebuilt and ctest runs those tests (a2l and cfgconv: the engine and converter tests;
 frontend: front-end tests but the manuals'), stopping at the first failure. The file is always restored. A
 mutant that does not compile is not counted. A mutant is killed when a test fails or times out.
 """
@@ -51,10 +51,11 @@ TESTS = {
     "frontend": ["-R", r"^frontend\.", "-E", r"tst_manual"],
 }
 # The build targets those tests need (front-end: one per test program, found by ctest -N).
-TARGETS = {
-    "a2l": ["a2l_tests", "cfgconv_core_tests", "cfgconv_app_tests", "QuillmoorConverter"],
-    "cfgconv": ["cfgconv_core_tests", "cfgconv_app_tests", "QuillmoorConverter"],
-}
+# Every program those tests run is rebuilt, also one the mutated code is not part of: the
+# engine's tests still hold the previous mutant when it was in the engine, and run with the
+# converter's.
+CONVERTER_TARGETS = ["a2l_tests", "cfgconv_core_tests", "cfgconv_app_tests", "QuillmoorConverter"]
+TARGETS = {"a2l": CONVERTER_TARGETS, "cfgconv": CONVERTER_TARGETS}
 SKIP_FILES = {"main.cpp"}
 
 # Lines whose constants and calls only shape the look or the speed, not what the program does:
@@ -274,6 +275,22 @@ def build_targets(folder, build):
     return _targets[folder]
 
 
+def failed_functions(out, failed):
+    """The failing tests of a ctest run with --output-on-failure, a Qt test program replaced by
+    its failing functions ("frontend.tst_jobs:convertFails"): each program's output follows
+    the line with its result."""
+    named, current = {}, None
+    for line in out.splitlines():
+        m = re.search(r"Test +#\d+: (\S+) \.+", line)
+        if m:
+            current = m.group(1)
+            continue
+        f = re.match(r"FAIL! +: \w+::(\w+)\(", line)
+        if f and current:
+            named.setdefault(current, set()).add(f"{current}:{f.group(1)}")
+    return [n for t in failed for n in (sorted(named[t]) if t in named else [t])]
+
+
 def run_one(m, build, timeout, every=False):
     found = locate(m)
     if not found:
@@ -288,14 +305,18 @@ def run_one(m, build, timeout, every=False):
                      1800, ROOT)
         if rc != 0:
             return "no-build", out[-2000:]
-        stop = [] if every else ["--stop-on-failure"]
-        rc, out = sh(["ctest", "--test-dir", str(build), "-j2", "--timeout", str(timeout)] + stop +
+        # Every failure: all tests run, and a failing Qt test program is named by its failing
+        # test functions (frontend.tst_jobs:convertFails), which Qt Test runs on past a failure.
+        how = ["--output-on-failure"] if every else ["--stop-on-failure"]
+        rc, out = sh(["ctest", "--test-dir", str(build), "-j2", "--timeout", str(timeout)] + how +
                      TESTS[m["folder"]], timeout * 20, ROOT)
         if rc is None:
             return "killed", "timeout"
         if rc != 0:
             failed = re.findall(r"\d+ - (\S+) \(", out)
-            return "killed", " ".join(failed if every else failed[:3])
+            if not every:
+                return "killed", " ".join(failed[:3])
+            return "killed", " ".join(failed_functions(out, failed))
         if "No tests were found" in out:
             return "no-tests", ""
         return "survived", ""
@@ -418,6 +439,19 @@ def cmd_tests(args):
         print(f"  {len(kills[t]):4} {len(alone.get(t, [])):4}  {t}")
         for r in alone.get(t, []):
             print(f"             {r['file']}:{r['line']} {r['op']}")
+    # Tests that could all go at once and leave every mutant killed: taken greedily, those
+    # that kill least first.
+    killers = {id(r): set() for rs in kills.values() for r in rs}
+    for t, rs in kills.items():
+        for r in rs:
+            killers[id(r)].add(t)
+    spare = []
+    for t in sorted(kills, key=lambda t: len(kills[t])):
+        if all(len(killers[id(r)] - {t}) > 0 for r in kills[t]):
+            spare.append(t)
+            for r in kills[t]:
+                killers[id(r)].discard(t)
+    print("could all go, every mutant above still killed:", " ".join(spare) or "none")
 
 
 def main():

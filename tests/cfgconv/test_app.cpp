@@ -97,7 +97,8 @@ TEST_F(AppTest, SampleConvertsForEachGeneration) {
           // raw = 1000 phys / (phys + 1) inverts to phys = -raw / (raw - 1000).
           "id=\"CM_LAMBDA\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1000\"",
           "<event channel=\"0\" name=\"10 ms task\" shortName=\"10ms\" cycleNs=\"10000000\"",
-          "<param name=\"canIdMaster\" value=\"0x7E0\"/>", "dims=\"2x2\""})
+          "<param name=\"canIdMaster\" value=\"0x7E0\"/>", "dims=\"2x2\"",
+          "<range min=\"10\" max=\"199\" text=\"running\"/>"})
         EXPECT_PRED2(has, doc, piece);
     EXPECT_FALSE(has(doc.substr(doc.find("</station>")), "Bench\" prefix=\"ECU1\""));
 

@@ -88,6 +88,9 @@ TEST(Compare, AddressChangeRemovalAdditionAndConversionChange) {
     EXPECT_TRUE(hasLineStarting(r, "~ signal sig1: address 0x00000102 -> 0x00000200"));
     EXPECT_TRUE(hasLineStarting(
         r, "~ conversion CM_LIN: definition LINEAR COEFFS_LINEAR 2 1 -> LINEAR COEFFS_LINEAR 2 5"));
+    EXPECT_TRUE(hasLineStarting(r,
+                                "~ characteristic map: axes STD_AXIS sig0 CM_LIN 8 0..100 -> "
+                                "STD_AXIS sig0 CM_LIN 16 0..100"));
 
     // -v spells out what was added and removed (changes: VerboseShowsChangesNotWhatStayed).
     auto v = run(oldM, newM, true);

@@ -97,7 +97,7 @@ ConvertModel featureModel() {
     add(m, "ratLinear", DataType::ULong, "CM_RAT_LINEAR");
     add(m, "u64", DataType::UInt64);
     add(m, "f64", DataType::Float64);
-    add(m, "flag", DataType::UByte).bitMask = 0x04;
+    add(m, "flag", DataType::UByte).bitMask = 0xFE;  // every bit but one: still a mask
     // Selects every bit: written without a mask everywhere.
     add(m, "fullMask", DataType::UWord).bitMask = 0xFFFF;
     add(m, "gear", DataType::UByte, "CM_VERB");
@@ -105,7 +105,7 @@ ConvertModel featureModel() {
     add(m, "rat", DataType::UWord, "CM_RAT");
     add(m, "curve", DataType::UWord, "CM_TAB");
     add(m, "form", DataType::UWord, "CM_FORM");
-    Measurement& arr = add(m, "arr", DataType::UWord);
+    Measurement& arr = add(m, "arr", DataType::SWord);
     arr.dims = {2, 3};
     arr.address = 0x2000;
     add(m, "quad", DataType::UWord, "CM_RAT_QUAD");
@@ -266,7 +266,8 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
         {"tarVix+1.5.5-2017.02.0",
          {"rat", "curve", "form"},
          {"rat", "2017.6.0"},
-         {"bitMask=\"0x00000004\"",
+         {"bitMask=\"0x000000FE\"",
+          "target=\"tarVix+1.5.5-2017.02.0\" firstVersion=\"1.5.5\" lastVersion=\"2017.2.0\"",
           // The shared verbal table appears once and both conversions refer to it.
           "<table id=\"VT_GEAR\" kind=\"verbal\" default=\"invalid\">", "text=\"First &lt;1&gt;\"",
           "id=\"CM_VERB2\" kind=\"verbal\" table=\"VT_GEAR\""},

@@ -313,6 +313,9 @@ TEST_F(Files, ArgumentErrorsAreWordedForTheJob) {
         EXPECT_PRED2(has, j.status(), says);
         EXPECT_PRED2(has, j.err, "usage:");
     }
+    // A status beyond 16000 characters is cut, so that its line leaves in one write.
+    EXPECT_EQ(run({std::string(20000, 'x')}).status(),
+              "Error. unknown command '" + std::string(15983, 'x') + " ...");
     EXPECT_TRUE(entries(dir).empty());
 }
 
@@ -494,6 +497,9 @@ TEST_F(Files, ValuesThatCannotBeReadAreNamedWithTheirPosition) {
                  "Read 2 real number(s) beyond the range of a double as an infinity or zero, "
                  "first:\n  " +
                      in.string() + ":9:");
+    EXPECT_PRED2(has, j.out,
+                 "The A2L reader tolerated 1 problem(s), first:\n  " + in.string() +
+                     ":29:21: warning: duplicate COMPU_METHOD \"CM_WORD\"");
     EXPECT_PRED2(has, j.status(), "14 of 16 measurements left out");
     std::string doc = slurp(out);
     EXPECT_PRED2(has, doc, "name=\"bigLimits\"");

@@ -172,6 +172,7 @@ TEST_F(ThreadsTest, JobsGiveTheSameBytesAndLinesOnOneAndOnTwoThreads) {
     };
     auto runAll = [&](const char* threads) {
         ThreadsSetting setting(threads);
+        EXPECT_EQ(workerThreads(), std::strtoul(threads, nullptr, 10));
         Result r;
         const fs::path out = dir / "out.cfginclude";
         Job j = run({"convert", a2l.string(), out.string(), "-z", "-l", "tarVix=1.5.5"});

@@ -79,6 +79,7 @@ TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
         {"\xC3\xA4", "\xC3\xA4"},                                          // valid UTF-8 among them
         {"\xC3", "\xC3\x83"},                                              // truncated sequence
         {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                                  // overlong
+        {"\xE0\x80\xAF", "\xC3\xA0\xE2\x82\xAC\xC2\xAF"},                  // overlong, 3 bytes
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},                  // surrogate
         {"\xF0\x80\x80\xAF", "\xC3\xB0\xE2\x82\xAC\xE2\x82\xAC\xC2\xAF"},  // overlong, 4 bytes
         {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},  // beyond U+10FFFF

@@ -132,7 +132,7 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
          "MEASUREMENT x: reference to undefined COMPU_METHOD \"CM_NONE\""},
         {"undefined axis conversion", false,
          "/begin CHARACTERISTIC c \"\" CURVE 0x10 RL 0 CM 0 1\n"
-         "  /begin AXIS_DESCR STD_AXIS NO_INPUT_QUANTITY CM_AX 8 0 7 /end AXIS_DESCR\n"
+         "  /begin AXIS_DESCR STD_AXIS NO_INPUT_QUANTITY CM_AX 8 0 7 STEP_SIZE 1 /end AXIS_DESCR\n"
          "/end CHARACTERISTIC",
          5, 10, "AXIS_DESCR c: reference to undefined COMPU_METHOD \"CM_AX\""},
         {"undefined AXIS_PTS conversion", false,

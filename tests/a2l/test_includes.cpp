@@ -191,6 +191,12 @@ TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {
     EXPECT_TRUE(a2l::readFile(mainPath, options).ok());
     options.maxIncludedBytes = 55000;
     expectError(a2l::readFile(mainPath, options), "main.a2l", 7, "add up to more than 55000 bytes");
+    // Again after another file: the third inclusion reads part.a2l, not the file before it.
+    dir.write("other.a2l", "/begin UNIT o \"\" \"m\" EXTENDED_SI /end UNIT\n");
+    auto mixed = a2l::readText("/include part.a2l /include other.a2l /include part.a2l",
+                               (dir.path() / "mixed.a2l").string(), options);
+    ASSERT_TRUE(mixed.ok()) << mixed.error->toString();
+    EXPECT_EQ(mixed.document->blocks(a2l::BlockKind::Unit).at(2).name(), "u");
 }
 
 TEST(Includes, WhatIsNoRegularFileIsNamedForWhatItIs) {

@@ -141,6 +141,7 @@ TEST(Lexing, IntegersAcceptIntegralFloatsOnly) {
     EXPECT_EQ(params[0].toUInt(), 4294970000ull);
     EXPECT_FALSE(params[1].toUInt().has_value());
     EXPECT_EQ(params[2].toUInt(), 0xFFFFFFFFFFFFFFFFull);
+    EXPECT_FALSE(params[2].toInt());  // beyond int64
     EXPECT_FALSE(params[3].toUInt().has_value());
     EXPECT_EQ(params[3].toInt(), -1);
     EXPECT_EQ(params[4].toInt(), 1000);

@@ -174,6 +174,7 @@ TEST_F(Model, CharacteristicAxesRecordLayoutUnitGroupFunction) {
     EXPECT_EQ(std::tie(rl.fncValuesPosition, rl.fncValuesType, rl.fncValuesIndexMode,
                        rl.fncValuesAddressType, rl.alignmentWord),
               std::make_tuple(1u, a2l::DataType::SWord, "COLUMN_DIR", "DIRECT", 2u));
+    EXPECT_FALSE(rl.alignmentFloat64);  // AXIS_PTS_X 3 is no alignment
     // A FNC_VALUES short of its index mode and addressing still gives its data type.
     const auto rs = doc().find<a2l::RecordLayout>("RL_Short").value();
     EXPECT_EQ(rs.fncValuesType, a2l::DataType::UByte);
@@ -242,9 +243,9 @@ TEST_F(Model, XcpLayersAndCcp) {
     ASSERT_EQ(x.onCan.size(), 2u);
     EXPECT_FALSE(x.onCan[1].canIdMaster);  // a keyword where its value should be
     const auto& can = x.onCan[0];
-    EXPECT_EQ(std::tie(can.canIdBroadcast, can.canIdMaster, can.canIdSlave, can.baudrate,
-                       can.samplePoint, can.canFd, can.canFdDataBaudrate),
-              std::make_tuple(0x100u, 0x7E0u, 0x7E8u, 500000u, 80.0, true, 2000000u));
+    EXPECT_EQ(std::tie(can.version, can.canIdBroadcast, can.canIdMaster, can.canIdSlave,
+                       can.baudrate, can.samplePoint, can.canFd, can.canFdDataBaudrate),
+              std::make_tuple(0x104u, 0x100u, 0x7E0u, 0x7E8u, 500000u, 80.0, true, 2000000u));
     ASSERT_EQ(x.onIp.size(), 2u);
     EXPECT_EQ(std::tie(x.onIp[0].tcp, x.onIp[0].port, x.onIp[0].address),
               std::make_tuple(false, 5555u, "192.168.1.10"));
@@ -268,6 +269,7 @@ TEST_F(Model, GenericTreeTypedefsAndInstances) {
     ASSERT_TRUE(m);
     EXPECT_EQ(m.keyword(), "MEASUREMENT");
     EXPECT_EQ(m.parent().kind(), a2l::BlockKind::Module);
+    EXPECT_EQ(m.child("IF_DATA").name(), "XCP");  // the first of its two IF_DATA
     auto items = m.items();
     // name, long identifier, 6 fixed parameters, 33 optional tokens, 2 IF_DATA blocks
     ASSERT_EQ(items.size(), 43u);
@@ -278,7 +280,8 @@ TEST_F(Model, GenericTreeTypedefsAndInstances) {
     ASSERT_EQ(canape.size(), 11u);
     EXPECT_EQ(canape[2].text, "LINK_MAP");
     EXPECT_EQ(canape[3].text, "nEng");
-    EXPECT_EQ(canape[3].location().line, 52u);
+    const auto at = canape[3].location();
+    EXPECT_EQ(std::make_pair(at.line, at.column), std::make_pair(52u, 46u));  // its opening quote
     EXPECT_EQ(doc().blocks(a2l::BlockKind::IfData).size(), 9u);
     // A2ML is kept as raw text, whatever it holds.
     auto a2ml = doc().blocks(a2l::BlockKind::A2ml);
@@ -310,6 +313,10 @@ TEST_F(Model, GenericTreeTypedefsAndInstances) {
     EXPECT_EQ(std::tie(in.addressType, in.readWrite, in.displayIdentifier),
               std::make_tuple("DIRECT", true, "i_1"));
     EXPECT_FALSE(a2l::isPointerAddress(in.addressType));
+    std::vector<a2l::Diagnostic> found;  // the stray 9 after READ_WRITE
+    doc().instance(in.block, &found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].message, "INSTANCE inst: unexpected number \"9\" (expected a keyword)");
     EXPECT_EQ(in.daqEvents.fixedEvents, (std::vector<std::uint32_t>{7}));
 }
 

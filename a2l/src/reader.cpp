@@ -933,8 +933,7 @@ public:
             start[k + 1] += start[k];
         }
         // Each kind has a table of its own: the kinds of a file that two threads read are
-        // indexed in two groups side by side. Duplicates are reported after, in the order one
-        // pass meets them.
+        // indexed in two groups side by side. Duplicates are reported after.
         std::array<std::vector<Duplicate>, kKinds> duplicates;
         std::size_t split = kKinds;  // the first kind of the second group
         if (threads_ > 1) {
@@ -976,17 +975,23 @@ public:
         if (otherFailed) {
             std::rethrow_exception(otherFailed);
         }
+        // The index meets duplicates in the order of its slots; they are reported in the order
+        // of the file (names_ is in block order).
+        std::vector<Duplicate> all;
         for (const auto& ofKind : duplicates) {
-            for (const Duplicate& dup : ofKind) {
-                const PendingName& n = names_[dup.name];
-                std::string_view name(d_.files[n.file]->ptr(n.offset), n.len);
-                const BlockRec& rec = d_.blocks[dup.first];
-                SourceLocation loc = d_.locate(rec.file, rec.kwOff);
-                d_.warn(n.file, n.offset,
-                        "duplicate " + std::string(d_.keyword(n.id)) + " \"" + std::string(name) +
-                            "\" (first defined at " + loc.file + ":" + std::to_string(loc.line) +
-                            "); the first one is used");
-            }
+            all.insert(all.end(), ofKind.begin(), ofKind.end());
+        }
+        std::sort(all.begin(), all.end(),
+                  [](const Duplicate& a, const Duplicate& b) { return a.name < b.name; });
+        for (const Duplicate& dup : all) {
+            const PendingName& n = names_[dup.name];
+            std::string_view name(d_.files[n.file]->ptr(n.offset), n.len);
+            const BlockRec& rec = d_.blocks[dup.first];
+            SourceLocation loc = d_.locate(rec.file, rec.kwOff);
+            d_.warn(n.file, n.offset,
+                    "duplicate " + std::string(d_.keyword(n.id)) + " \"" + std::string(name) +
+                        "\" (first defined at " + loc.file + ":" + std::to_string(loc.line) +
+                        "); the first one is used");
         }
         names_.clear();
         names_.shrink_to_fit();

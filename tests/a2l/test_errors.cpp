@@ -190,6 +190,15 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
     auto bare = a2l::readText(head + "/begin COMPU_METHOD C \"\" /end COMPU_METHOD" + tail, "w");
     ASSERT_TRUE(bare.ok());
     EXPECT_EQ(bare.warnings.size(), 3u);
+    // Duplicates come in the order of the file, not of the name index (m2 sorts first there).
+    std::string twice;
+    for (const char* n : {"m1", "m2", "m1", "m2"})
+        twice +=
+            std::string("/begin MEASUREMENT ") + n + " \"\" UBYTE CM 0 0 0 255 /end MEASUREMENT\n";
+    auto dups = a2l::readText(head + twice + tail, "w");
+    ASSERT_EQ(dups.warnings.size(), 2u);
+    EXPECT_EQ(std::make_pair(dups.warnings[0].location.line, dups.warnings[1].location.line),
+              std::make_pair(6u, 7u));
 }
 
 TEST(Errors, WarningsBeyondTheCapAreCounted) {

@@ -4,12 +4,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -42,6 +44,17 @@ bool dropOn(QLineEdit* edit, const QList<QUrl>& urls) {
         QCoreApplication::sendEvent(edit, &drop);
     }
     return enter.isAccepted() && move.isAccepted();
+}
+
+// Drags `urls` over `edit` with Shift held, which proposes a move, without dropping them;
+// returns the action the field asks for.
+Qt::DropAction dragWithShift(QLineEdit* edit, const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(edit->rect().center(), Qt::CopyAction | Qt::MoveAction, &mime,
+                          Qt::LeftButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(edit, &enter);
+    return enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction;
 }
 
 }  // namespace
@@ -212,6 +225,7 @@ void JobsTest::runEnds() {
     // Only the convert job starts the log with its command.
     QVERIFY2(job == 0 ? logText(f.w).endsWith(logEnd) : logText(f.w) == logEnd,
              qPrintable(logText(f.w)));
+    QVERIFY(job == 1 || f.ui.compareTextOutput->toPlainText().isEmpty());
     QVERIFY(isIdle(f.w));
     QCOMPARE(f.ws.calls().size(), 1);
     QCOMPARE(f.watcher.unexpected, 0);
@@ -230,8 +244,16 @@ void JobsTest::converterMissing() {
              qPrintable(logText(f.w)));
     startJob(f.w, Job::Convert);
     QTRY_COMPARE(f.watcher.boxes.size(), 2);
+    // Shown and longer than its view, the log ends scrolled to the failure.
+    f.w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.w));
+    f.ui.dockWidget->show();
+    f.ui.logOptionalLog->setPlainText(QString(100, '\n'));
+    QScrollBar* bar = f.ui.logOptionalLog->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 0);
     startJob(f.w, Job::Decompress);
     QTRY_COMPARE(titles(f.watcher), (QStringList{"Fehler!", "Fehler!", "Fehler!"}));
+    QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(isIdle(f.w));
 }
 
@@ -332,6 +354,8 @@ void JobsTest::drops() {
           QList<QUrl>{QUrl::fromLocalFile(f.ws.path())}}) {
         QVERIFY(!dropOn(f.ui.compareInputOld, refused));
     }
+    // A file is copied, never moved, and only a drop fills the field: not a passing drag.
+    QCOMPARE(dragWithShift(f.ui.compareInputOld, {c}), Qt::CopyAction);
     const QString fields[] = {
         f.ui.convertInputInputfile->text(), f.ui.convertInputOutputfile->text(),
         f.ui.compareInputOld->text(),       f.ui.compareInputNew->text(),

@@ -93,9 +93,9 @@ void UnitsTest::decoder_data() {
                            QString::fromUtf8("\u00f4\u0090\u0080\u0080") +
                            QString::fromUtf8("\xf0\x90\x80\x80\xc2\x80\xdf\xbf\xef\xbf\xbf"),
                        none};
-    QTest::newRow("second byte above the range after E0")
-        << QByteArrayList{"\xe0\xc0\x80"}
-        << QStringList{QString::fromUtf8("\u00e0\u00c0\u0080"), none};
+    QTest::newRow("second byte above the range after E0 and F0")
+        << QByteArrayList{"\xe0\xc0\x80\xf0\xc0\x80\x80"}
+        << QStringList{QString::fromUtf8("\u00e0\u00c0\u0080\u00f0\u00c0\u0080\u0080"), none};
     QTest::newRow("NUL bytes dropped, also inside a sequence")
         << QByteArrayList{QByteArray("a\0b\xc3", 4), QByteArray("\0\xa4", 2)}
         << QStringList{"ab", QString::fromUtf8("Ã¤"), none};

@@ -335,8 +335,22 @@ TEST(CfgInclude, ByteOrderAndLimitsOfSplitting) {
     add(m, "virtual", DataType::UByte).address.reset();
     // 2^64 elements: a 64-bit product wraps to 0.
     add(m, "wraps", DataType::UByte).dims = {65536, 65536, 65536, 65536};
+    // The elements of a split array lie one element's size apart.
+    const std::pair<DataType, unsigned> sizes[] = {
+        {DataType::UByte, 1},   {DataType::SByte, 1},  {DataType::UWord, 2},  {DataType::SWord, 2},
+        {DataType::ULong, 4},   {DataType::SLong, 4},  {DataType::UInt64, 8}, {DataType::Int64, 8},
+        {DataType::Float32, 4}, {DataType::Float64, 8}};
+    for (auto [type, size] : sizes)
+        add(m, dataTypeName(type), type).dims = {2};
     m.reindex();
     auto r = build(m, "tarVix=1.5.5");
+    for (auto [type, size] : sizes) {
+        char address[16];
+        std::snprintf(address, sizeof address, "0x%08X", 0x1000 + size);
+        const std::string name = dataTypeName(type);
+        EXPECT_PRED2(has, r.document,
+                     "name=\"" + name + "[1]\" a2lName=\"" + name + "\" address=\"" + address);
+    }
     EXPECT_PRED2(has, r.document,
                  "name=\"big\" a2lName=\"big\" address=\"0x00001000\" extension=\"0\" "
                  "type=\"uint32\" byteOrder=\"big\"");

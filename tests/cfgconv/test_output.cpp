@@ -47,7 +47,7 @@ TEST(Xml, IndentedIsReindentedCompactAndEscapesAttributes) {
         XmlWriter w(indent);
         w.open("cfginclude");
         w.attr("format", std::uint64_t{3});
-        w.attr("text", "a<b>&\"c\"\n\r\tend \xC3\xA4 \xFF bad");
+        w.attr("text", "a<b>&\"c\"\n\r\tend \xC3\xA4 \xFF \xEF\xBF\xBE bad");
         w.open("station");
         w.attr("name", "S");
         w.open("events");
@@ -68,7 +68,9 @@ TEST(Xml, IndentedIsReindentedCompactAndEscapesAttributes) {
     EXPECT_EQ(compact.find('\n'), std::string::npos);
     for (const char* piece :
          {"\n  <station name=\"S\">\n    <events/>\n  </station>\n",
-          "text=\"a&lt;b&gt;&amp;&quot;c&quot;&#10;&#13;&#9;end \xC3\xA4 \xEF\xBF\xBD bad\"",
+          // Bytes that are no UTF-8, and U+FFFE, which XML does not allow, byte by byte.
+          "text=\"a&lt;b&gt;&amp;&quot;c&quot;&#10;&#13;&#9;end \xC3\xA4 \xEF\xBF\xBD "
+          "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD bad\"",
           "min=\"0\" max=\"INF\" x=\"0.1\" address=\"0x00001234\""})
         EXPECT_PRED2(has, indented, piece);
     std::string re, err;

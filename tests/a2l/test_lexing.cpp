@@ -49,6 +49,8 @@ TEST(Lexing, StringEscapes) {
         {"\"contin\\\nued\"", "continued"},
         {"\"contin\\\r\nued\"", "continued"},
         {"\"end\\\r\n\"", "end"},
+        {"\"old mac\\\r\"", "old mac"},       // a CR alone after the backslash, then the quote
+        {R"("eight ch\tx")", "eight ch\tx"},  // the escape is the ninth byte
         {R"("/* not a comment */ // nor this")", "/* not a comment */ // nor this"},
         {R"("/begin X")", "/begin X"},
     };

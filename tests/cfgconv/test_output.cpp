@@ -255,6 +255,7 @@ TEST(Decompress, CompactLimitHeaderAndTrailingBytes) {
         {"", "the file is empty"},
         {z.substr(0, 4), "too short"},
         {std::string("\x88\x1C") + z.substr(2), "no zlib stream header"},  // a 64 kB window
+        {std::string("\x78\x20") + z.substr(2), "no zlib stream header"},  // a preset dictionary
         {z.substr(0, z.size() / 2), "truncated"},
         {z + "x", "the file has 1 bytes after the end of the compressed stream"},
         {z + std::string(70000, 'y'), "the file has 70000 bytes after the end"},

@@ -28,8 +28,16 @@ namespace {
 // the platform's own path characters.
 fs::path::value_type gTempPath[4096];
 std::atomic<bool> gTempActive{false};
+// While a temporary file is created and noted above, an interrupt only leaves its number
+// here: the creator ends the job once the name is noted, so that no file is left behind.
+std::atomic<bool> gCreating{false};
+std::atomic<int> gPendingSignal{0};
 
 void onInterrupt(int sig) {
+    gPendingSignal.store(sig);
+    if (gCreating.load()) {
+        return;
+    }
     if (gTempActive.load()) {
 #ifdef _WIN32
         _wunlink(gTempPath);
@@ -372,6 +380,15 @@ bool OutputFile::open(const fs::path& target, std::string* error,
         *error = "the output folder " + quoted(dir) + " does not exist";
         return false;
     }
+    struct Creating {
+        Creating() { gCreating.store(true); }
+        ~Creating() {
+            gCreating.store(false);
+            if (const int sig = gPendingSignal.load()) {
+                onInterrupt(sig);
+            }
+        }
+    } creating;
     static int counter = 0;
     for (int attempt = 0;; ++attempt) {
         temp_ = tempNameFor(target_, ++counter);

@@ -356,8 +356,8 @@ TEST_F(Files, SignalsLeaveOldOutputAndNoStrayFile) {
     spit(out, "previous");
     int interrupted = 0;
     // SIGHUP (terminal or window closed) and SIGTERM at different moments: reading,
-    // building, writing.
-    for (int delayMs = 20; delayMs <= 620; delayMs += 40) {
+    // building, writing; the last time as soon as the temporary output exists.
+    for (int delayMs = 20; delayMs <= 660; delayMs += 40) {
         const int signal = delayMs % 80 == 20 ? SIGHUP : SIGTERM;
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
@@ -369,7 +369,13 @@ TEST_F(Files, SignalsLeaveOldOutputAndNoStrayFile) {
                   "tarVix=2017.06.0", static_cast<char*>(nullptr));
             _exit(127);
         }
-        usleep(static_cast<useconds_t>(delayMs) * 1000);
+        if (delayMs < 660) {
+            usleep(static_cast<useconds_t>(delayMs) * 1000);
+        } else {
+            for (int i = 0; i < 100000 && entries(dir).size() < 3; ++i)
+                usleep(100);
+            EXPECT_EQ(entries(dir).size(), 3u) << "no temporary output seen";
+        }
         kill(pid, signal);
         int st = 0;
         waitpid(pid, &st, 0);

@@ -143,6 +143,7 @@ TEST(Version, ComparesNumericallyByDottedParts) {
     EXPECT_EQ(v("2019.02"), v("2019.2.0"));
     EXPECT_EQ(v("2019.02").str(), "2019.2.0");
     EXPECT_LT(compare(v("1.4.4"), v("1.4.4.1")), 0);
+    EXPECT_GT(compare(v("1.4.4.1"), v("1.4.4")), 0);
     for (const char* bad :
          {"", "1..2", ".1", "1.", "a.b", "1.2.3.4.5", "1.-2", "1 .2", "1234567890"})
         EXPECT_FALSE(Version::parse(bad)) << bad;

@@ -174,7 +174,7 @@ TEST(Decompress, StreamedInAnyPiecesGivesTheIndentedForm) {
     // What is no compact .cfginclude is refused whole, and however the compact form is cut.
     const std::string good =
         std::string(kDecl) +
-        R"(<cfginclude format="1"><a b="1" c="&#x10FFFF;&#65;"/></cfginclude>)";
+        R"(<cfginclude format="1"><a b="1" c="&#x10FFFF;&#65;&#1114111;"/></cfginclude>)";
     std::string whole, err;
     ASSERT_TRUE(reindentCfgInclude(good, &whole, &err)) << err;
     const std::string bad[] = {
@@ -185,13 +185,14 @@ TEST(Decompress, StreamedInAnyPiecesGivesTheIndentedForm) {
         std::string(kDecl) + R"(<cfginclude format="1"><a></b></cfginclude>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="&bogus;"/>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="&#0;"/>)",
+        std::string(kDecl) + R"(<cfginclude format="1" x="&12;"/>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="&#x110000;"/>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="a<b"/>)",
         std::string(kDecl) + R"(<cfginclude format="1"/><second format="1"/>)",
         std::string(kDecl) + R"(<cfginclude x="1"/>)",
         std::string(kDecl) + R"(<cfginclude format="1"><a>)",
         std::string(kDecl) + R"(<cfginclude format="1" x="unterminated/>)",
-        std::string(kDecl) + "<cfginclude format=\"1\"><" + std::string(300, 'n') +
+        std::string(kDecl) + "<cfginclude format=\"1\"><" + std::string(257, 'n') +
             "/></cfginclude>",
     };
     for (const auto& b : bad) {

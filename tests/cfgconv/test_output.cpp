@@ -174,7 +174,7 @@ TEST(Decompress, StreamedInAnyPiecesGivesTheIndentedForm) {
     // What is no compact .cfginclude is refused whole, and however the compact form is cut.
     const std::string good =
         std::string(kDecl) +
-        R"(<cfginclude format="1"><a b="1" c="&#x10FFFF;&#65;&#1114111;"/></cfginclude>)";
+        R"(<cfginclude format="1"><a b="1" c-1.d="&#x10FFFF;&#65;&#1114111;"/></cfginclude>)";
     std::string whole, err;
     ASSERT_TRUE(reindentCfgInclude(good, &whole, &err)) << err;
     const std::string bad[] = {

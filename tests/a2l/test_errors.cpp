@@ -62,19 +62,12 @@ TEST(Errors, StructuralErrorsStopTheReadAtTheirPlace) {
     };
     for (const auto& row : rows) {
         auto result = a2l::readText(row.input, "bad.a2l");
-        ASSERT_FALSE(result.ok()) << row.name;
-        ASSERT_TRUE(result.error.has_value()) << row.name;
+        ASSERT_TRUE(!result.ok() && result.error) << row.name;
         const auto& e = *result.error;
-        EXPECT_EQ(e.severity, a2l::Severity::Error) << row.name;
-        EXPECT_EQ(e.location.file, "bad.a2l") << row.name;
-        EXPECT_EQ(e.location.line, row.line) << row.name << ": " << e.toString();
-        EXPECT_EQ(e.location.column, row.column) << row.name << ": " << e.toString();
+        EXPECT_EQ(e.toString(), "bad.a2l:" + std::to_string(row.line) + ":" +
+                                    std::to_string(row.column) + ": error: " + e.message)
+            << row.name;
         EXPECT_NE(e.message.find(row.says), std::string::npos) << row.name << ": " << e.message;
-        EXPECT_EQ(e.toString().rfind("bad.a2l:" + std::to_string(row.line) + ":" +
-                                         std::to_string(row.column) + ": error: " + e.message,
-                                     0),
-                  0u)
-            << e.toString();
     }
 }
 
@@ -106,30 +99,23 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
         "/begin PROJECT p \"\"\n/begin MODULE m \"\"\n"
         "/begin COMPU_METHOD CM \"\" IDENTICAL \"%4.0\" \"\" /end COMPU_METHOD\n";
     const std::string tail = "\n/end MODULE\n/end PROJECT\n";
+    const std::string M = "/begin MEASUREMENT x \"\" UBYTE CM 0 0 ", E = " /end MEASUREMENT";
     const WarningRow rows[] = {
-        {"identifier for a number", false,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 inf 255 /end MEASUREMENT", 4, 38,
+        {"identifier for a number", false, M + "inf 255" + E, 4, 38,
          "MEASUREMENT x: expected a number for the lower limit, found identifier \"inf\""},
-        {"malformed number", false,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 1.2.3 255 /end MEASUREMENT", 4, 38,
+        {"malformed number", false, M + "1.2.3 255" + E, 4, 38,
          "MEASUREMENT x: expected a number for the lower limit, found"},
-        {"string for an identifier", false,
-         "/begin MEASUREMENT x \"\" UBYTE \"CM\" 0 0 0 255 /end MEASUREMENT", 4, 31,
-         "expected an identifier for the conversion, found string \"CM\""},
-        {"bad ECU_ADDRESS", true,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255\n ECU_ADDRESS 0x12G4 /end MEASUREMENT", 5,
-         14, "ECU_ADDRESS 0x12G4 is no address"},
-        {"MATRIX_DIM beyond 32 bits", true,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 MATRIX_DIM 2 4.29497e+09 /end MEASUREMENT",
-         4, 57, "MATRIX_DIM value 4.29497e+09 is out of range"},
-        {"negative MATRIX_DIM", true,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 MATRIX_DIM -1 /end MEASUREMENT", 4, 55,
+        {"string for an identifier", false, "/begin MEASUREMENT x \"\" UBYTE \"CM\" 0 0 0 255" + E,
+         4, 31, "expected an identifier for the conversion, found string \"CM\""},
+        {"bad ECU_ADDRESS", true, M + "0 255\n ECU_ADDRESS 0x12G4" + E, 5, 14,
+         "ECU_ADDRESS 0x12G4 is no address"},
+        {"MATRIX_DIM beyond 32 bits", true, M + "0 255 MATRIX_DIM 2 4.29497e+09" + E, 4, 57,
+         "MATRIX_DIM value 4.29497e+09 is out of range"},
+        {"negative MATRIX_DIM", true, M + "0 255 MATRIX_DIM -1" + E, 4, 55,
          "MATRIX_DIM value -1 is out of range"},
-        {"missing parameter", false, "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 /end MEASUREMENT", 4,
-         40, "MEASUREMENT x: missing the upper limit"},
-        {"undefined COMPU_METHOD", false,
-         "/begin MEASUREMENT x \"\" UBYTE CM_NONE 0 0 0 255 /end MEASUREMENT", 4, 8,
-         "MEASUREMENT x: reference to undefined COMPU_METHOD \"CM_NONE\""},
+        {"missing parameter", false, M + "0" + E, 4, 40, "MEASUREMENT x: missing the upper limit"},
+        {"undefined COMPU_METHOD", false, "/begin MEASUREMENT x \"\" UBYTE CM_NONE 0 0 0 255" + E,
+         4, 8, "MEASUREMENT x: reference to undefined COMPU_METHOD \"CM_NONE\""},
         {"undefined axis conversion", false,
          "/begin CHARACTERISTIC c \"\" CURVE 0x10 RL 0 CM 0 1\n"
          "  /begin AXIS_DESCR STD_AXIS NO_INPUT_QUANTITY CM_AX 8 0 7 STEP_SIZE 1 /end AXIS_DESCR\n"
@@ -138,17 +124,13 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
         {"undefined AXIS_PTS conversion", false,
          "/begin AXIS_PTS ax \"\" 0x10 NO_INPUT_QUANTITY RL 0 CM_AX 8 0 7 /end AXIS_PTS", 4, 8,
          "AXIS_PTS ax: reference to undefined COMPU_METHOD \"CM_AX\""},
-        {"unknown datatype", false,
-         "/begin MEASUREMENT x \"\" UBYTE7 CM 0 0 0 255 /end MEASUREMENT", 4, 25,
+        {"unknown datatype", false, "/begin MEASUREMENT x \"\" UBYTE7 CM 0 0 0 255" + E, 4, 25,
          "unknown datatype \"UBYTE7\""},
-        {"byte order without its value", true,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 BYTE_ORDER /end MEASUREMENT", 4, 55,
+        {"byte order without its value", true, M + "0 255 BYTE_ORDER" + E, 4, 55,
          "MEASUREMENT x: missing BYTE_ORDER"},
-        {"number below a double", true,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 1e-400 255 /end MEASUREMENT", 4, 38,
+        {"number below a double", true, M + "1e-400 255" + E, 4, 38,
          "the lower limit 1e-400 is beyond the range of a double, read as 0"},
-        {"unknown byte order", true,
-         "/begin MEASUREMENT x \"\" UBYTE CM 0 0 0 255 BYTE_ORDER SIDEWAYS /end MEASUREMENT", 4, 55,
+        {"unknown byte order", true, M + "0 255 BYTE_ORDER SIDEWAYS" + E, 4, 55,
          "unknown BYTE_ORDER \"SIDEWAYS\""},
         // The first named object of the file is the one that is kept.
         {"duplicate name", false,
@@ -179,9 +161,9 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
             }
             ASSERT_EQ(result.warnings.size(), 1u) << row.name;
             const auto& w = result.warnings[0];
-            EXPECT_EQ(w.severity, a2l::Severity::Warning) << row.name;
-            EXPECT_EQ(w.location.line, row.line) << row.name << ": " << w.toString();
-            EXPECT_EQ(w.location.column, row.column) << row.name << ": " << w.toString();
+            EXPECT_EQ(w.toString(), "w.a2l:" + std::to_string(row.line) + ":" +
+                                        std::to_string(row.column) + ": warning: " + w.message)
+                << row.name;
             EXPECT_NE(w.message.find(row.says), std::string::npos) << row.name << ": " << w.message;
         }
     }

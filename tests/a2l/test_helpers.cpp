@@ -86,31 +86,24 @@ std::map<std::string, std::size_t> countBlocks(std::string_view t) {
 void expectScanCounts(const a2l::Document& doc, const std::map<std::string, std::size_t>& scan,
                       const std::string& what) {
     using K = a2l::BlockKind;
-    const std::pair<const char*, K> kinds[] = {
-        {"MEASUREMENT", K::Measurement},
-        {"CHARACTERISTIC", K::Characteristic},
-        {"AXIS_PTS", K::AxisPts},
-        {"COMPU_METHOD", K::CompuMethod},
-        {"COMPU_TAB", K::CompuTab},
-        {"COMPU_VTAB", K::CompuVtab},
-        {"COMPU_VTAB_RANGE", K::CompuVtabRange},
-        {"RECORD_LAYOUT", K::RecordLayout},
-        {"UNIT", K::Unit},
-        {"GROUP", K::Group},
-        {"FUNCTION", K::Function},
-        {"AXIS_DESCR", K::AxisDescr},
-        {"MODULE", K::Module},
-        {"IF_DATA", K::IfData},
-    };
+    const char* keywords[] = {"MEASUREMENT", "CHARACTERISTIC", "AXIS_PTS",         "COMPU_METHOD",
+                              "COMPU_TAB",   "COMPU_VTAB",     "COMPU_VTAB_RANGE", "RECORD_LAYOUT",
+                              "UNIT",        "GROUP",          "FUNCTION",         "AXIS_DESCR",
+                              "MODULE",      "IF_DATA"};
+    const K kinds[] = {K::Measurement, K::Characteristic, K::AxisPts,        K::CompuMethod,
+                       K::CompuTab,    K::CompuVtab,      K::CompuVtabRange, K::RecordLayout,
+                       K::Unit,        K::Group,          K::Function,       K::AxisDescr,
+                       K::Module,      K::IfData};
+    static_assert(std::size(keywords) == std::size(kinds));
     std::size_t total = 0;
     for (const auto& [keyword, n] : scan) {
         total += n;
     }
     EXPECT_EQ(doc.blockCount(), total) << what;
-    for (const auto& [keyword, kind] : kinds) {
-        auto found = scan.find(keyword);
-        EXPECT_EQ(doc.count(kind), found == scan.end() ? 0 : found->second)
-            << what << " " << keyword;
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        auto found = scan.find(keywords[i]);
+        EXPECT_EQ(doc.count(kinds[i]), found == scan.end() ? 0 : found->second)
+            << what << " " << keywords[i];
     }
 }
 

@@ -68,19 +68,11 @@ TEST_F(Model, MeasurementsWithEveryFieldAndDaqEventBindings) {
               std::make_tuple(0xD0001000u, 1u, 0x0FFFu, a2l::ByteOrder::MsbLast, 4u));
     EXPECT_EQ(m.matrixDim, (std::vector<std::uint32_t>{2, 3, 1}));
     // The sizes of the data types, which place the elements of arrays and structures.
-    for (const auto& [type, bytes] :
-         std::initializer_list<std::pair<const char*, unsigned>>{{"UBYTE", 1},
-                                                                 {"SBYTE", 1},
-                                                                 {"UWORD", 2},
-                                                                 {"SWORD", 2},
-                                                                 {"ULONG", 4},
-                                                                 {"SLONG", 4},
-                                                                 {"A_UINT64", 8},
-                                                                 {"A_INT64", 8},
-                                                                 {"FLOAT16_IEEE", 2},
-                                                                 {"FLOAT32_IEEE", 4},
-                                                                 {"FLOAT64_IEEE", 8},
-                                                                 {"UINT7", 0}}) {
+    const std::pair<const char*, unsigned> sizes[] = {
+        {"UBYTE", 1},        {"SBYTE", 1},        {"UWORD", 2},        {"SWORD", 2},
+        {"ULONG", 4},        {"SLONG", 4},        {"A_UINT64", 8},     {"A_INT64", 8},
+        {"FLOAT16_IEEE", 2}, {"FLOAT32_IEEE", 4}, {"FLOAT64_IEEE", 8}, {"UINT7", 0}};
+    for (const auto& [type, bytes] : sizes) {
         const a2l::DataType t = a2l::dataTypeFromString(type);
         EXPECT_EQ(a2l::sizeOf(t), bytes) << type;
         EXPECT_EQ(a2l::toString(t), bytes ? type : "") << type;

@@ -203,11 +203,10 @@ TEST(Errors, WarningsBeyondTheCapAreCounted) {
     options.validateDeep = true;
     result = a2l::readText(text, "many.a2l", options);
     ASSERT_TRUE(result.ok());
-    EXPECT_EQ(std::count_if(result.warnings.begin(), result.warnings.end(),
-                            [](const a2l::Diagnostic& w) {
-                                return w.message.find("0x12G4 is no address") != std::string::npos;
-                            }),
-              20);
+    auto bad = [](const a2l::Diagnostic& w) {
+        return w.message.find("0x12G4 is no address") != std::string::npos;
+    };
+    EXPECT_EQ(std::count_if(result.warnings.begin(), result.warnings.end(), bad), 20);
 }
 
 TEST(Errors, ValidationCanBeSwitchedOff) {

@@ -34,10 +34,6 @@ TEST(Generated, ReadBackAgreesWithTheGenerator) {
         ASSERT_TRUE(doc.find<a2l::RecordLayout>(c.deposit)) << c.name;
         EXPECT_EQ(c.axes.size(), c.type == "VALUE" ? 0u : c.type == "CURVE" ? 1u : 2u) << c.name;
     }
-    auto vtab = doc.find<a2l::CompuVtab>("CV_STATE");
-    ASSERT_TRUE(vtab);
-    EXPECT_EQ(vtab->entries.at(2).second, "\"Error\"");
-
     // The same text as a file on disk reads alike.
     a2ltest::TempDir dir;
     auto fromFile = a2l::readFile(dir.write("g.a2l", text));
@@ -45,10 +41,6 @@ TEST(Generated, ReadBackAgreesWithTheGenerator) {
     EXPECT_EQ(fromFile.document->files()[0].size, counts.bytes);
     EXPECT_EQ(fromFile.document->blockCount(), doc.blockCount());
 }
-
-}  // namespace
-
-namespace {
 
 // All a caller sees of a read: error, warnings, unknown keywords, and the tree with the ids,
 // places and extents of its blocks and the block each object name finds.
@@ -162,11 +154,9 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
         const std::string name = (dir.path() / "main.a2l").string();
         auto a = a2l::readText(row.text, name, one);
         auto b = a2l::readText(row.text, name, two);
-        EXPECT_EQ(a.ok(), row.threads != 0);
-        EXPECT_EQ(a.threads, 1u);
-        if (row.threads != 0) {
+        EXPECT_EQ(std::make_pair(a.ok(), a.threads), std::make_pair(row.threads != 0, 1u));
+        if (row.threads != 0)
             EXPECT_EQ(b.threads, row.threads);
-        }
         EXPECT_EQ(fingerprint(a), fingerprint(b));
     }
 }

@@ -23,12 +23,10 @@ void expectError(const a2l::ReadResult& result, const char* file, std::uint32_t 
                  const char* says, std::uint32_t column = 0) {
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), file);
-    if (line) {
+    if (line)
         EXPECT_EQ(result.error->location.line, line);
-    }
-    if (column) {
+    if (column)
         EXPECT_EQ(result.error->location.column, column);
-    }
     EXPECT_NE(result.error->message.find(says), std::string::npos) << result.error->message;
 }
 
@@ -64,16 +62,14 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     EXPECT_EQ(doc.files().size(), 9u);
     // File order is kept across files; includes are transparent in the tree.
     std::vector<std::string> names;
-    for (const auto& m : doc.all<a2l::Measurement>()) {
+    for (const auto& m : doc.all<a2l::Measurement>())
         names.push_back(m.name);
-    }
     EXPECT_EQ(names, (std::vector<std::string>{"m0", "m1", "m2a", "m2b", "m3", "m4", "m5", "m6",
                                                "m6b", "m7"}));
     auto module = doc.blocks(a2l::BlockKind::Module).at(0);
     EXPECT_EQ(module.children().size(), 10u);
-    for (const auto& child : module.children()) {
+    for (const auto& child : module.children())
         EXPECT_EQ(child.parent(), module);
-    }
     auto m2a = doc.find(a2l::BlockKind::Measurement, "m2a");
     ASSERT_TRUE(m2a);
     EXPECT_EQ(std::filesystem::path(m2a.location().file).filename(), "c.a2l");
@@ -87,10 +83,9 @@ TEST(Includes, NestedAndRelativeToTheIncludingFile) {
 
 TEST(Includes, DepthIsCapped) {
     TempDir dir;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6; ++i)
         dir.write("f" + std::to_string(i) + ".a2l",
                   "/include f" + std::to_string(i + 1) + ".a2l\n");
-    }
     dir.write("f6.a2l", meas("deep"));
     a2l::ReadOptions options;
     options.maxIncludeDepth = 6;
@@ -148,12 +143,10 @@ TEST(Includes, FailuresNameTheirFile) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        if (row.mainText) {
+        if (row.mainText)
             dir.write(row.main, row.mainText);
-        }
-        if (row.other) {
+        if (row.other)
             dir.write(row.other, row.otherText);
-        }
         a2l::ReadOptions options;
         options.followIncludes = row.followIncludes;
         expectError(a2l::readFile(dir.path() / row.main, options), row.file, row.line, row.says,
@@ -164,9 +157,8 @@ TEST(Includes, FailuresNameTheirFile) {
 TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {
     TempDir dir;
     std::string main = "/begin MODULE m \"\"\n";
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10; ++i)
         main += "/include part.a2l\n";
-    }
     main += "/end MODULE\n";
     auto mainPath = dir.write("main.a2l", main);
     // About 10 kB: a unit and a long comment.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -43,6 +45,10 @@ std::map<std::string, std::size_t> countBlocks(std::string_view t) {
     std::size_t i = 0;
     const std::size_t n = t.size();
     auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    auto isBegin = [](std::string_view w) {
+        return std::equal(w.begin(), w.end(), "/BEGIN",
+                          [](char a, char b) { return std::toupper((unsigned char)a) == b; });
+    };
     while (i < n) {
         char c = t[i];
         if (c == '/' && i + 1 < n && t[i + 1] == '*') {
@@ -53,29 +59,18 @@ std::map<std::string, std::size_t> countBlocks(std::string_view t) {
             i = e == std::string_view::npos ? n : e + 1;
         } else if (c == '"') {
             // A doubled quote inside a string ends it and begins another: the same to the count.
-            ++i;
-            while (i < n && t[i] != '"') {
+            for (++i; i < n && t[i] != '"';)
                 i += t[i] == '\\' ? 2 : 1;
-            }
             ++i;
-        } else if (c == '/' && i + 6 <= n) {
-            std::string word(t.substr(i, 6));
-            for (char& ch : word) {
-                ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            }
-            i += 1;
-            if (word == "/BEGIN") {
-                std::size_t k = i + 5;
-                while (k < n && isSpace(t[k])) {
-                    ++k;
-                }
-                std::size_t e = k;
-                while (e < n && !isSpace(t[e]) && t[e] != '"' && t[e] != '/') {
-                    ++e;
-                }
-                ++counts[std::string(t.substr(k, e - k))];
-                i = e;
-            }
+        } else if (c == '/' && i + 6 <= n && isBegin(t.substr(i, 6))) {
+            std::size_t k = i + 6;
+            while (k < n && isSpace(t[k]))
+                ++k;
+            std::size_t e = k;
+            while (e < n && !isSpace(t[e]) && t[e] != '"' && t[e] != '/')
+                ++e;
+            ++counts[std::string(t.substr(k, e - k))];
+            i = e;
         } else {
             ++i;
         }

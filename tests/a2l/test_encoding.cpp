@@ -110,10 +110,9 @@ TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
 }
 
 #ifdef __linux__
-// The reader scans eight bytes at a time past the end of the text, up to its NUL sentinel and
-// padding. A file is mapped only when those bytes fit into its last page, so they always lie
-// in the memory that holds the text: for files of a page and around, each byte up to the
-// padding is in the same mapping as the text (read from /proc/self/maps).
+// The reader scans eight bytes at a time past the text, up to its NUL sentinel and padding; a
+// file is mapped only when those fit into its last page. For files of a page and around, each
+// byte up to the padding lies in the mapping that holds the text (from /proc/self/maps).
 TEST(Encoding, TheBytesAfterTheTextAreTheReadersOwn) {
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     a2ltest::TempDir dir;

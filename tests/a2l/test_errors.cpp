@@ -18,12 +18,10 @@ struct ErrorRow {
 
 std::string deepNesting(int depth) {
     std::string s;
-    for (int i = 0; i < depth; ++i) {
+    for (int i = 0; i < depth; ++i)
         s += "/begin B\n";
-    }
-    for (int i = 0; i < depth; ++i) {
+    for (int i = 0; i < depth; ++i)
         s += "/end B\n";
-    }
     return s;
 }
 
@@ -185,10 +183,9 @@ TEST(Errors, ToleratedProblemsAreWarningsAtTheirPlace) {
 
 TEST(Errors, WarningsBeyondTheCapAreCounted) {
     std::string text = "/begin MODULE m \"\"\n";
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 20; ++i)
         text += "/begin MEASUREMENT m" + std::to_string(i) +
                 " \"\" UBYTE UNDEFINED 0 0 0 255 ECU_ADDRESS 0x12G4 /end MEASUREMENT\n";
-    }
     text += "/end MODULE\n";
     a2l::ReadOptions options;
     options.maxWarnings = 5;

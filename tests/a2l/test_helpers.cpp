@@ -91,9 +91,8 @@ void expectScanCounts(const a2l::Document& doc, const std::map<std::string, std:
                        K::Module,      K::IfData};
     static_assert(std::size(keywords) == std::size(kinds));
     std::size_t total = 0;
-    for (const auto& [keyword, n] : scan) {
+    for (const auto& [keyword, n] : scan)
         total += n;
-    }
     EXPECT_EQ(doc.blockCount(), total) << what;
     for (std::size_t i = 0; i < std::size(kinds); ++i) {
         auto found = scan.find(keywords[i]);

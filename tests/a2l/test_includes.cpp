@@ -161,7 +161,6 @@ TEST(Includes, AFileIncludedAgainIsReadOnceAndTheTotalIsCapped) {
         main += "/include part.a2l\n";
     main += "/end MODULE\n";
     auto mainPath = dir.write("main.a2l", main);
-    // About 10 kB: a unit and a long comment.
     dir.write("part.a2l", "/begin UNIT u \"\" \"m\" EXTENDED_SI /end UNIT\n/* " +
                               std::string(10000, 'c') + " */\n");
     a2l::ReadOptions options;

@@ -225,9 +225,8 @@ TEST_F(Model, XcpLayersAndCcp) {
         e.timeUnit = code;
         const auto s = e.cycleSeconds();
         ASSERT_EQ(s.has_value(), code < 13) << code;
-        if (s) {
+        if (s)
             EXPECT_DOUBLE_EQ(*s, std::pow(10.0, code < 10 ? int(code) - 9 : int(code) - 22));
-        }
     }
     EXPECT_EQ(x.daq->events[1].priority, 1u);
     EXPECT_FALSE(x.daq->events[2].cycleSeconds());  // not cyclic
@@ -270,8 +269,7 @@ TEST_F(Model, GenericTreeTypedefsAndInstances) {
     EXPECT_EQ(items.back().block.keyword(), "IF_DATA");
     auto canape = items.back().block.params();
     ASSERT_EQ(canape.size(), 11u);
-    EXPECT_EQ(canape[2].text, "LINK_MAP");
-    EXPECT_EQ(canape[3].text, "nEng");
+    EXPECT_EQ(std::tie(canape[2].text, canape[3].text), std::make_tuple("LINK_MAP", "nEng"));
     const auto at = canape[3].location();
     EXPECT_EQ(std::make_pair(at.line, at.column), std::make_pair(52u, 46u));  // its opening quote
     EXPECT_EQ(doc().blocks(a2l::BlockKind::IfData).size(), 9u);

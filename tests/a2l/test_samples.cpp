@@ -95,9 +95,8 @@ TEST_F(Samples, BrokenSamplesFailAtTheRightLine) {
 TEST_F(Samples, Demo161ConversionsAndXcpOnCan) {
     const auto& doc = read("ASAP2_Demo_V161.a2l");
     std::set<a2l::ConversionKind> kinds;
-    for (const auto& c : doc.all<a2l::CompuMethod>()) {
+    for (const auto& c : doc.all<a2l::CompuMethod>())
         kinds.insert(c.kind);
-    }
     using K = a2l::ConversionKind;
     // TAB_NOINTP occurs in this file only as a COMPU_TAB, not as a COMPU_METHOD kind.
     EXPECT_EQ(kinds,
@@ -106,9 +105,8 @@ TEST_F(Samples, Demo161ConversionsAndXcpOnCan) {
     EXPECT_EQ(tab.kind, K::TabNoIntp);
     ASSERT_EQ(tab.pairs.size(), 12u);
     EXPECT_EQ(tab.pairs[0], std::make_pair(-3.0, 98.0));
-    auto xcp = doc.xcp();
-    ASSERT_EQ(xcp.size(), 1u);
-    ASSERT_EQ(xcp[0].onCan.size(), 1u);
+    const auto xcp = doc.xcp();
+    ASSERT_TRUE(xcp.size() == 1 && xcp[0].onCan.size() == 1);
     const auto& can = xcp[0].onCan[0];
     EXPECT_EQ(std::tie(can.canIdBroadcast, can.canIdMaster, can.canIdSlave, can.baudrate),
               std::make_tuple(0x52u, 0x51u, 0x50u, 0x7A120u));
@@ -127,9 +125,8 @@ TEST_F(Samples, ToolWrittenFileWithCrlfAndVendorIfData) {
     ASSERT_EQ(m.ifData.size(), 1u);
     EXPECT_EQ(m.ifData[0].name(), "CANAPE_EXT");
     EXPECT_EQ(m.block.line(), 874u);
-    auto xcp = doc.xcp();
-    ASSERT_EQ(xcp.size(), 1u);
-    ASSERT_EQ(xcp[0].onIp.size(), 1u);
+    const auto xcp = doc.xcp();
+    ASSERT_TRUE(xcp.size() == 1 && xcp[0].onIp.size() == 1);
     EXPECT_EQ(std::tie(xcp[0].onIp[0].port, xcp[0].onIp[0].address),
               std::make_tuple(0x15B3u, "192.168.0.128"));
 }

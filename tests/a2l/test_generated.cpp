@@ -155,8 +155,9 @@ TEST(TwoThreads, ReadTheDocumentOneThreadReads) {
         auto a = a2l::readText(row.text, name, one);
         auto b = a2l::readText(row.text, name, two);
         EXPECT_EQ(std::make_pair(a.ok(), a.threads), std::make_pair(row.threads != 0, 1u));
-        if (row.threads != 0)
+        if (row.threads != 0) {
             EXPECT_EQ(b.threads, row.threads);
+        }
         EXPECT_EQ(fingerprint(a), fingerprint(b));
     }
 }

@@ -23,10 +23,12 @@ void expectError(const a2l::ReadResult& result, const char* file, std::uint32_t 
                  const char* says, std::uint32_t column = 0) {
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(std::filesystem::path(result.error->location.file).filename(), file);
-    if (line)
+    if (line) {
         EXPECT_EQ(result.error->location.line, line);
-    if (column)
+    }
+    if (column) {
         EXPECT_EQ(result.error->location.column, column);
+    }
     EXPECT_NE(result.error->message.find(says), std::string::npos) << result.error->message;
 }
 

@@ -225,8 +225,9 @@ TEST_F(Model, XcpLayersAndCcp) {
         e.timeUnit = code;
         const auto s = e.cycleSeconds();
         ASSERT_EQ(s.has_value(), code < 13) << code;
-        if (s)
+        if (s) {
             EXPECT_DOUBLE_EQ(*s, std::pow(10.0, code < 10 ? int(code) - 9 : int(code) - 22));
+        }
     }
     EXPECT_EQ(x.daq->events[1].priority, 1u);
     EXPECT_FALSE(x.daq->events[2].cycleSeconds());  // not cyclic

@@ -160,14 +160,12 @@ TEST_F(Samples, XcpliteIncludeAndEventBindings) {
     const auto c32 = doc.find<a2l::Measurement>("counter32").value();
     EXPECT_EQ(c32.daqEvents.fixedEvents, std::vector<std::uint32_t>{0});
     EXPECT_EQ(std::tie(c32.upperLimit, c32.ecuAddressExtension), std::make_tuple(4.29497e9, 2u));
-    auto events = doc.xcpEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].name, "mainloop");
-    auto par = doc.modPar();
-    ASSERT_TRUE(par);
-    EXPECT_EQ(par->epk, "V1.5");
-    ASSERT_EQ(par->memorySegments.size(), 2u);
-    EXPECT_EQ(par->memorySegments[1].address, 0x80010000u);
+    ASSERT_EQ(doc.xcpEvents().size(), 1u);
+    EXPECT_EQ(doc.xcpEvents()[0].name, "mainloop");
+    const auto par = doc.modPar();
+    ASSERT_TRUE(par && par->memorySegments.size() == 2);
+    EXPECT_EQ(std::tie(par->epk, par->memorySegments[1].address),
+              std::make_tuple("V1.5", 0x80010000u));
 }
 
 }  // namespace

@@ -18,10 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every data type and conversion kind; older loggers cannot hold all of it.
-const fs::path kSample = CFGCONV_SAMPLE_A2L;
-// The sample a new user converts first: every logger holds all of it.
-const fs::path kDefaultSample = CFGCONV_DEFAULT_SAMPLE_A2L;
+const fs::path kSample = CFGCONV_SAMPLE_A2L;                 // every data type and conversion kind
+const fs::path kDefaultSample = CFGCONV_DEFAULT_SAMPLE_A2L;  // every logger holds all of it
 const fs::path kSharedDir = QUILLMOOR_SHARED_A2L_DIR;
 
 // A path as the converter echoes it: UTF-8, with the system's separators.
@@ -66,8 +64,7 @@ Job convertBothWays(const fs::path& a2l, const fs::path& dir, const std::string&
     return ri;
 }
 
-// Values of an attribute over the elements with that tag: attributeValues(doc, "<signal ",
-// "event").
+// Values of an attribute over the elements with that tag, e.g. ("<signal ", "event").
 std::vector<std::string> attributeValues(const std::string& doc, const std::string& tag,
                                          const std::string& attribute) {
     std::vector<std::string> out;
@@ -85,80 +82,60 @@ std::vector<std::string> attributeValues(const std::string& doc, const std::stri
 
 }  // namespace
 
-TEST_F(AppTest, SampleConvertsForEachGeneration) {
-    Job g3 = convertBothWays(kSample, dir, "tarVix=2017.06.0", {"-p", "ECU1", "-n", "Bench"});
-    EXPECT_EQ(g3.rc, 0) << g3.out;
-    std::string doc = slurp(dir / "out_i.cfginclude");
-    for (const char* piece :
-         {"<station name=\"Bench\" prefix=\"ECU1\" byteOrder=\"little\">",
-          "<signal name=\"ECU1.nEngine\" a2lName=\"nEngine\" address=\"0x70000000\"",
-          // RAT_FUNC 0 1 40 0 0 1 maps phys to raw = phys + 40: written as phys = raw - 40.
-          "<conversion id=\"CM_TEMP\" kind=\"linear\" factor=\"1\" offset=\"-40\"",
-          // raw = 1000 phys / (phys + 1) inverts to phys = -raw / (raw - 1000).
-          "id=\"CM_LAMBDA\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1000\"",
-          "<event channel=\"0\" name=\"10 ms task\" shortName=\"10ms\" cycleNs=\"10000000\"",
-          "<param name=\"canIdMaster\" value=\"0x7E0\"/>", "dims=\"2x2\"",
-          "<range min=\"10\" max=\"199\" text=\"running\"/>"})
-        EXPECT_PRED2(has, doc, piece);
-    EXPECT_FALSE(has(doc.substr(doc.find("</station>")), "Bench\" prefix=\"ECU1\""));
-
-    Job g2 = convertBothWays(kSample, dir, "tarVix+1.5.5-2017.02.0");
-    EXPECT_EQ(g2.rc, 1);
-    for (const char* piece :
-         {"4 of 21 measurements left out", "rLambda", "rPedal", "stIdleActuator", "pwrEngine"})
-        EXPECT_PRED2(has, g2.status(), piece);
-    EXPECT_PRED2(has, slurp(dir / "out_i.cfginclude"),
-                 "name=\"vWheel[1][0]\" a2lName=\"vWheel\" address=\"0x7000004C\"");
-
-    Job g1 = convertBothWays(kSample, dir, "tarVix=1.4.4");
-    EXPECT_EQ(g1.rc, 1);
-    EXPECT_PRED2(has, g1.status(), "11 of 21 measurements left out");
-    EXPECT_FALSE(has(g1.out, "more measurements left out"));  // all 11 are listed
-    EXPECT_PRED2(has, g1.status(), "distOdometer");
-    doc = slurp(dir / "out_i.cfginclude");
-    EXPECT_FALSE(has(doc, "uint64") || has(doc, "bitMask"));
-    EXPECT_PRED2(has, doc, "format=\"1\"");
-}
-
-// A DAMOS-era file (ASAP2 1.21, Latin-1, CRLF) that gives its addresses only in IF_DATA
-// KP_BLOBs: every measurement with an address the file agrees on is written, at every target.
-TEST_F(AppTest, KpBlobAddressedFileConvertsAtEveryTarget) {
-    const fs::path file = fs::path(CFGCONV_TEST_DATA) / "kp_blob_tcu.a2l";
-    for (const char* t : kTargets) {
-        SCOPED_TRACE(t);
-        Job r = convertBothWays(file, dir, t);
-        EXPECT_EQ(r.rc, 1);
-        EXPECT_PRED2(has, r.out,
-                     "Took the address of 3 measurement(s) without ECU_ADDRESS from their IF_DATA "
-                     "KP_BLOB");
-        EXPECT_PRED2(has, r.status(), "2 of 6 measurements left out");
+// Each sample at each generation: the job's status and notes, what its file holds and lacks,
+// and its signals (arrays split for the older formats).
+TEST_F(AppTest, SamplesConvertForEachGeneration) {
+    using Texts = std::vector<std::string>;
+    // says: in the job's lines; holds, lacks: in the file or not.
+    auto check = [&](const fs::path& a2l, const std::string& target, int rc, std::size_t signals,
+                     const Texts& says, const Texts& holds, const Texts& lacks = {},
+                     const Texts& extra = {}) {
+        SCOPED_TRACE(a2l.filename().string() + " " + target);
+        Job r = convertBothWays(a2l, dir, target, extra);
+        EXPECT_EQ(r.rc, rc) << r.out;
+        EXPECT_FALSE(has(r.out, "more measurements left out"));  // all are listed
+        EXPECT_FALSE(rc == 0 && has(r.out, "Left out")) << r.out;
+        for (const auto& piece : says)
+            EXPECT_PRED2(has, r.out, piece);
         const std::string doc = slurp(dir / "out_i.cfginclude");
-        EXPECT_EQ(attributeValues(doc, "<signal ", "a2lName"),
-                  (std::vector<std::string>{"t_Oel", "n_Mot", "v_Fzg", "p_Kupp"}));
-        EXPECT_EQ(
-            attributeValues(doc, "<signal ", "address"),
-            (std::vector<std::string>{"0x00380420", "0x00380422", "0x00380500", "0x00380440"}));
-        // Latin-1 text is read as Windows-1252: the unit is a degree sign, not U+FFFD.
-        EXPECT_PRED2(has, doc, "unit=\"\u00b0C\"");
-    }
-}
-
-// The bundled sample converts completely for every range, the window's default
-// (1.4.4 up to 1.5.4) first.
-TEST_F(AppTest, DefaultSampleConvertsCompletelyForEveryRange) {
-    for (const std::string target :
-         {"tarVix=1.4.4", "tarVix=1.5.5", "tarVix=2017.06.0", "tarVix+1.4.4-2017.02.0"}) {
-        SCOPED_TRACE(target);
-        Job r = convertBothWays(kDefaultSample, dir, target);
-        EXPECT_EQ(r.rc, 0) << r.out;
-        EXPECT_FALSE(has(r.out, "Left out")) << r.out;
-        // Ten measurements, two of them arrays (4 and 2x2 elements) split for the older formats.
-        const std::string doc = slurp(dir / "out_i.cfginclude");
-        std::size_t signals = 0;
-        for (auto p = doc.find("<signal "); p != std::string::npos; p = doc.find("<signal ", p + 1))
-            ++signals;
-        EXPECT_EQ(signals, target == "tarVix=2017.06.0" ? 10u : 16u) << doc;
-    }
+        for (const auto& piece : holds)
+            EXPECT_PRED2(has, doc, piece);
+        for (const auto& piece : lacks)
+            EXPECT_FALSE(has(doc, piece)) << piece;
+        EXPECT_EQ(attributeValues(doc, "<signal ", "name").size(), signals);
+    };
+    check(kSample, "tarVix=2017.06.0", 0, 21, {},
+          {"<station name=\"Bench\" prefix=\"ECU1\" byteOrder=\"little\">",
+           "<signal name=\"ECU1.nEngine\" a2lName=\"nEngine\" address=\"0x70000000\"",
+           // RAT_FUNC 0 1 40 0 0 1 maps phys to raw = phys + 40: written as phys = raw - 40.
+           "<conversion id=\"CM_TEMP\" kind=\"linear\" factor=\"1\" offset=\"-40\"",
+           // raw = 1000 phys / (phys + 1) inverts to phys = -raw / (raw - 1000).
+           "id=\"CM_LAMBDA\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1000\"",
+           "<event channel=\"0\" name=\"10 ms task\" shortName=\"10ms\" cycleNs=\"10000000\"",
+           "<param name=\"canIdMaster\" value=\"0x7E0\"/>", "dims=\"2x2\"",
+           "<range min=\"10\" max=\"199\" text=\"running\"/>"},
+          {}, {"-p", "ECU1", "-n", "Bench"});
+    check(kSample, "tarVix+1.5.5-2017.02.0", 1, 23,
+          {"4 of 21 measurements left out", "rLambda, rPedal, stIdleActuator, pwrEngine"},
+          {"name=\"vWheel[1][0]\" a2lName=\"vWheel\" address=\"0x7000004C\""});
+    check(kSample, "tarVix=1.4.4", 1, 16, {"11 of 21 measurements left out", "distOdometer"},
+          {"format=\"1\""}, {"uint64", "bitMask"});
+    // A DAMOS-era file (ASAP2 1.21, Latin-1, CRLF) that gives its addresses only in IF_DATA
+    // KP_BLOBs: every measurement with an address the file agrees on is written.
+    for (const char* t : kTargets)
+        check(
+            fs::path(CFGCONV_TEST_DATA) / "kp_blob_tcu.a2l", t, 1, 4,
+            {"Took the address of 3 measurement(s) without ECU_ADDRESS from their IF_DATA KP_BLOB",
+             "2 of 6 measurements left out"},
+            {"a2lName=\"t_Oel\" address=\"0x00380420\"", "a2lName=\"n_Mot\" address=\"0x00380422\"",
+             "a2lName=\"v_Fzg\" address=\"0x00380500\"",
+             "a2lName=\"p_Kupp\" address=\"0x00380440\"",
+             // Latin-1 text is read as Windows-1252: the unit is a degree sign, not U+FFFD.
+             "unit=\"\u00b0C\""});
+    // The bundled sample converts completely for every range, the window's default too.
+    for (const std::string t :
+         {"tarVix=1.4.4", "tarVix=1.5.5", "tarVix+1.4.4-2017.02.0", "tarVix=2017.06.0"})
+        check(kDefaultSample, t, 0, t == "tarVix=2017.06.0" ? 10 : 16, {}, {});
 }
 
 TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
@@ -210,29 +187,33 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
         EXPECT_PRED2(has, doc, std::string("name=\"params_copy.") + c + "\"");
 }
 
+// Edits of the sample, in a folder whose name holds a percent sign: each change, the summary
+// and the advice (-v: test_compare.cpp); echoed texts keep their percent signs.
 TEST_F(AppTest, CompareReportsEdits) {
+    const fs::path sub = dir / "100% Prüfstand";
+    fs::create_directories(sub);
+    const fs::path oldFile = sub / "old.a2l", newFile = sub / "new.a2l", format = sub / "f.a2l";
     std::string text = slurp(kSample);
+    spit(oldFile, text);
     auto replace = [&](const std::string& from, const std::string& to) {
         auto pos = text.find(from);
         ASSERT_NE(pos, std::string::npos) << from;
         text.replace(pos, from.size(), to);
     };
-    fs::path oldFile = dir / "old.a2l", newFile = dir / "new.a2l";
-    spit(oldFile, text);
+    replace("LINEAR \"%8.2\" \"bar\"", "LINEAR \"%10.0\" \"bar\"");
+    spit(format, text);
+    text = slurp(oldFile);
     replace("ECU_ADDRESS 0x70000000", "ECU_ADDRESS 0x70000100");  // nEngine moved
     auto gearStart = text.find("    /begin MEASUREMENT stGear");
     auto gearEnd =
         text.find("/end MEASUREMENT", gearStart) + std::string("/end MEASUREMENT\n").size();
-    std::string gearBlock = text.substr(gearStart, gearEnd - gearStart);
+    std::string added = text.substr(gearStart, gearEnd - gearStart);
     text.erase(gearStart, gearEnd - gearStart);  // stGear removed
-    std::string added = gearBlock;
     added.replace(added.find("stGear"), 6, "stGearTarget");
     text.insert(text.find("    /* ---- record layouts"), added);  // stGearTarget added
     replace("COEFFS_LINEAR 0.1 0", "COEFFS_LINEAR 0.2 0");        // CM_TORQUE changed
     spit(newFile, text);
 
-    // The changes, the summary and the advice; -v spells them out (the model tests and the
-    // real pair below), here the plain form.
     Job r = run({"compare", oldFile.string(), newFile.string()});
     EXPECT_EQ(r.rc, 0);
     for (const char* piece :
@@ -243,8 +224,7 @@ TEST_F(AppTest, CompareReportsEdits) {
           "~ conversion CM_TORQUE: definition",
           "~ characteristic agIgnitionBase",  // uses CM_TORQUE as well
           "Summary: signals 1 added, 1 removed, 2 changed, 18 unchanged; characteristics 0 added, "
-          "0 "
-          "removed, 1 changed, 3 unchanged; conversions 0 added, 0 removed, 1 changed, 11 "
+          "0 removed, 1 changed, 3 unchanged; conversions 0 added, 0 removed, 1 changed, 11 "
           "unchanged",
           "should be regenerated"})
         EXPECT_PRED2(has, r.out, piece);
@@ -252,6 +232,15 @@ TEST_F(AppTest, CompareReportsEdits) {
     Job same = run({"compare", oldFile.string(), oldFile.string()});
     EXPECT_PRED2(has, same.out, "still valid");
     EXPECT_FALSE(has(same.out, "should be regenerated")) << same.out;
+    // A conversion changed alone (its display format) asks for regeneration as well.
+    Job f = run({"compare", oldFile.string(), format.string()});
+    EXPECT_EQ(f.rc, 0);
+    for (const std::string& piece :
+         {"Reading " + echoed(oldFile), std::string("signals 0 added, 0 removed, 0 changed, 21 "),
+          std::string("~ conversion CM_PRESSURE: format %8.2 -> %10.0\n"),
+          std::string("should be regenerated")})
+        EXPECT_PRED2(has, f.out, piece);
+    EXPECT_FALSE(has(f.out, "%25") || has(f.out, "still valid")) << f.out;
 
     Job missing = run({"compare", oldFile.string(), (dir / "nope.a2l").string()});
     EXPECT_EQ(missing.rc, 2);
@@ -324,28 +313,6 @@ TEST_F(AppTest, MarkersInEchoedNamesAndPathsAreEscaped) {
                  "tarVix=1.4.4"});
     EXPECT_EQ(e.rc, 2);
     EXPECT_PRED2(has, e.status(), "missing Done%2Ea2l");
-}
-
-// A conversion changed alone (here its display format) asks for regeneration as well; the
-// echoed texts keep their percent signs, in the path and in the format (-v: test_compare.cpp).
-TEST_F(AppTest, AChangedConversionAloneAsksForRegeneration) {
-    fs::path sub = dir / "100% Prüfstand";
-    fs::create_directories(sub);
-    std::string text = slurp(kDefaultSample);
-    spit(sub / "old.a2l", text);
-    const std::string from = "LINEAR \"%8.2\" \"bar\"";
-    ASSERT_NE(text.find(from), std::string::npos);
-    text.replace(text.find(from), from.size(), "LINEAR \"%10.0\" \"bar\"");
-    spit(sub / "new.a2l", text);
-    Job r = run({"compare", (sub / "old.a2l").string(), (sub / "new.a2l").string()});
-    EXPECT_EQ(r.rc, 0);
-    for (const std::string& piece :
-         {"Reading " + echoed(sub / "old.a2l"),
-          std::string("signals 0 added, 0 removed, 0 changed, 10 unchanged"),
-          std::string("~ conversion CM_PRESSURE: format %8.2 -> %10.0\n"),
-          std::string("should be regenerated")})
-        EXPECT_PRED2(has, r.out, piece);
-    EXPECT_FALSE(has(r.out, "%25") || has(r.out, "still valid")) << r.out;
 }
 
 TEST_F(AppTest, FailuresLeaveExistingOutputsUntouched) {

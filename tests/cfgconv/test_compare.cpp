@@ -74,16 +74,27 @@ TEST(Compare, AddressChangeRemovalAdditionAndConversionChange) {
     newM.measurements.push_back(added);
     newM.conversions[0].coeffsLinear = std::array<double, 2>{2, 5};  // offset changed
     newM.characteristics[0].axes[0].maxAxisPoints = 16;
+    Conversion id;
+    id.name = "CM_ID";
+    id.kind = ConvKind::Identical;
+    id.kindText = "IDENTICAL";
+    newM.conversions.push_back(id);
+    newM.measurements[2].conversion = "CM_ID";  // sig3 swaps its conversion
+    newM.measurements[2].bitMask = 0xF0;
     newM.reindex();
 
     auto r = run(oldM, newM, false);
     EXPECT_EQ(r.r.signals.added, 1u);
     EXPECT_EQ(r.r.signals.removed, 1u);
-    // Every remaining signal uses the changed conversion, sig1 also moved.
+    // sig0 and sig1 use the changed conversion, sig1 also moved.
     EXPECT_EQ(r.r.signals.changed, 3u);
     EXPECT_EQ(r.r.conversions.changed, 1u);
+    EXPECT_EQ(r.r.conversions.added, 1u);
     EXPECT_EQ(r.r.characteristics.changed, 1u);
     EXPECT_TRUE(hasLine(r, "+ signal sigNew"));
+    EXPECT_TRUE(hasLine(r, "+ conversion CM_ID"));
+    EXPECT_TRUE(hasLine(
+        r, "~ signal sig3: bit mask none -> 0x000000F0; conversion CM_LIN -> CM_ID; unit rpm -> "));
     EXPECT_TRUE(hasLine(r, "- signal sig2"));
     EXPECT_TRUE(hasLineStarting(r, "~ signal sig1: address 0x00000102 -> 0x00000200"));
     EXPECT_TRUE(hasLineStarting(
@@ -233,25 +244,6 @@ TEST(Compare, VerboseTableHeadAndSize) {
     })) << ::testing::PrintToString(dup.lines);
 }
 
-TEST(Compare, ConversionSwappedOnOneSignal) {
-    ConvertModel oldM = base(), newM = base();
-    Conversion id;
-    id.name = "CM_ID";
-    id.kind = ConvKind::Identical;
-    id.kindText = "IDENTICAL";
-    newM.conversions.push_back(id);
-    newM.measurements[3].conversion = "CM_ID";
-    newM.measurements[3].bitMask = 0xF0;
-    newM.reindex();
-    auto r = run(oldM, newM, false);
-    EXPECT_EQ(r.r.signals.changed, 1u);
-    EXPECT_EQ(r.r.conversions.added, 1u);
-    ASSERT_TRUE(hasLine(r, "+ conversion CM_ID"));
-    EXPECT_TRUE(hasLine(
-        r, "~ signal sig3: bit mask none -> 0x000000F0; conversion CM_LIN -> CM_ID; unit rpm -> "))
-        << r.lines[0];
-}
-
 // A name given twice counts once, as its first object: a second one neither adds, removes nor
 // changes anything.
 TEST(Compare, TheFirstOfTwoObjectsOfOneNameCounts) {
@@ -278,56 +270,56 @@ TEST(Compare, TheFirstOfTwoObjectsOfOneNameCounts) {
 // Each value a signal or characteristic shows, changed alone (also what comes from elsewhere
 // in the model: the station's byte order, the conversion's unit), is a change.
 TEST(Compare, EveryShownValueChangedAloneIsAChange) {
-    using Edit = std::function<void(ConvertModel&)>;
-    const std::vector<std::pair<const char*, Edit>> signalEdits = {
-        {"address", [](ConvertModel& m) { m.measurements[1].address = 0x900; }},
-        {"no address", [](ConvertModel& m) { m.measurements[1].address.reset(); }},
-        {"extension", [](ConvertModel& m) { m.measurements[1].extension = 1; }},
-        {"data type", [](ConvertModel& m) { m.measurements[1].typeText = "SWORD"; }},
-        {"byte order", [](ConvertModel& m) { m.measurements[1].byteOrder = ByteOrder::Big; }},
-        {"station byte order", [](ConvertModel& m) { m.station.byteOrder = ByteOrder::Big; }},
-        {"bit mask", [](ConvertModel& m) { m.measurements[1].bitMask = 0xFF; }},
-        {"dimensions", [](ConvertModel& m) { m.measurements[1].dims = {4}; }},
-        {"conversion", [](ConvertModel& m) { m.measurements[1].conversion = "NO_COMPU_METHOD"; }},
-        {"unit", [](ConvertModel& m) { m.measurements[1].physUnit = "km/h"; }},
-        {"lower limit", [](ConvertModel& m) { m.measurements[1].lower = -1; }},
-        {"upper limit", [](ConvertModel& m) { m.measurements[1].upper = 101; }},
-        {"event", [](ConvertModel& m) { m.measurements[1].event = 3; }},
-    };
-    auto edited = [](const Edit& edit) {
+    auto edited = [](const std::function<void(ConvertModel&)>& edit) {
         ConvertModel b = base();
         edit(b);
         b.reindex();
         return run(base(), b, false).r;
     };
+    const std::pair<const char*, std::function<void(Measurement&)>> signalEdits[] = {
+        {"address", [](Measurement& s) { s.address = 0x900; }},
+        {"no address", [](Measurement& s) { s.address.reset(); }},
+        {"extension", [](Measurement& s) { s.extension = 1; }},
+        {"data type", [](Measurement& s) { s.typeText = "SWORD"; }},
+        {"byte order", [](Measurement& s) { s.byteOrder = ByteOrder::Big; }},
+        {"bit mask", [](Measurement& s) { s.bitMask = 0xFF; }},
+        {"dimensions", [](Measurement& s) { s.dims = {4}; }},
+        {"conversion", [](Measurement& s) { s.conversion = "NO_COMPU_METHOD"; }},
+        {"unit", [](Measurement& s) { s.physUnit = "km/h"; }},
+        {"lower limit", [](Measurement& s) { s.lower = -1; }},
+        {"upper limit", [](Measurement& s) { s.upper = 101; }},
+        {"event", [](Measurement& s) { s.event = 3; }},
+    };
     for (const auto& [what, edit] : signalEdits)
-        EXPECT_GE(edited(edit).signals.changed, 1u) << what;
-    const std::vector<std::pair<const char*, Edit>> characteristicEdits = {
-        {"type", [](ConvertModel& m) { m.characteristics[0].type = "CURVE"; }},
-        {"address", [](ConvertModel& m) { m.characteristics[0].address = 0x8002; }},
-        {"extension", [](ConvertModel& m) { m.characteristics[0].extension = 2; }},
-        {"record layout", [](ConvertModel& m) { m.characteristics[0].recordLayout = "RL2"; }},
-        {"byte order", [](ConvertModel& m) { m.characteristics[0].byteOrder = ByteOrder::Big; }},
-        {"bit mask", [](ConvertModel& m) { m.characteristics[0].bitMask = 0xF0; }},
-        {"dimensions", [](ConvertModel& m) { m.characteristics[0].dims.assign(2, 3); }},  // 3x3
-        {"conversion", [](ConvertModel& m) { m.characteristics[0].conversion = "CM_X"; }},
-        {"lower limit", [](ConvertModel& m) { m.characteristics[0].lower = -1; }},
-        {"upper limit", [](ConvertModel& m) { m.characteristics[0].upper = 7; }},
-        {"axis attribute",
-         [](ConvertModel& m) { m.characteristics[0].axes[0].attribute = "COM_AXIS"; }},
-        {"axis input",
-         [](ConvertModel& m) { m.characteristics[0].axes[0].inputQuantity = "sig1"; }},
-        {"axis conversion",
-         [](ConvertModel& m) { m.characteristics[0].axes[0].conversion = "CM_Y"; }},
-        {"axis points", [](ConvertModel& m) { m.characteristics[0].axes[0].maxAxisPoints = 9; }},
-        {"axis lower", [](ConvertModel& m) { m.characteristics[0].axes[0].lower = 1; }},
-        {"axis upper", [](ConvertModel& m) { m.characteristics[0].axes[0].upper = 99; }},
-        {"axis points ref",
-         [](ConvertModel& m) { m.characteristics[0].axes[0].axisPtsRef = "AP"; }},
-        {"second axis", [](ConvertModel& m) { m.characteristics[0].axes.push_back({}); }},
+        EXPECT_GE(edited([&](ConvertModel& m) { edit(m.measurements[1]); }).signals.changed, 1u)
+            << what;
+    EXPECT_GE(edited([](ConvertModel& m) { m.station.byteOrder = ByteOrder::Big; }).signals.changed,
+              1u);
+    const std::pair<const char*, std::function<void(Characteristic&)>> characteristicEdits[] = {
+        {"type", [](Characteristic& c) { c.type = "CURVE"; }},
+        {"address", [](Characteristic& c) { c.address = 0x8002; }},
+        {"extension", [](Characteristic& c) { c.extension = 2; }},
+        {"record layout", [](Characteristic& c) { c.recordLayout = "RL2"; }},
+        {"byte order", [](Characteristic& c) { c.byteOrder = ByteOrder::Big; }},
+        {"bit mask", [](Characteristic& c) { c.bitMask = 0xF0; }},
+        {"dimensions", [](Characteristic& c) { c.dims.assign(2, 3); }},  // 3x3
+        {"conversion", [](Characteristic& c) { c.conversion = "CM_X"; }},
+        {"lower limit", [](Characteristic& c) { c.lower = -1; }},
+        {"upper limit", [](Characteristic& c) { c.upper = 7; }},
+        {"axis attribute", [](Characteristic& c) { c.axes[0].attribute = "COM_AXIS"; }},
+        {"axis input", [](Characteristic& c) { c.axes[0].inputQuantity = "sig1"; }},
+        {"axis conversion", [](Characteristic& c) { c.axes[0].conversion = "CM_Y"; }},
+        {"axis points", [](Characteristic& c) { c.axes[0].maxAxisPoints = 9; }},
+        {"axis lower", [](Characteristic& c) { c.axes[0].lower = 1; }},
+        {"axis upper", [](Characteristic& c) { c.axes[0].upper = 99; }},
+        {"axis points ref", [](Characteristic& c) { c.axes[0].axisPtsRef = "AP"; }},
+        {"second axis", [](Characteristic& c) { c.axes.push_back({}); }},
     };
     for (const auto& [what, edit] : characteristicEdits)
-        EXPECT_EQ(edited(edit).characteristics.changed, 1u) << what;
+        EXPECT_EQ(
+            edited([&](ConvertModel& m) { edit(m.characteristics[0]); }).characteristics.changed,
+            1u)
+            << what;
     // The conversion's unit changes every signal that uses it.
     EXPECT_EQ(edited([](ConvertModel& m) { m.conversions[0].unit = "1/min"; }).signals.changed, 4u);
     // Unedited, nothing is a change and nothing is shown.

@@ -1,6 +1,5 @@
-// Running converter jobs in-process for the tests, with the contract every job keeps:
-// exactly one status line ("Done.", "Warning: ..." or "Error. ..."), last, alone in its
-// delivery, matching the exit status 0, 1 or 2; no marker before it.
+// Converter jobs in-process, checked for the contract of every job: one status line ("Done.",
+// "Warning: ..." or "Error. ..."), last, alone in its delivery, matching the exit status 0-2.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -104,9 +103,7 @@ inline Job run(const std::vector<std::string>& args) {
 }
 
 #ifdef _WIN32
-// Whether this runs under Wine rather than Windows. Wine keeps Windows file names as UTF-8
-// in the host's file system, whose limit of 255 bytes a name of fewer than 255 UTF-16 units
-// (Windows' limit) can exceed: such names fail there, not on Windows.
+// Under Wine, a name of fewer than 255 UTF-16 units can exceed the host's 255 bytes of UTF-8.
 inline bool underWine() {
     const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
@@ -115,15 +112,13 @@ inline bool underWine() {
 
 #ifdef CFGCONV_EXE
 struct Child {
-    int status = 0;  // as waitpid() gives it; on Windows the exit code
+    int rc = -1;  // the exit status; minus the signal that ended it
     std::string out;
 };
 
 #ifdef _WIN32
-// Runs the converter program with its standard output read here, through cmd.exe (Windows
-// has no fork; preparing the child and a closed reader are POSIX-only).
+// The converter program through cmd.exe, which takes the whole line in one more pair of quotes.
 inline Child runProgram(const std::vector<std::string>& args) {
-    // cmd.exe takes the whole line in one more pair of quotes; stdout arrives as CRLF text.
     std::string cmd = "\"\"" + std::string(CFGCONV_EXE) + "\"";
     for (const auto& a : args)
         cmd += " \"" + a + "\"";
@@ -136,58 +131,52 @@ inline Child runProgram(const std::vector<std::string>& args) {
     char buf[4096];
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
         c.out.append(buf, n);
-    c.status = ::_pclose(p);
+    c.rc = ::_pclose(p);
     std::erase(c.out, '\r');
     return c;
 }
-inline bool exitedNormally(const Child&) {
-    return true;
-}
-inline int exitCode(const Child& c) {
-    return c.status;
-}
 #else
+// Starts the converter program with its standard output to the pipe `fds` (else /dev/null),
+// after `prepare` ran in the child.
+inline pid_t startProgram(const std::vector<std::string>& args, const int* fds = nullptr,
+                          void (*prepare)() = nullptr) {
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(fds ? fds[1] : null, 1);
+    ::dup2(null, 2);
+    if (fds) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+    }
+    if (prepare)
+        prepare();
+    std::vector<char*> argv{const_cast<char*>(CFGCONV_EXE)};
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(CFGCONV_EXE, argv.data());
+    ::_exit(127);
+}
 
 // Runs the converter program with its standard output read here (or, with closedReader, a
-// pipe whose reading end is already closed), after `prepare` ran in the child.
+// pipe whose reading end is already closed).
 inline Child runProgram(const std::vector<std::string>& args, void (*prepare)() = nullptr,
                         bool closedReader = false) {
     int fds[2];
     EXPECT_EQ(::pipe(fds), 0);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(fds[1], 1);
-        ::close(fds[0]);
-        ::close(fds[1]);
-        int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
-        if (prepare)
-            prepare();
-        std::vector<char*> argv{const_cast<char*>(CFGCONV_EXE)};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(CFGCONV_EXE, argv.data());
-        ::_exit(127);
-    }
+    const pid_t pid = startProgram(args, fds, prepare);
     ::close(fds[1]);
     Child c;
-    if (closedReader) {
-        ::close(fds[0]);
-    } else {
-        char buf[4096];
-        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-            c.out.append(buf, static_cast<std::size_t>(n));
-        ::close(fds[0]);
-    }
-    ::waitpid(pid, &c.status, 0);
+    char buf[4096];
+    for (ssize_t n; !closedReader && (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        c.out.append(buf, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    c.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     return c;
-}
-inline bool exitedNormally(const Child& c) {
-    return WIFEXITED(c.status);
-}
-inline int exitCode(const Child& c) {
-    return WEXITSTATUS(c.status);
 }
 #endif
 #endif

@@ -377,8 +377,7 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
     };
     for (const auto& row : rows) {
         Child c = runProgram(row.args);
-        ASSERT_TRUE(exitedNormally(c)) << c.out;
-        EXPECT_EQ(exitCode(c), row.rc) << c.out;
+        EXPECT_EQ(c.rc, row.rc) << c.out;
         const std::string end = row.ends;
         EXPECT_TRUE(c.out.ends_with(end) || (row.rc == 1 && has(c.out, end))) << c.out;
         if (row.args.empty()) {

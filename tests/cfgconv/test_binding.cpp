@@ -1,8 +1,5 @@
-// What ties a signal to the rest of the file beyond its own MEASUREMENT: the DAQ event it is
-// recorded on (only a channel of the station's own protocol that the file defines), and the
-// address of files that give it in IF_DATA KP_BLOBs instead of ECU_ADDRESS. ASAP2 1.7
-// INSTANCEs become signals: measurement types directly, structures component by component at
-// their offsets, with what cannot be placed reported as left out.
+// A signal's DAQ event (a channel of the station's own protocol that the file defines), its
+// address from IF_DATA KP_BLOBs, and INSTANCEs placed as signals or left out with a reason.
 #include <gtest/gtest.h>
 
 #include <a2l/a2l.h>
@@ -66,8 +63,7 @@ std::string category(const Measurement& m) {
     return m.unusable ? m.unusable->category : std::string();
 }
 
-// Measurement and characteristic types, structures nested, pointed to and looping, and
-// instances of each, some of which cannot be placed.
+// Types and structures (nested, pointed to, looping) and instances of each.
 ConvertModel instancesModel() {
     return modelOf(a2l::readFile(std::filesystem::path(CFGCONV_TEST_DATA) / "instances.a2l"));
 }
@@ -140,8 +136,7 @@ TEST(Binding, CcpEventsAreNumberedByChannelLikeTheSignals) {
 }
 
 TEST(Binding, A2mlSaysWhichKpBlobFieldIsTheAddress) {
-    // A2ML of the usual shapes: the address is the first ulong of each interface's KP_BLOB,
-    // wherever the tags and comments put it.
+    // The address is the first ulong of each interface's KP_BLOB, wherever tags and comments are.
     const char* a2ml = R"(
       block "IF_DATA" taggedunion if_data {
         "ETK" taggedstruct {

@@ -1,6 +1,4 @@
-// Logger versions and -l values, conversion math, the target generations and the .cfginclude
-// written for them. Command lines are checked through whole jobs: the refusals in
-// test_files.cpp, the accepted forms in test_app.cpp.
+// Logger versions and -l values, conversion math, and the .cfginclude of each generation.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -242,8 +240,7 @@ TEST(Conversion, LinearAndTables) {
     EXPECT_EQ(resolveConversion(wrong, m).kind, PhysConversion::Kind::Unsupported);
 }
 
-// Per generation: what is left out (with the version the reason names), what the file holds
-// and what it must not hold.
+// Per generation: what is left out (and the version its reason names), held and not held.
 using CfgIncludeFile = jobtest::FolderTest;
 
 TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {

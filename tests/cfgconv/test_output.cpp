@@ -227,8 +227,7 @@ TEST(Decompress, IndentationBombStopsAtTheLimitInBoundedPieces) {
     // Under the limit the same document goes through.
     Streamed whole = decompressInPieces(z, 1 << 16, kMaxInflatedBytes, 64 << 20);
     EXPECT_TRUE(whole.ok) << whole.error;
-    // Declaration and root (39 + 24 + 14), each <a> and </a> at depth k (2k + 4 and 2k + 5),
-    // each <s/> at depth 63.
+    // Declaration and root (39 + 24 + 14), <a> and </a> at depth k (2k + 4, 2k + 5), <s/> at 63.
     EXPECT_EQ(whole.out.size(), 77u + 4 * (62 * 63 / 2) + 9 * 62 + 200000u * 131);
     EXPECT_LE(whole.largestPiece, std::size_t{3} << 19);
 }

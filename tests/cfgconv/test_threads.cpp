@@ -1,6 +1,5 @@
-// Work on a second thread: the measurement queue between decoding and writing, compare's two
-// loads at once, and the text a mapped file gives back while it is read. Whatever the number
-// of threads, a job gives the same bytes and the same lines.
+// Work on a second thread (decoding ahead, compare's two loads, text given back while read):
+// whatever the number of threads, a job gives the same bytes and the same lines.
 #include <gtest/gtest.h>
 
 #include <a2l/a2l.h>

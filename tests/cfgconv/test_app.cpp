@@ -267,11 +267,11 @@ TEST_F(AppTest, VerboseCompareOfARealPairShowsTheChanges) {
     spit(dir / "new.a2l", text);
     Job v = run({"compare", real.string(), (dir / "new.a2l").string(), "-v"});
     const auto lines = v.lines();
-    std::size_t comparing = 0;
-    while (comparing < lines.size() && lines[comparing].rfind("Comparing ", 0) != 0)
-        ++comparing;
-    ASSERT_LT(comparing, lines.size()) << v.out;
-    const std::vector<std::string> after(lines.begin() + comparing + 1, lines.end());
+    const auto comparing = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.starts_with("Comparing ");
+    });
+    ASSERT_NE(comparing, lines.end()) << v.out;
+    const std::vector<std::string> after(comparing + 1, lines.end());
     ASSERT_EQ(after.size(), 10u) << v.out;
     EXPECT_EQ(after[0].rfind("Summary: signals 0 added, 0 removed, 2 changed, ", 0), 0u) << v.out;
     EXPECT_EQ(after[7], after[0]);

@@ -79,8 +79,7 @@ TEST_F(Files, FilesThatAreNoRegularFileAreRefusedWithoutWaiting) {
     fs::path fifo = dir / "fifo.cfginclude";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     rows.push_back({"FIFO", fifo, [](unsigned m) { return S_ISFIFO(m); }, "a FIFO"});
-    // A device node like /dev/null, made here (needs root; the converter runs as root on
-    // build machines, where the device case matters most).
+    // A device node like /dev/null (making it needs root, as on build machines).
     fs::path device = dir / "null.cfginclude";
     if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
         rows.push_back(

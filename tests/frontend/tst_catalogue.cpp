@@ -154,7 +154,7 @@ void CatalogueTest::windowShowsNoGermanText() {
         LanguageSelection dialog(LanguageSelection::kEnglishCode);
         QCOMPARE(germanShown(&dialog), QStringList());
         dialog.acceptChanges();
-        QCOMPARE(titles(watcher), (QStringList{"File error", "Restart required"}));
+        QCOMPARE(watcher.titles(), (QStringList{"File error", "Restart required"}));
         QVERIFY(watcher.boxes.last().buttons.contains("Restart now"));
     }
     QCoreApplication::removeTranslator(&english);

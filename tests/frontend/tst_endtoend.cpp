@@ -82,7 +82,7 @@ void EndToEndTest::convertSample() {
             QCOMPARE(QProcess::execute(xmllint, {"--noout", output.fileName()}), 0);
         }
     }
-    QTRY_COMPARE(MainWindowTestAccess::converterProcess(w).state(), QProcess::NotRunning);
+    QTRY_COMPARE(MainWindowTestAccess::processOf(w, 0).state(), QProcess::NotRunning);
     QCOMPARE(watcher.unexpected, 0);
 }
 

@@ -29,32 +29,27 @@ const QString kFailureText = QStringLiteral(
 const QString kSuccess[] = {"A2L wurde konvertiert!", "A2L's wurden verglichen!",
                             "CfgInclude wurde dekomprimiert!"};
 
-// Drags `urls` onto `edit` and drops them there; returns whether the field took the drag.
-bool dropOn(QLineEdit* edit, const QList<QUrl>& urls) {
+// Drags `urls` over `edit`, offering a copy or a move with `modifiers` held, and drops them
+// there when `drop` is set; returns the action the field asks for (IgnoreAction: refused).
+Qt::DropAction dropOn(QLineEdit* edit, const QList<QUrl>& urls, bool drop = true,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QMimeData mime;
     mime.setUrls(urls);
     mime.setText(urls.value(0).toLocalFile());  // as file managers send it, the path as text too
     const QPoint at = edit->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(edit, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(edit, &move);
-    if (enter.isAccepted() && move.isAccepted()) {
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(edit, &drop);
+    if (!enter.isAccepted() || !move.isAccepted()) {
+        return Qt::IgnoreAction;
     }
-    return enter.isAccepted() && move.isAccepted();
-}
-
-// Drags `urls` over `edit` with Shift held, which proposes a move, without dropping them;
-// returns the action the field asks for.
-Qt::DropAction dragWithShift(QLineEdit* edit, const QList<QUrl>& urls) {
-    QMimeData mime;
-    mime.setUrls(urls);
-    QDragEnterEvent enter(edit->rect().center(), Qt::CopyAction | Qt::MoveAction, &mime,
-                          Qt::LeftButton, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(edit, &enter);
-    return enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction;
+    if (drop) {
+        QDropEvent dropped(QPointF(at), offered, &mime, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(edit, &dropped);
+    }
+    return move.dropAction();
 }
 
 }  // namespace
@@ -64,9 +59,8 @@ class JobsTest : public QObject {
 
 private slots:
     void cleanup() { clearOverrideCursors(); }
-    void convertArguments_data();
-    void convertArguments();
-    void compareAndDecompressArguments();
+    void arguments_data();
+    void arguments();
     void missingPaths();
     void runEnds_data();
     void runEnds();
@@ -76,75 +70,60 @@ private slots:
     void drops();
 };
 
-void JobsTest::convertArguments_data() {
-    QTest::addColumn<bool>("zlib");
-    QTest::addColumn<QString>("station");
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<int>("range");
-    QTest::addColumn<QStringList>("tail");
-    QTest::newRow("defaults") << false << ""
-                              << "" << 0 << QStringList{"-i", "-l", "tarVix=1.4.4"};
-    QTest::newRow("zlib, second range") << true << ""
-                                        << "" << 1 << QStringList{"-z", "-l", "tarVix=1.5.5"};
-    QTest::newRow("station before prefix")
-        << false << "LOG7"
-        << "ECU 1" << 2
+void JobsTest::arguments_data() {
+    QTest::addColumn<int>("job");
+    QTest::addColumn<bool>("option");  // zlib for convert, details for compare
+    QTest::addColumn<QStringList>("stationPrefixRange");
+    QTest::addColumn<QStringList>("options");
+    const QStringList none;
+    QTest::newRow("convert at the defaults")
+        << 0 << false << none << QStringList{"-i", "-l", "tarVix=1.4.4"};
+    QTest::newRow("convert, zlib, second range")
+        << 0 << true << QStringList{"", "", "1"} << QStringList{"-z", "-l", "tarVix=1.5.5"};
+    QTest::newRow("convert, station before prefix")
+        << 0 << false << QStringList{"LOG7", "ECU 1", "2"}
         << QStringList{"-i", "-n", "LOG7", "-p", "ECU", "1", "-l", "tarVix=2017.06.0"};
+    QTest::newRow("compare") << 1 << false << none << none;
+    QTest::newRow("compare, details") << 1 << true << none << QStringList{"-v"};
+    QTest::newRow("decompress") << 2 << false << none << none;
 }
 
-// The command is logged as the first line of the emptied log, the stand-in gets
-// it split into arguments, and its output follows in the log.
-void JobsTest::convertArguments() {
-    QFETCH(bool, zlib);
-    QFETCH(QString, station);
-    QFETCH(QString, prefix);
-    QFETCH(int, range);
-    QFETCH(QStringList, tail);
-    WindowFixture f;
-    f.ui.logOptionalLog->setPlainText("earlier run\n");
-    (zlib ? f.ui.convertOptionZlib : f.ui.convertOptionIntenation)->setChecked(true);
-    f.ui.convertInputStation->setText(station);
-    f.ui.convertInputPrefix->setText(prefix);
-    f.ui.convertSelectLibrary->setCurrentIndex(range);
-    f.ui.convertInputInputfile->setText("in put.a2l");
-    f.ui.convertInputOutputfile->setText("out.cfginclude");
-    f.ws.setScript({"out converting\\n", "sleep 200", "out Done.\\n"});
-    f.ui.convertButtonConvert->click();
-    QVERIFY(isBusy(f.w));
-    QVERIFY(waitForRun(f, Job::Convert, 1));
-    const QStringList args = QStringList{"convert", "in put.a2l", "out.cfginclude"} + tail;
-    QCOMPARE(f.ws.calls(), QList<QStringList>{args});
-    const QStringList log = logText(f.w).split('\n');
-    QVERIFY2(log.value(0).startsWith("QuillmoorConverter.exe convert  \"in put.a2l\""),
-             qPrintable(log.value(0)));
-    QCOMPARE(log.mid(1), (QStringList{"converting", "Done.", ""}));
-}
-
-// Compare empties its output box, keeps the log and shows its output in both;
-// decompress keeps the log as it is and logs no command.
-void JobsTest::compareAndDecompressArguments() {
+// The stand-in gets the paths and options as arguments. Convert logs its command as the
+// first line of the emptied log, compare and decompress keep the log; the output follows
+// there, and a compare run shows it in its emptied output box too.
+void JobsTest::arguments() {
+    QFETCH(int, job);
+    QFETCH(bool, option);
+    QFETCH(QStringList, stationPrefixRange);
+    QFETCH(QStringList, options);
     WindowFixture f;
     f.ui.logOptionalLog->setPlainText("earlier\n");
     f.ui.compareTextOutput->setPlainText("old result");
-    f.ui.compareSelectDetail->setChecked(true);
-    f.ui.compareInputOld->setText("/a b/old.a2l");
-    f.ui.compareInputNew->setText("new.a2l");
-    f.ws.setScript({"out <b>a</b> Gr\\xc3", "sleep 100", "out \\xb6\\xdfe\\nDone.\\n"});
-    f.ui.compareButtonCompare->click();
-    QVERIFY(waitForRun(f, Job::Compare, 1));
-    QCOMPARE(f.watcher.boxes[0].text, kSuccess[1]);
+    if (option) {
+        (job == 0 ? f.ui.convertOptionZlib
+                  : static_cast<QAbstractButton*>(f.ui.compareSelectDetail))
+            ->setChecked(true);
+    }
+    if (!stationPrefixRange.isEmpty()) {
+        f.ui.convertInputStation->setText(stationPrefixRange[0]);
+        f.ui.convertInputPrefix->setText(stationPrefixRange[1]);
+        f.ui.convertSelectLibrary->setCurrentIndex(stationPrefixRange[2].toInt());
+    }
+    f.ws.setScript({"out <b>a</b> Gr\\xc3", "sleep 200", "out \\xb6\\xdfe\\nDone.\\n"});
+    startJob(f.w, Job(job));
+    QVERIFY(isBusy(f.w));
+    QVERIFY(waitForRun(f, Job(job), 1));
+    const JobWidgets widgets = widgetsOf(f.w, Job(job));
+    const QStringList args = QStringList{QStringList{"convert", "compare", "decompress"}[job],
+                                         widgets.first->text(), widgets.second->text()} +
+                             options;
+    QCOMPARE(f.ws.calls(), QList<QStringList>{args});
     const QString shown = QString::fromUtf8("<b>a</b> Größe\nDone.\n");
-    QCOMPARE(f.ui.compareTextOutput->toPlainText(), shown);
-    QCOMPARE(logText(f.w), "earlier\n" + shown);
-
-    f.ui.compareSelectDetail->setChecked(false);
-    QVERIFY(runJob(f, Job::Compare, {"out Done.\\n"}, 2));
-    QVERIFY(runJob(f, Job::Decompress, {"out Done.\\n"}, 3));
-    QCOMPARE(f.watcher.boxes[2].text, kSuccess[2]);
-    QCOMPARE(f.ws.calls(), (QList<QStringList>{{"compare", "/a b/old.a2l", "new.a2l", "-v"},
-                                               {"compare", "old.a2l", "new.a2l"},
-                                               {"decompress", "in.cfginclude", "out.cfginclude"}}));
-    QCOMPARE(logText(f.w), "earlier\n" + shown + "Done.\nDone.\n");
+    QCOMPARE(f.ui.compareTextOutput->toPlainText(), job == 1 ? shown : "old result");
+    const QString log = logText(f.w);
+    const QString head = job == 0 ? "QuillmoorConverter.exe convert  \"in put.a2l\"" : "earlier";
+    QVERIFY2(log.startsWith(head) && log.indexOf('\n') >= head.size(), qPrintable(log));
+    QCOMPARE(log.mid(log.indexOf('\n') + 1), shown);
 }
 
 // A missing path is reported and nothing is started.
@@ -165,7 +144,7 @@ void JobsTest::missingPaths() {
         }
     }
     QTest::qWait(100);
-    QCOMPARE(titles(f.watcher), QStringList(6, "Fehlende Argumente"));
+    QCOMPARE(f.watcher.titles(), QStringList(6, "Fehlende Argumente"));
     QVERIFY(f.ws.calls().isEmpty());
     QCOMPARE(logText(f.w), QString("earlier\n"));
 }
@@ -217,7 +196,7 @@ void JobsTest::runEnds() {
     QFETCH(QString, logEnd);
     WindowFixture f;
     QVERIFY(runJob(f, Job(job), script, int(expectedTitles.size())));
-    QCOMPARE(titles(f.watcher), expectedTitles);
+    QCOMPARE(f.watcher.titles(), expectedTitles);
     for (const DialogWatcher::Box& box : f.watcher.boxes) {
         QCOMPARE(box.text, box.title == "Fehler!" ? kFailureText : kSuccess[job]);
         QCOMPARE(box.icon, QMessageBox::Information);
@@ -236,7 +215,7 @@ void JobsTest::converterMissing() {
     WindowFixture f;
     f.ws.removeConverter();
     startJob(f.w, Job::Convert);
-    QTRY_COMPARE(titles(f.watcher), QStringList{"Fehler!"});
+    QTRY_COMPARE(f.watcher.titles(), QStringList{"Fehler!"});
     QVERIFY(isIdle(f.w));
     const QStringList lines = logText(f.w).split('\n');
     QVERIFY(lines.value(0).startsWith("QuillmoorConverter.exe convert "));
@@ -252,7 +231,7 @@ void JobsTest::converterMissing() {
     QScrollBar* bar = f.ui.logOptionalLog->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 0);
     startJob(f.w, Job::Decompress);
-    QTRY_COMPARE(titles(f.watcher), (QStringList{"Fehler!", "Fehler!", "Fehler!"}));
+    QTRY_COMPARE(f.watcher.titles(), (QStringList{"Fehler!", "Fehler!", "Fehler!"}));
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(isIdle(f.w));
 }
@@ -272,8 +251,8 @@ void JobsTest::whileRunning() {
     QVERIFY(!dropOn(f.ui.compareInputOld, {dropped}));
     QAction* logAction = menuEntry(f.w, "Optionales Ausgabefenster");
     QVERIFY(logAction != nullptr && logAction->isEnabled() && f.w.menuBar()->isEnabled());
-    QTRY_COMPARE(titles(f.watcher), (QStringList{"Abgeschlossen!", "Fehler!"}));
-    QCOMPARE(Access::decompresserProcess(f.w).state(), QProcess::Running);
+    QTRY_COMPARE(f.watcher.titles(), (QStringList{"Abgeschlossen!", "Fehler!"}));
+    QCOMPARE(Access::processOf(f.w, 2).state(), QProcess::Running);
     QVERIFY(logText(f.w).endsWith("Done.\nError. late\n"));
     QVERIFY(isIdle(f.w));
     QVERIFY(!dropOn(f.ui.compareInputOld, {dropped}));
@@ -289,48 +268,43 @@ void JobsTest::whileRunning() {
     QCOMPARE(f.ws.calls().size(), 2);
 }
 
-// The input dialogs of convert and decompress suggest the output beside the
-// input, and the output dialogs start there; a cancelled input dialog forgets
-// that place. The compare dialogs fill their fields.
+// The input dialogs of convert and decompress suggest the output beside the input, and the
+// output dialogs start there; a cancelled input dialog forgets that place. The compare
+// dialogs fill their fields.
 void JobsTest::fileDialogs() {
     WindowFixture f;
     f.ws.writeFile("ecu.v2.a2l", "x");
-    f.watcher.queueFile(f.ws.filePath("ecu.v2.a2l"));
-    f.ui.convertSelectInput->click();
-    QTRY_COMPARE(f.ui.convertInputOutputfile->text(), f.ws.filePath("ecu.v2.cfginclude"));
+    f.ws.writeFile("packed.cfginclude", "x");
+    // Answers the next file dialog with `name` in the workspace (empty: cancels) and opens it.
+    const auto choose = [&f](QToolButton* button, const QString& name) {
+        f.watcher.queueFile(name.isEmpty() ? name : f.ws.filePath(name));
+        button->click();
+    };
+    choose(f.ui.convertSelectInput, "ecu.v2.a2l");
     QCOMPARE(f.ui.convertInputInputfile->text(), f.ws.filePath("ecu.v2.a2l"));
+    QCOMPARE(f.ui.convertInputOutputfile->text(), f.ws.filePath("ecu.v2.cfginclude"));
     QCOMPARE(f.watcher.fileDialogs[0].nameFilters, QStringList{"A2L-Datei (*.a2l)"});
-    f.watcher.queueFile(f.ws.filePath("chosen"));
-    f.ui.convertSelectOutput->click();
-    QTRY_COMPARE(f.ui.convertInputOutputfile->text(), f.ws.filePath("chosen"));
+    choose(f.ui.convertSelectOutput, "chosen");
+    QCOMPARE(f.ui.convertInputOutputfile->text(), f.ws.filePath("chosen"));
     QVERIFY(f.watcher.fileDialogs[1].save);
     QCOMPARE(f.watcher.fileDialogs[1].selectedFiles, QStringList{f.ws.filePath("ecu.v2")});
-    f.watcher.queueFile("");
-    f.ui.convertSelectOutput->click();
-    QTRY_COMPARE(f.watcher.fileDialogs.size(), 3);
+    choose(f.ui.convertSelectOutput, "");
     QCOMPARE(f.ui.convertInputOutputfile->text(), f.ws.filePath("chosen"));
 
-    f.ws.writeFile("packed.cfginclude", "x");
-    f.watcher.queueFile(f.ws.filePath("packed.cfginclude"));
-    f.ui.decompressSelectInput->click();
-    QTRY_COMPARE(f.ui.decompressInputFile->text(), f.ws.filePath("packed.cfginclude"));
-    QCOMPARE(f.ui.decompressOutputFile->text(), f.ws.filePath("packed.cfginclude"));
-    f.watcher.queueFile("");
-    f.ui.decompressSelectInput->click();
-    QTRY_COMPARE(f.watcher.fileDialogs.size(), 5);
+    choose(f.ui.decompressSelectInput, "packed.cfginclude");
     QCOMPARE(f.ui.decompressInputFile->text(), f.ws.filePath("packed.cfginclude"));
-    f.watcher.queueFile("");
-    f.ui.decompressSelectOutput->click();
-    QTRY_COMPARE(f.watcher.fileDialogs.size(), 6);
-    QVERIFY(!f.watcher.fileDialogs[5].selectedFiles.value(0).endsWith("/packed"));
+    QCOMPARE(f.ui.decompressOutputFile->text(), f.ws.filePath("packed.cfginclude"));
+    choose(f.ui.decompressSelectInput, "");
+    QCOMPARE(f.ui.decompressInputFile->text(), f.ws.filePath("packed.cfginclude"));
+    choose(f.ui.decompressSelectOutput, "");
+    QVERIFY(!f.watcher.fileDialogs.value(5).selectedFiles.value(0).endsWith("/packed"));
     QCOMPARE(f.ui.decompressOutputFile->text(), f.ws.filePath("packed.cfginclude"));
 
-    f.watcher.queueFile(f.ws.filePath("ecu.v2.a2l"));
-    f.ui.compareSelectOld->click();
-    QTRY_COMPARE(f.ui.compareInputOld->text(), f.ws.filePath("ecu.v2.a2l"));
-    f.watcher.queueFile(f.ws.filePath("packed.cfginclude"));
-    f.ui.compareSelectNew->click();
-    QTRY_COMPARE(f.ui.compareInputNew->text(), f.ws.filePath("packed.cfginclude"));
+    choose(f.ui.compareSelectOld, "ecu.v2.a2l");
+    choose(f.ui.compareSelectNew, "packed.cfginclude");
+    QCOMPARE(f.ui.compareInputOld->text(), f.ws.filePath("ecu.v2.a2l"));
+    QCOMPARE(f.ui.compareInputNew->text(), f.ws.filePath("packed.cfginclude"));
+    QCOMPARE(f.watcher.fileDialogs.size(), 8);
     QCOMPARE(f.watcher.unexpected, 0);
 }
 
@@ -355,14 +329,13 @@ void JobsTest::drops() {
         QVERIFY(!dropOn(f.ui.compareInputOld, refused));
     }
     // A file is copied, never moved, and only a drop fills the field: not a passing drag.
-    QCOMPARE(dragWithShift(f.ui.compareInputOld, {c}), Qt::CopyAction);
-    const QString fields[] = {
-        f.ui.convertInputInputfile->text(), f.ui.convertInputOutputfile->text(),
-        f.ui.compareInputOld->text(),       f.ui.compareInputNew->text(),
-        f.ui.decompressInputFile->text(),   f.ui.decompressOutputFile->text()};
-    QCOMPARE(QStringList(std::begin(fields), std::end(fields)),
-             (QStringList{a.toLocalFile(), c.toLocalFile(), a.toLocalFile(), c.toLocalFile(),
-                          c.toLocalFile(), a.toLocalFile()}));
+    QCOMPARE(dropOn(f.ui.compareInputOld, {c}, false, Qt::ShiftModifier), Qt::CopyAction);
+    QList<QString> fields;
+    for (Job job : {Job::Convert, Job::Compare, Job::Decompress}) {
+        fields << widgetsOf(f.w, job).first->text() << widgetsOf(f.w, job).second->text();
+    }
+    QCOMPARE(fields, (QStringList{a.toLocalFile(), c.toLocalFile(), a.toLocalFile(),
+                                  c.toLocalFile(), c.toLocalFile(), a.toLocalFile()}));
 }
 
 QUILLMOOR_TEST_MAIN(JobsTest)

@@ -68,39 +68,36 @@ void UnitsTest::decoder_data() {
     QTest::addColumn<QByteArrayList>("deliveries");
     QTest::addColumn<QStringList>("texts");  // one per delivery, then the end
     const QString none;
-    QTest::newRow("two bytes split") << QByteArrayList{"pr\xc3",
-                                                       "\xbc"
-                                                       "f"}
-                                     << QStringList{"pr", QString::fromUtf8("üf"), none};
+    const auto u = [](const char* utf8) { return QString::fromUtf8(utf8); };
+    QTest::newRow("two bytes split")
+        << QByteArrayList{"pr\xc3", "\xbc\x66"} << QStringList{"pr", u("üf"), none};
     QTest::newRow("three bytes split twice")
         << QByteArrayList{"\xe2", "\x82", "\xac 5"} << QStringList{none, none, "€ 5", none};
     QTest::newRow("Latin-1 at the end of the output")
-        << QByteArrayList{"Ma\xdf"} << QStringList{"Ma", QString::fromUtf8("ß")};
+        << QByteArrayList{"Ma\xdf"} << QStringList{"Ma", u("ß")};
     QTest::newRow("cut sequence then ASCII")
-        << QByteArrayList{"\xe2\x82" "A"} << QStringList{QString::fromUtf8("â\u0082A"), none};
+        << QByteArrayList{"\xe2\x82\x41"} << QStringList{u("â\u0082A"), none};
     // Two bytes at the end that cannot start the character: shown at once.
     QTest::newRow("invalid start at the end")
-        << QByteArrayList{"a\xe0\x80"} << QStringList{QString::fromUtf8("aà\u0080"), none};
+        << QByteArrayList{"a\xe0\x80"} << QStringList{u("aà\u0080"), none};
     QTest::newRow("overlong, surrogate, above U+10FFFF, lone continuation")
         << QByteArrayList{"\xc0\x80\xed\xa0\x80\xf5\x80\xbf\x80"}
-        << QStringList{QString::fromUtf8("\u00c0\u0080\u00ed\u00a0\u0080\u00f5\u0080\u00bf\u0080"),
-                       none};
+        << QStringList{u("\u00c0\u0080\u00ed\u00a0\u0080\u00f5\u0080\u00bf\u0080"), none};
+    // Valid at the edges: E0 A0, ED 9F, F4 8F, F0 90, C2, DF, EF; not E0 9F, F4 90.
     QTest::newRow("edges of the second-byte ranges")
         << QByteArrayList{"\xe0\xa0\x80\xe0\x9f\xbf\xed\x9f\xbf\xf4\x8f\xbf\xbf\xf4\x90\x80\x80"
                           "\xf0\x90\x80\x80\xc2\x80\xdf\xbf\xef\xbf\xbf"}
-        << QStringList{QString::fromUtf8("\xe0\xa0\x80") + QString::fromUtf8("\u00e0\u009f\u00bf") +
-                           QString::fromUtf8("\xed\x9f\xbf\xf4\x8f\xbf\xbf") +
-                           QString::fromUtf8("\u00f4\u0090\u0080\u0080") +
-                           QString::fromUtf8("\xf0\x90\x80\x80\xc2\x80\xdf\xbf\xef\xbf\xbf"),
+        << QStringList{u("\xe0\xa0\x80\u00e0\u009f\u00bf\xed\x9f\xbf\xf4\x8f\xbf\xbf\u00f4\u0090"
+                         "\u0080\u0080\xf0\x90\x80\x80\xc2\x80\xdf\xbf\xef\xbf\xbf"),
                        none};
     QTest::newRow("second byte above the range after E0 and F0")
         << QByteArrayList{"\xe0\xc0\x80\xf0\xc0\x80\x80"}
-        << QStringList{QString::fromUtf8("\u00e0\u00c0\u0080\u00f0\u00c0\u0080\u0080"), none};
+        << QStringList{u("\u00e0\u00c0\u0080\u00f0\u00c0\u0080\u0080"), none};
     QTest::newRow("NUL bytes dropped, also inside a sequence")
         << QByteArrayList{QByteArray("a\0b\xc3", 4), QByteArray("\0\xa4", 2)}
-        << QStringList{"ab", QString::fromUtf8("Ã¤"), none};
+        << QStringList{"ab", u("Ã¤"), none};
     QTest::newRow("invalid held bytes")
-        << QByteArrayList{"x\xf0\x9f\x98"} << QStringList{"x", QString::fromUtf8("ð\u009f\u0098")};
+        << QByteArrayList{"x\xf0\x9f\x98"} << QStringList{"x", u("ð\u009f\u0098")};
 }
 
 void UnitsTest::decoder() {

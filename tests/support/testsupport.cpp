@@ -69,17 +69,13 @@ void TestWorkspace::removeConverter() {
 QList<QStringList> TestWorkspace::calls() const {
     QList<QStringList> result;
     QFile file(dir_.filePath(QStringLiteral("standin-calls.txt")));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return result;
-    }
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray& line : lines) {
+    for (const QByteArray& line :
+         file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
         if (line == "call") {
             result.append(QStringList());
         } else if (line.startsWith("arg ") && !result.isEmpty()) {
-            QByteArray arg = line.mid(4);
-            arg.replace("%0A", "\n").replace("%0D", "\r").replace("%25", "%");
-            result.last().append(QString::fromLocal8Bit(arg));
+            result.last().append(QString::fromLocal8Bit(
+                line.mid(4).replace("%0A", "\n").replace("%0D", "\r").replace("%25", "%")));
         }
     }
     return result;
@@ -199,8 +195,9 @@ JobWidgets widgetsOf(MainWindow& w, Job job) {
 }
 
 void startJob(MainWindow& w, Job job) {
-    const char* names[][2] = {
-        {"in.a2l", "out.cfginclude"}, {"old.a2l", "new.a2l"}, {"in.cfginclude", "out.cfginclude"}};
+    const char* names[][2] = {{"in put.a2l", "out.cfginclude"},
+                              {"/a b/old.a2l", "new.a2l"},
+                              {"in.cfginclude", "out.cfginclude"}};
     const JobWidgets widgets = widgetsOf(w, job);
     widgets.first->setText(QString::fromLatin1(names[int(job)][0]));
     widgets.second->setText(QString::fromLatin1(names[int(job)][1]));
@@ -238,9 +235,9 @@ bool isIdle(MainWindow& w) {
            QApplication::overrideCursor() == nullptr;
 }
 
-QStringList titles(const DialogWatcher& watcher) {
+QStringList DialogWatcher::titles() const {
     QStringList result;
-    for (const DialogWatcher::Box& box : watcher.boxes) {
+    for (const Box& box : boxes) {
         result << box.title;
     }
     return result;

@@ -22,8 +22,7 @@ class MainWindowTestAccess {
 public:
     static FormState& state(MainWindow& w) { return w.state; }
     static MainWindowForm& ui(MainWindow& w) { return *w.ui; }
-    static QProcess& converterProcess(MainWindow& w) { return w.converterProcess; }
-    static QProcess& decompresserProcess(MainWindow& w) { return w.decompresserProcess; }
+    // The process of job 0 convert, 1 compare, 2 decompress.
     static QProcess& processOf(MainWindow& w, int job) {
         return *std::array{&w.converterProcess, &w.comparerProcess, &w.decompresserProcess}[job];
     }
@@ -36,11 +35,10 @@ public:
     }
 };
 
-// A temporary working directory per test: it becomes the current directory, gets
-// its own settings store, and holds the scripted stand-in converter under the
-// name the front-end runs. Restores the previous directory when destroyed.
-// On Windows the store is the registry key HKEY_CURRENT_USER\Software\KOLDAN\VELMOR,
-// which QSettings::setPath cannot move: it is removed at start and at the end instead.
+// A temporary working directory per test: the current directory until destroyed, with its
+// own settings store and the stand-in converter under the name the front-end runs. On
+// Windows the store is the registry key HKEY_CURRENT_USER\Software\KOLDAN\VELMOR, which
+// QSettings::setPath cannot move: it is removed at start and at the end instead.
 class TestWorkspace {
 public:
     TestWorkspace();
@@ -51,10 +49,8 @@ public:
     bool isValid() const { return valid_; }
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
-    // Whether anything was stored: the settings file of this workspace (organization
-    // KOLDAN, application VELMOR), or on Windows the registry key.
+    // Whether any setting of KOLDAN/VELMOR was stored.
     bool settingsStored() const;
-
     // The script the stand-in converter plays (see standin.cpp for the verbs).
     void setScript(const QStringList& lines);
     // Removes the stand-in converter, so that starting it fails.
@@ -69,11 +65,10 @@ private:
     bool valid_ = false;
 };
 
-// Watches for modal dialogs, records what they show and answers them.
-// Message boxes are answered with the next queued button text, or else their
-// OK button (a box without one is rejected and counted as unexpected). File
-// dialogs take the next queued path (an empty path cancels). Anything else open
-// longer than the watchdog limit is rejected and counted as unexpected, so a
+// Watches for modal dialogs, records what they show and answers them. Message boxes take
+// the next queued button text, or else OK (a box without one is rejected and counted as
+// unexpected); file dialogs take the next queued path (an empty path cancels). Anything
+// else open longer than the watchdog limit is rejected and counted as unexpected, so a
 // wrong dialog fails a test instead of hanging it.
 class DialogWatcher : public QObject {
     Q_OBJECT
@@ -97,6 +92,8 @@ public:
     void queueFile(const QString& path) { fileQueue_ << path; }
     // A handler for the next dialog of another kind; returns true when it dealt with it.
     void queueHandler(std::function<bool(QWidget*)> handler) { handlers_ << handler; }
+    // The titles of the boxes seen so far.
+    QStringList titles() const;
 
     QList<Box> boxes;
     QList<FileDialogSeen> fileDialogs;
@@ -130,9 +127,8 @@ struct WindowFixture {
 // Writes a versions file with `versions` (without one, start-up reports the missing file).
 void writeVersions(TestWorkspace& ws, const QStringList& versions);
 
-// The three jobs of the window.
+// The three jobs of the window, with their two path fields and their button.
 enum class Job { Convert, Compare, Decompress };
-// The two path fields and the button of a job.
 struct JobWidgets {
     QLineEdit* first;
     QLineEdit* second;
@@ -141,27 +137,22 @@ struct JobWidgets {
 JobWidgets widgetsOf(MainWindow& w, Job job);
 // Fills the two paths of `job` with fixed names and presses its button.
 void startJob(MainWindow& w, Job job);
-// Waits until the run of `job` has ended and been handled and `boxes` boxes
-// have been shown in all; true when exactly that many were shown.
+// Waits until the run of `job` has ended and been handled and `boxes` boxes have been
+// shown in all; true when exactly that many were shown.
 bool waitForRun(WindowFixture& f, Job job, int boxes);
 // Starts `job` against the stand-in playing `script`, then waits as above.
 bool runJob(WindowFixture& f, Job job, const QStringList& script, int boxes = 1);
-// Busy: form and dock disabled under the wait cursor; idle: enabled, no cursor.
+// Busy: form and dock disabled under the wait cursor; idle: enabled, no override cursor.
 bool isBusy(MainWindow& w);
 bool isIdle(MainWindow& w);
-// The titles of the boxes seen so far.
-QStringList titles(const DialogWatcher& watcher);
 // A menu entry by its text, or null.
 QAction* menuEntry(MainWindow& w, const QString& text);
-
-// The plain text of the log view.
 QString logText(MainWindow& w);
-
 // Pops every override cursor, so that a failing test leaves none to the next one.
 void clearOverrideCursors();
 
-// main() for a front-end test: headless unless a platform is chosen, widget
-// file dialogs (so that tests can answer them), then the Qt Test run.
+// main() for a front-end test: headless unless a platform is chosen, widget file dialogs
+// (so that tests can answer them), then the Qt Test run.
 #define QUILLMOOR_TEST_MAIN(TestClass)                           \
     int main(int argc, char* argv[]) {                           \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {    \

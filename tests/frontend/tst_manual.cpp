@@ -13,46 +13,39 @@ class ManualTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void namesTheWindowsWords_data();
     void namesTheWindowsWords();
 };
 
-void ManualTest::namesTheWindowsWords_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("english");
-    QTest::newRow("de") << "Handbuch.pdf" << false;
-    QTest::newRow("en") << "Manual.pdf" << true;
-}
-
 void ManualTest::namesTheWindowsWords() {
-    QFETCH(QString, file);
-    QFETCH(bool, english);
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
     if (pdftotext.isEmpty()) {
         QSKIP("pdftotext (poppler-utils) is not installed: the manuals cannot be read back");
     }
-    QProcess process;
-    process.start(pdftotext,
-                  {"-enc", "UTF-8", QStringLiteral(QUILLMOOR_MANUAL_DIR "/") + file, "-"});
-    QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
-    const QString text = QString::fromUtf8(process.readAllStandardOutput())
-                             .normalized(QString::NormalizationForm_KC)
-                             .simplified();
-    QVERIFY2(text.size() > 10000, qPrintable(file));
     QTranslator catalogue;
     QVERIFY(catalogue.load(QStringLiteral(QUILLMOOR_CATALOGUE_QM)));
-    QStringList missing;
-    for (const char* source :
-         {"A2L konvertieren", "A2L Vergleich", "CfgInclude dekomprimieren", "Einstellungen",
-          "Sprachen", "Optionales Ausgabefenster", "Handbuch", "Abgeschlossen!", "Fehler!",
-          "Warnung!", "Dateifehler", "A2L wurde konvertiert!", "Kompatible Versionen"}) {
-        const QString word =
-            english ? catalogue.translate("MainWindow", source) : QString::fromUtf8(source);
-        if (word.isEmpty() || !text.contains(word)) {
-            missing << word + " (" + QString::fromUtf8(source) + ")";
+    for (const bool english : {false, true}) {
+        const QString file = english ? "Manual.pdf" : "Handbuch.pdf";
+        QProcess process;
+        process.start(pdftotext,
+                      {"-enc", "UTF-8", QStringLiteral(QUILLMOOR_MANUAL_DIR "/") + file, "-"});
+        QVERIFY2(process.waitForFinished(60000) && process.exitCode() == 0, qPrintable(file));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput())
+                                 .normalized(QString::NormalizationForm_KC)
+                                 .simplified();
+        QVERIFY2(text.size() > 10000, qPrintable(file));
+        QStringList missing;
+        for (const char* source :
+             {"A2L konvertieren", "A2L Vergleich", "CfgInclude dekomprimieren", "Einstellungen",
+              "Sprachen", "Optionales Ausgabefenster", "Handbuch", "Abgeschlossen!", "Fehler!",
+              "Warnung!", "Dateifehler", "A2L wurde konvertiert!", "Kompatible Versionen"}) {
+            const QString word =
+                english ? catalogue.translate("MainWindow", source) : QString::fromUtf8(source);
+            if (word.isEmpty() || !text.contains(word)) {
+                missing << word + " (" + QString::fromUtf8(source) + ")";
+            }
         }
+        QVERIFY2(missing.isEmpty(), qPrintable("not named in " + file + ": " + missing.join(", ")));
     }
-    QVERIFY2(missing.isEmpty(), qPrintable("not named in " + file + ": " + missing.join(", ")));
 }
 
 QUILLMOOR_TEST_MAIN(ManualTest)

@@ -108,10 +108,7 @@ void DialogWatcher::poll() {
             return;
         }
         heldBox_ = nullptr;
-        Box seen;
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
+        Box seen{box->windowTitle(), box->text(), box->icon(), {}};
         const QString wanted = buttonQueue_.isEmpty() ? QString() : buttonQueue_.takeFirst();
         QAbstractButton* chosen = box->button(QMessageBox::Ok);
         for (QAbstractButton* button : box->buttons()) {
@@ -128,11 +125,8 @@ void DialogWatcher::poll() {
         return;
     }
     if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-        FileDialogSeen seen;
-        seen.nameFilters = dialog->nameFilters();
-        seen.selectedFiles = dialog->selectedFiles();
-        seen.save = dialog->acceptMode() == QFileDialog::AcceptSave;
-        fileDialogs << seen;
+        fileDialogs << FileDialogSeen{dialog->nameFilters(), dialog->selectedFiles(),
+                                      dialog->acceptMode() == QFileDialog::AcceptSave};
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         if (fileQueue_.isEmpty() || edit == nullptr) {
             ++unexpected;
@@ -156,11 +150,7 @@ void DialogWatcher::poll() {
         currentSince_ = now;
     } else if (now - currentSince_ > kWatchdogMs) {
         ++unexpected;
-        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->reject();
-        } else {
-            modal->close();
-        }
+        modal->close();  // a dialog is rejected
     }
 }
 

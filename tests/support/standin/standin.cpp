@@ -45,14 +45,7 @@ std::string unescape(const std::string& text) {
 std::string escapeArgument(const std::string& arg) {
     std::string out;
     for (char c : arg) {
-        if (c == '%')
-            out += "%25";
-        else if (c == '\r')
-            out += "%0D";
-        else if (c == '\n')
-            out += "%0A";
-        else
-            out += c;
+        out += c == '%' ? "%25" : c == '\r' ? "%0D" : c == '\n' ? "%0A" : std::string(1, c);
     }
     return out;
 }

@@ -217,9 +217,8 @@ void JobsTest::converterMissing() {
     startJob(f.w, Job::Convert);
     QTRY_COMPARE(f.watcher.titles(), QStringList{"Fehler!"});
     QVERIFY(isIdle(f.w));
-    const QStringList lines = logText(f.w).split('\n');
-    QVERIFY(lines.value(0).startsWith("QuillmoorConverter.exe convert "));
-    QVERIFY2(lines.value(1).startsWith("QuillmoorConverter.exe konnte nicht gestartet werden"),
+    QVERIFY2(logText(f.w).split('\n').value(1).startsWith(
+                 "QuillmoorConverter.exe konnte nicht gestartet werden"),
              qPrintable(logText(f.w)));
     startJob(f.w, Job::Convert);
     QTRY_COMPARE(f.watcher.boxes.size(), 2);

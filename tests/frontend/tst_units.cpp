@@ -16,7 +16,7 @@ class UnitsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void resolution();
+    void paths();
     void decoder_data();
     void decoder();
     void decoderAnySplit();
@@ -26,12 +26,14 @@ private slots:
     void rules();
     void versionsFile_data();
     void versionsFile();
-    void paths();
 };
 
-// The working directory first, then the program's folder, then PATH; files that
-// cannot be run are skipped; nothing found gives the bare name back.
-void UnitsTest::resolution() {
+// The converter is looked up in the working directory first, then the program's folder,
+// then PATH; files that cannot be run are skipped; nothing found gives the bare name back.
+// The output suggested for an input is cut before the last dot, also in a folder. The
+// manual's address on Windows: a drive letter follows the three slashes, a share keeps
+// its own two.
+void UnitsTest::paths() {
     QTemporaryDir work, app, pathA, pathB;
     const QString name = "QuillmoorConverter.exe";
     auto place = [&](const QTemporaryDir& dir, bool executable) {
@@ -62,6 +64,13 @@ void UnitsTest::resolution() {
     QTemporaryDir other;
     QVERIFY(QDir(other.path()).mkdir(name));
     QCOMPARE(commandline::resolveProgram(name, other.path(), QString(), QByteArray()), name);
+    QCOMPARE(commandline::stemOf("/x/ecu.v2.cfginclude"), QString("/x/ecu.v2"));
+    QCOMPARE(commandline::stemOf("C:/Daten/rev2.1/ecu"), QString("C:/Daten/rev2"));
+    QCOMPARE(commandline::stemOf("C:/Daten/ecu"), QString());
+    QCOMPARE(manualurl::manualUrlText(0, "C:/Programme"),
+             QString("file:///C:/Programme/doc/Manual.pdf"));
+    QCOMPARE(manualurl::manualUrlText(1, "//server/share"),
+             QString("file://///server/share/doc/Handbuch.pdf"));
 }
 
 void UnitsTest::decoder_data() {
@@ -250,19 +259,6 @@ void UnitsTest::versionsFile() {
     QCOMPARE(reader.readBytes(bytes), ok);
     QCOMPARE(reader.topVersion, top);
     QCOMPARE(reader.versionList, list);
-}
-
-// The output path suggested for an input: cut before the last dot, also in a folder.
-// The manual's address on Windows: a drive letter follows the three slashes, a share
-// keeps its own two.
-void UnitsTest::paths() {
-    QCOMPARE(commandline::stemOf("/x/ecu.v2.cfginclude"), QString("/x/ecu.v2"));
-    QCOMPARE(commandline::stemOf("C:/Daten/rev2.1/ecu"), QString("C:/Daten/rev2"));
-    QCOMPARE(commandline::stemOf("C:/Daten/ecu"), QString());
-    QCOMPARE(manualurl::manualUrlText(0, "C:/Programme"),
-             QString("file:///C:/Programme/doc/Manual.pdf"));
-    QCOMPARE(manualurl::manualUrlText(1, "//server/share"),
-             QString("file://///server/share/doc/Handbuch.pdf"));
 }
 
 QUILLMOOR_TEST_MAIN(UnitsTest)

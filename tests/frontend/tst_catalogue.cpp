@@ -1,16 +1,6 @@
 // The English catalogue A2Ltranslator_la: every source text of the front-end has
 // a finished translation that keeps its placeholders and line breaks, and the
 // window and the language dialog show no German text with it.
-#include <QComboBox>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTranslator>
-#include <QXmlStreamReader>
-#include <QtTest>
-
 #include "prefs/languageselection.h"
 #include "testsupport.h"
 

@@ -3,15 +3,6 @@
 // well-formed XML holding the prefix; input and output lie in a folder whose name
 // has an umlaut and a blank. Skips when the converter has not been built into the
 // runtime folder.
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTextBrowser>
-#include <QtTest>
-
 #include "testsupport.h"
 
 class EndToEndTest : public QObject {

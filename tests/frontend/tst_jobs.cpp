@@ -1,22 +1,6 @@
 // The three jobs through the window against the scripted stand-in converter:
 // the arguments it receives, the boxes and the log of each way a run can end,
 // the busy state, file dialogs and dropped files.
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDockWidget>
-#include <QDropEvent>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTextBrowser>
-#include <QToolButton>
-#include <QUrl>
-#include <QtTest>
-
 #include "testsupport.h"
 
 using Access = MainWindowTestAccess;

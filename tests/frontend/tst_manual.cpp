@@ -2,11 +2,6 @@
 // back with poppler's pdftotext: real documents that name the window's tabs,
 // menus and result boxes in their language (the English words come from the
 // compiled catalogue, so a changed window text shows up as a manual to update).
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTranslator>
-#include <QtTest>
-
 #include "testsupport.h"
 
 class ManualTest : public QObject {

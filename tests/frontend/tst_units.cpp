@@ -1,10 +1,5 @@
 // The window-free parts of the front-end: program lookup, the converter's output
 // (decoding and markers), the version rules, the versions file and the manual's address.
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QtTest>
-
 #include "converter/commandline.h"
 #include "converter/markers.h"
 #include "prefs/manualurl.h"

@@ -1,22 +1,5 @@
 // The window around the jobs: stored settings, the target version selection,
 // the log dock, the language, the About box and the manual.
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDesktopServices>
-#include <QDir>
-#include <QDockWidget>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScopeGuard>
-#include <QSettings>
-#include <QTabWidget>
-#include <QtTest>
-
 #include "prefs/languageselection.h"
 #include "testsupport.h"
 

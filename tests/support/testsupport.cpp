@@ -1,17 +1,5 @@
 #include "testsupport.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDateTime>
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
-#include <QTextBrowser>
-
 namespace {
 constexpr int kPollMs = 10;
 constexpr qint64 kWatchdogMs = 5000;

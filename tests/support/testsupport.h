@@ -1,15 +1,7 @@
 #pragma once
 
-#include <QApplication>
-#include <QList>
-#include <QMessageBox>
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <array>
 #include <functional>
 

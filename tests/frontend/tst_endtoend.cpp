@@ -1,8 +1,5 @@
-// The real converter run through the window: a bundled sample converted with the
-// convert tab's fields and button, the box, and the output file, which must be
-// well-formed XML holding the prefix; input and output lie in a folder whose name
-// has an umlaut and a blank. Skips when the converter has not been built into the
-// runtime folder.
+// The real converter run through the window on a bundled sample in a folder whose name has
+// an umlaut and a blank: the box, and an output of well-formed XML holding the prefix.
 #include "testsupport.h"
 
 class EndToEndTest : public QObject {

@@ -1,7 +1,5 @@
-// The manuals doc/Handbuch.pdf and doc/Manual.pdf in the runtime folder, read
-// back with poppler's pdftotext: real documents that name the window's tabs,
-// menus and result boxes in their language (the English words come from the
-// compiled catalogue, so a changed window text shows up as a manual to update).
+// The manuals in the runtime folder, read back with pdftotext, name the window's tabs, menus
+// and boxes in their language (English from the catalogue: a changed text needs the manual).
 #include "testsupport.h"
 
 class ManualTest : public QObject {

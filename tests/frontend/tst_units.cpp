@@ -23,11 +23,9 @@ private slots:
     void versionsFile();
 };
 
-// The converter is looked up in the working directory first, then the program's folder,
-// then PATH; files that cannot be run are skipped; nothing found gives the bare name back.
-// The output suggested for an input is cut before the last dot, also in a folder. The
-// manual's address on Windows: a drive letter follows the three slashes, a share keeps
-// its own two.
+// The converter is looked up in the working directory, the program's folder, then PATH,
+// skipping files that cannot run; else the bare name. Output stems cut at the last dot of
+// the name. The manual's address on Windows: three slashes before a drive, a share keeps two.
 void UnitsTest::paths() {
     QTemporaryDir work, app, pathA, pathB;
     const QString name = "QuillmoorConverter.exe";

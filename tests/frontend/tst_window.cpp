@@ -363,11 +363,9 @@ void WindowTest::shippedFiles_data() {
     QTest::newRow("stray language, both places") << "MEU:Datei" << 3 << "Manual.pdf" << true;
 }
 
-// Started in an empty working directory, the window takes the versions file, the
-// catalogue of the stored language and the manual from the program's folder (this
-// test program is built into a folder of its own); where the working directory
-// has them too, they win. A known language is stored back at start-up, a stray
-// one left alone. A manual that is missing or that nothing opens is reported.
+// The versions file, the stored language's catalogue and the manual come from the program's
+// folder (this test's own), or from the working directory where it has them too. A known
+// language is stored back at start-up, a stray one not. A manual missing or unopened is reported.
 void WindowTest::shippedFiles() {
     QFETCH(QString, menuTitle);
     QFETCH(int, storedLanguage);

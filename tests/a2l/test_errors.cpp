@@ -206,19 +206,4 @@ TEST(Errors, WarningsBeyondTheCapAreCounted) {
     EXPECT_EQ(std::count_if(result.warnings.begin(), result.warnings.end(), bad), 20);
 }
 
-TEST(Errors, ValidationCanBeSwitchedOff) {
-    a2l::ReadOptions options;
-    options.validate = false;
-    auto result = a2l::readText(
-        "/begin MEASUREMENT x \"\" UBYTE CM_NONE 0 0 low 255 /end MEASUREMENT", "v.a2l", options);
-    ASSERT_TRUE(result.ok());
-    EXPECT_TRUE(result.warnings.empty());
-    // The same problems are still reported when the object is decoded.
-    std::vector<a2l::Diagnostic> found;
-    auto m = result.document->measurement(result.document->blocks(a2l::BlockKind::Measurement)[0],
-                                          &found);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].location.column, 43u);
-}
-
 }  // namespace

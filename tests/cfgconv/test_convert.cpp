@@ -251,11 +251,13 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
         std::pair<const char*, const char*> reason;  // a left-out name and a part of its reason
         Names holds, lacks;
         std::size_t arraysSplit, tables;
+        std::optional<std::string> station = std::nullopt;  // with the prefix ECU1
     } rows[] = {
         {"tarVix=1.4.4",
          {"u64", "f64", "flag", "gear", "gear2", "rat", "curve", "form"},
          {"u64", "1.5.5"},
-         {"format=\"1\"", "name=\"arr[1][2]\" a2lName=\"arr\" address=\"0x0000200A\"",
+         {"format=\"1\"", "<station name=\"ENGINE\" byteOrder=\"little\">",
+          "name=\"arr[1][2]\" a2lName=\"arr\" address=\"0x0000200A\"",
           // The linear RAT_FUNC becomes an exact linear conversion, allowed everywhere.
           "id=\"CM_RAT_LINEAR\" kind=\"linear\" factor=\"0.5\" offset=\"-2\"", "name=\"fullMask\""},
          {"dims=", "bitMask"},
@@ -275,18 +277,24 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
         {"tarVix=2017.06.0",
          {},
          {"half", ""},
-         {"name=\"arr\" a2lName=\"arr\" address=\"0x00002000\"", "dims=\"2x3\"",
+         {"<station name=\"Test Bench &lt;1&gt;\" prefix=\"ECU1\" byteOrder=\"little\">",
+          "name=\"ECU1.arr\" a2lName=\"arr\" address=\"0x00002000\"", "dims=\"2x3\"",
+          // The unit from the COMPU_METHOD, the event from the station's channels.
+          "unit=\"degC\" min=\"0\" max=\"100\" event=\"1\" conversion=\"CM_LIN\"",
+          "<event channel=\"1\" name=\"10ms\" shortName=\"10ms\" cycleNs=\"10000000\"",
+          "<param name=\"baudrate\" value=\"500000\"/>",
           "id=\"CM_RAT\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1\"",
           "id=\"CM_TAB\" kind=\"table\" table=\"T_CURVE\" interpolate=\"true\"",
           "expression=\"X1*X1 &lt; 4 &amp;&amp; &quot;q&quot;\""},
          {},
          0,
-         2},
+         2,
+         "Test Bench <1>"},
     };
     ConvertModel m = featureModel();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.target);
-        auto r = build(m, row.target);
+        auto r = build(m, row.target, row.station, row.station ? "ECU1" : "");
         Names expected = row.leftOut, left = leftNames(r);
         expected.insert(expected.end(), {"quad", "half", "undefinedConv"});
         std::sort(expected.begin(), expected.end());
@@ -306,21 +314,6 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
         std::string why;
         EXPECT_TRUE(xmlFileWellFormed((dir / "out.cfginclude").string(), &why)) << why;
     }
-}
-
-TEST(CfgInclude, StationAndPrefix) {
-    ConvertModel m = featureModel();
-    auto r = build(m, "tarVix=2017.06.0", std::string("Test Bench <1>"), "ECU1");
-    for (const char* piece :
-         {"<station name=\"Test Bench &lt;1&gt;\" prefix=\"ECU1\" byteOrder=\"little\">",
-          "name=\"ECU1.temp\" a2lName=\"temp\"", "unit=\"degC\"" /* from the COMPU_METHOD */,
-          "event=\"1\" conversion=\"CM_LIN\"",
-          "<event channel=\"1\" name=\"10ms\" shortName=\"10ms\" cycleNs=\"10000000\"",
-          "<param name=\"baudrate\" value=\"500000\"/>"})
-        EXPECT_PRED2(has, r.document, piece);
-    auto plain = build(m, "tarVix=2017.06.0");
-    EXPECT_PRED2(has, plain.document, "<station name=\"ENGINE\" byteOrder=\"little\">");
-    EXPECT_PRED2(has, plain.document, "name=\"temp\" a2lName=\"temp\"");
 }
 
 TEST(CfgInclude, ByteOrderAndLimitsOfSplitting) {

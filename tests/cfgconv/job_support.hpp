@@ -102,6 +102,15 @@ inline Job run(const std::vector<std::string>& args) {
     return j;
 }
 
+// Runs a job that must fail with each of `says` in its status line.
+inline Job refused(const std::vector<std::string>& args, std::initializer_list<std::string> says) {
+    Job j = run(args);
+    EXPECT_EQ(j.rc, 2) << ::testing::PrintToString(args) << ": " << j.status();
+    for (const auto& piece : says)
+        EXPECT_PRED2(has, j.status(), piece) << ::testing::PrintToString(args);
+    return j;
+}
+
 #ifdef _WIN32
 // Under Wine, a name of fewer than 255 UTF-16 units can exceed the host's 255 bytes of UTF-8.
 inline bool underWine() {

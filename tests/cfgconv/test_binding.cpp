@@ -208,34 +208,33 @@ TEST(Binding, AddressesFromIfDataKpBlobs) {
     EXPECT_EQ(info.addressesFromIfData, 4u);
 }
 
-TEST(Instances, MeasurementAndStructureInstancesBecomeSignals) {
-    auto signals = byName(instancesModel());
+// Instances of measurements and structures become signals; what cannot be placed is left out
+// with a reason.
+TEST(Instances, BecomeSignalsOrAreLeftOutWithAReason) {
+    const ConvertModel model = instancesModel();
+    auto signals = byName(model);
 
     const Measurement& n = signals.at("nEng");
     EXPECT_EQ(std::tie(n.address, n.extension, n.type, n.conversion, n.physUnit, n.upper, n.event),
               std::make_tuple(0x1000u, 2u, DataType::UWord, "CM_Lin", "rpm", 32767.0, 3u));
     EXPECT_FALSE(n.unusable);
 
-    // car[i] at 0x2000 + i * 0x40; wheel[j] at +0x10 + j * 0x10 inside it.
-    EXPECT_EQ(signals.at("car[0].count").address, 0x2000u);
-    EXPECT_EQ(signals.at("car[1].count").address, 0x2040u);
-    EXPECT_EQ(signals.at("car[0].wheel[1].speed").address, 0x2020u);
-    EXPECT_EQ(signals.at("car[1].wheel[0].speed").address, 0x2050u);
+    // car[i] at 0x2000 + i * 0x40; wheel[j] at +0x10 + j * 0x10 inside it; DIRECT is plain.
+    for (const auto& [name, address] : {std::pair{"car[0].count", 0x2000u},
+                                        {"car[1].count", 0x2040u},
+                                        {"car[0].wheel[1].speed", 0x2020u},
+                                        {"car[1].wheel[0].speed", 0x2050u},
+                                        {"car[1].wheel[1].accel", 0x2064u},
+                                        {"direct.speed", 0x3000u}})
+        EXPECT_EQ(signals.at(name).address, address) << name;
     const Measurement& accel = signals.at("car[1].wheel[1].accel");
-    EXPECT_EQ(accel.address, 0x2064u);
     EXPECT_EQ(accel.dims, (std::vector<std::uint32_t>{3}));  // the type's own array
     EXPECT_EQ(accel.type, DataType::Float32);
     // Calibration components give no signal.
     EXPECT_EQ(signals.count("car[0].wheel[0].gain"), 0u);
     EXPECT_EQ(signals.count("param"), 0u);
-    // ADDRESS_TYPE DIRECT is a plain address.
-    EXPECT_EQ(signals.at("direct.speed").address, 0x3000u);
     EXPECT_FALSE(signals.at("direct.speed").unusable);
-}
 
-TEST(Instances, WhatCannotBePlacedIsLeftOutWithAReason) {
-    ConvertModel model = instancesModel();
-    auto signals = byName(model);
     EXPECT_EQ(category(signals.at("car[0].next")), "pointer-addressed instance");
     EXPECT_EQ(category(signals.at("viaPointer")), "pointer-addressed instance");
     ASSERT_EQ(category(signals.at("typo")), "undefined type");

@@ -35,8 +35,10 @@ Conversion ratFunc(std::string name, std::array<double, 6> k) {
     return c;
 }
 
-Measurement meas(std::string name, DataType t, std::string conversion = "NO_COMPU_METHOD") {
-    Measurement m;
+// A measurement at 0x1000 of the range 0..100 added to `model`, for further settings.
+Measurement& add(ConvertModel& model, std::string name, DataType t,
+                 std::string conversion = "NO_COMPU_METHOD") {
+    Measurement& m = model.measurements.emplace_back();
     m.name = std::move(name);
     m.type = t;
     m.typeText = dataTypeName(t);
@@ -45,12 +47,6 @@ Measurement meas(std::string name, DataType t, std::string conversion = "NO_COMP
     m.lower = 0;
     m.upper = 100;
     return m;
-}
-
-// meas() added to `m`, for further settings.
-Measurement& add(ConvertModel& m, std::string name, DataType t,
-                 std::string conversion = "NO_COMPU_METHOD") {
-    return m.measurements.emplace_back(meas(std::move(name), t, std::move(conversion)));
 }
 
 // A small model with one signal per feature that separates the generations.
@@ -135,7 +131,10 @@ std::vector<std::string> leftNames(const ConvertResult& r) {
 
 }  // namespace
 
-TEST(Version, ComparesNumericallyByDottedParts) {
+// Basic ranges are named by their first version; advanced ranges take the generation of
+// their oldest version.
+TEST(Target, VersionsRangesAndTheirGeneration) {
+    // Versions compare numerically by their dotted parts.
     EXPECT_TRUE(v("1.5.5") < v("2017.06.0"));
     EXPECT_LT(compare(v("1.5.9"), v("1.5.10")), 0);
     EXPECT_EQ(v("2019.02"), v("2019.2.0"));
@@ -145,11 +144,6 @@ TEST(Version, ComparesNumericallyByDottedParts) {
     for (const char* bad :
          {"", "1..2", ".1", "1.", "a.b", "1.2.3.4.5", "1.-2", "1 .2", "1234567890"})
         EXPECT_FALSE(Version::parse(bad)) << bad;
-}
-
-// Basic ranges are named by their first version; advanced ranges take the generation of
-// their oldest version.
-TEST(Target, RangesAndTheirGeneration) {
     const struct {
         const char* text;
         Generation gen;
@@ -230,10 +224,9 @@ TEST(Conversion, LinearAndTables) {
     EXPECT_DOUBLE_EQ(applyConversion(p, 200), 10);  // 0.25 * 200 - 40
     p = resolveConversion(*m.findConversion("CM_TAB"), m);
     ASSERT_EQ(p.kind, PhysConversion::Kind::Table);
-    EXPECT_DOUBLE_EQ(applyConversion(p, 5), 20);
-    EXPECT_DOUBLE_EQ(applyConversion(p, 15), 25);
-    EXPECT_DOUBLE_EQ(applyConversion(p, -3), 10);  // clamped below
-    EXPECT_DOUBLE_EQ(applyConversion(p, 99), 20);  // clamped above
+    // Interpolated between the rows, clamped below and above them.
+    for (auto [raw, phys] : {std::pair{5.0, 20.0}, {15.0, 25.0}, {-3.0, 10.0}, {99.0, 20.0}})
+        EXPECT_DOUBLE_EQ(applyConversion(p, raw), phys) << raw;
     Conversion wrong = conv("W", ConvKind::TabVerb, "TAB_VERB", "T_CURVE");
     EXPECT_EQ(resolveConversion(wrong, m).kind, PhysConversion::Kind::Unsupported);
     wrong.tableRef = "NOWHERE";

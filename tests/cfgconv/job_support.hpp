@@ -92,13 +92,18 @@ inline Job run(const std::vector<std::string>& args) {
     const std::string& s = lines.back();
     EXPECT_EQ(sink.deliveries.back(), s + "\n");
     EXPECT_TRUE(j.rc >= 0 && j.rc <= 2) << j.rc;
-    if (j.rc == 0) {
-        EXPECT_EQ(s, "Done.");
-    }
+    EXPECT_TRUE(j.rc != 0 || s == "Done.") << s;
     EXPECT_EQ(s.rfind(j.rc == 1 ? "Warning: " : "Error. ", 0), j.rc == 0 ? std::string::npos : 0u)
         << s;
     for (const char* marker : {"Done.", "Error.", "Warning:"})
         EXPECT_EQ(s.find(marker, 1), std::string::npos) << s;
+    return j;
+}
+
+// Runs a job that must succeed.
+inline Job done(const std::vector<std::string>& args) {
+    Job j = run(args);
+    EXPECT_EQ(j.rc, 0) << ::testing::PrintToString(args) << ": " << j.status();
     return j;
 }
 

@@ -50,8 +50,7 @@ Job convertBothWays(const fs::path& a2l, const fs::path& dir, const std::string&
         EXPECT_FALSE(fs::exists(z));
         return ri;
     }
-    Job rd = run({"decompress", z.string(), dz.string()});
-    EXPECT_EQ(rd.rc, 0) << rd.out;
+    done({"decompress", z.string(), dz.string()});
     std::string indented = slurp(ind);
     EXPECT_EQ(slurp(dz), indented) << a2l << " " << target;
     std::string why;
@@ -175,9 +174,8 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
             {"engine_ecu.a2l:"});
     // The XCPlite demo records a copy of its parameters through an INSTANCE of a structure of
     // TYPEDEF_MEASUREMENTs (its GROUP lists it among the measurements): four signals.
-    Job xcp = run({"convert", (kSharedDir / "xcplite" / "xcp_demo_autodetect.a2l").string(),
-                   (dir / "x.cfginclude").string(), "-i", "-l", "tarVix=2017.06.0"});
-    EXPECT_EQ(xcp.rc, 0) << xcp.out;
+    done({"convert", (kSharedDir / "xcplite" / "xcp_demo_autodetect.a2l").string(),
+          (dir / "x.cfginclude").string(), "-i", "-l", "tarVix=2017.06.0"});
     const std::string doc = slurp(dir / "x.cfginclude");
     EXPECT_PRED2(has, doc,
                  "name=\"params_copy.delay_us\" a2lName=\"params_copy.delay_us\" "
@@ -213,8 +211,7 @@ TEST_F(AppTest, CompareReportsEdits) {
     replace("COEFFS_LINEAR 0.1 0", "COEFFS_LINEAR 0.2 0");        // CM_TORQUE changed
     spit(newFile, text);
 
-    Job r = run({"compare", oldFile.string(), newFile.string()});
-    EXPECT_EQ(r.rc, 0);
+    Job r = done({"compare", oldFile.string(), newFile.string()});
     for (const char* piece :
          {"~ signal nEngine: address 0x70000000 -> 0x70000100\n", "- signal stGear\n",
           "+ signal stGearTarget\n",
@@ -232,8 +229,7 @@ TEST_F(AppTest, CompareReportsEdits) {
     EXPECT_PRED2(has, same.out, "still valid");
     EXPECT_FALSE(has(same.out, "should be regenerated")) << same.out;
     // A conversion changed alone (its display format) asks for regeneration as well.
-    Job f = run({"compare", oldFile.string(), format.string()});
-    EXPECT_EQ(f.rc, 0);
+    Job f = done({"compare", oldFile.string(), format.string()});
     for (const std::string& piece :
          {"Reading " + echoed(oldFile), std::string("signals 0 added, 0 removed, 0 changed, 21 "),
           std::string("~ conversion CM_PRESSURE: format %8.2 -> %10.0\n"),

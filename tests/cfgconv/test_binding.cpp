@@ -121,10 +121,9 @@ TEST(Binding, SignalsNameOnlyEventsOfTheStationProtocolThatTheFileDefines) {
 TEST(Binding, CcpEventsAreNumberedByChannelLikeTheSignals) {
     ConvertModel model = modelOf(a2lWith(kCcpSources, ""));
     EXPECT_EQ(model.station.protocol, "CCP");
-    std::vector<std::uint32_t> channels;
-    for (const auto& e : model.station.events)
-        channels.push_back(e.channel);
-    EXPECT_EQ(channels, (std::vector<std::uint32_t>{2, 3}));
+    ASSERT_EQ(model.station.events.size(), 2u);
+    EXPECT_EQ(model.station.events[0].channel, 2u);
+    EXPECT_EQ(model.station.events[1].channel, 3u);
     // Without a RASTER in its QP_BLOB a source keeps its DAQ list number.
     ConvertModel old = modelOf(a2lWith(
         "/begin IF_DATA ASAP1B_CCP /begin SOURCE \"s\" 4 1 /begin QP_BLOB 4 LENGTH 8 /end QP_BLOB "

@@ -242,34 +242,32 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
         const char* target;
         Names leftOut;  // besides the never writable: second-degree RAT_FUNC, FLOAT16, undefined
         std::pair<const char*, const char*> reason;  // a left-out name and a part of its reason
-        Names holds, lacks;
-        std::size_t arraysSplit, tables;
+        std::array<std::size_t, 2> arraysSplitAndTables;
+        Names holds, lacks = {};
         std::optional<std::string> station = std::nullopt;  // with the prefix ECU1
     } rows[] = {
         {"tarVix=1.4.4",
          {"u64", "f64", "flag", "gear", "gear2", "rat", "curve", "form"},
          {"u64", "1.5.5"},
+         {1, 0},
          {"format=\"1\"", "<station name=\"ENGINE\" byteOrder=\"little\">",
           "name=\"arr[1][2]\" a2lName=\"arr\" address=\"0x0000200A\"",
           // The linear RAT_FUNC becomes an exact linear conversion, allowed everywhere.
           "id=\"CM_RAT_LINEAR\" kind=\"linear\" factor=\"0.5\" offset=\"-2\"", "name=\"fullMask\""},
-         {"dims=", "bitMask"},
-         1,
-         0},
+         {"dims=", "bitMask"}},
         {"tarVix+1.5.5-2017.02.0",
          {"rat", "curve", "form"},
          {"rat", "2017.6.0"},
+         {1, 1},
          {"bitMask=\"0x000000FE\"",
           "target=\"tarVix+1.5.5-2017.02.0\" firstVersion=\"1.5.5\" lastVersion=\"2017.2.0\"",
           // The shared verbal table appears once and both conversions refer to it.
           "<table id=\"VT_GEAR\" kind=\"verbal\" default=\"invalid\">", "text=\"First &lt;1&gt;\"",
-          "id=\"CM_VERB2\" kind=\"verbal\" table=\"VT_GEAR\""},
-         {},
-         1,
-         1},
+          "id=\"CM_VERB2\" kind=\"verbal\" table=\"VT_GEAR\""}},
         {"tarVix=2017.06.0",
          {},
          {"half", ""},
+         {0, 2},
          {"<station name=\"Test Bench &lt;1&gt;\" prefix=\"ECU1\" byteOrder=\"little\">",
           "name=\"ECU1.arr\" a2lName=\"arr\" address=\"0x00002000\"", "dims=\"2x3\"",
           // The unit from the COMPU_METHOD, the event from the station's channels.
@@ -280,8 +278,6 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
           "id=\"CM_TAB\" kind=\"table\" table=\"T_CURVE\" interpolate=\"true\"",
           "expression=\"X1*X1 &lt; 4 &amp;&amp; &quot;q&quot;\""},
          {},
-         0,
-         2,
          "Test Bench <1>"},
     };
     ConvertModel m = featureModel();
@@ -301,8 +297,7 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
             EXPECT_PRED2(has, r.document, piece);
         for (const auto& piece : row.lacks)
             EXPECT_FALSE(has(r.document, piece)) << piece;
-        EXPECT_EQ(r.arraysSplit, row.arraysSplit);
-        EXPECT_EQ(r.tables, row.tables);
+        EXPECT_EQ((std::array{r.arraysSplit, r.tables}), row.arraysSplitAndTables);
         jobtest::spit(dir / "out.cfginclude", r.document);
         std::string why;
         EXPECT_TRUE(xmlFileWellFormed((dir / "out.cfginclude").string(), &why)) << why;

@@ -134,8 +134,7 @@ TEST_F(Files, LinkedOutputsReplaceTheLinkTarget) {
     for (const auto& row : rows)
         fs::create_symlink(row.linkTo, row.link);
     for (const auto& row : rows) {
-        Job j = run(convert(row.link));
-        EXPECT_EQ(j.rc, 0) << row.what << ": " << j.status();
+        done(convert(row.link));
         EXPECT_TRUE(fs::is_symlink(row.link)) << row.what;
         EXPECT_EQ(fs::read_symlink(row.link), row.linkTo) << row.what;
         EXPECT_TRUE(isCompleteXml(slurp(row.written))) << row.what;
@@ -157,11 +156,8 @@ TEST_F(Files, ReadOnlyOutputsAreRefusedAndOthersKeepTheirMode) {
         bool refused;
     } rows[] = {{0444, true}, {0400, true}, {0640, false}, {0600, false}, {0664, false}};
     for (const auto& row : rows) {
-        const std::vector<std::vector<std::string>> jobs = {
-            convert(dir / "out", "-z"),
-            {"decompress", z.string(), (dir / "out").string()},
-        };
-        for (const auto& args : jobs) {
+        for (const auto& args :
+             {convert(dir / "out", "-z"), {"decompress", z.string(), (dir / "out").string()}}) {
             fs::path out = dir / "out";
             spit(out, "previous");
             ASSERT_EQ(::chmod(out.c_str(), row.mode), 0);
@@ -180,63 +176,49 @@ TEST_F(Files, ReadOnlyOutputsAreRefusedAndOthersKeepTheirMode) {
 
 #endif
 
-TEST_F(Files, AnOutputFolderGetsTheFileNamedAfterTheInput) {
+// An output folder gets the file named after the input; a name of up to 255 bytes is written.
+TEST_F(Files, OutputFoldersAndLongNamesGetTheFile) {
     makeCompressed();
-    fs::path out = dir / "Ausgabe";
+    const fs::path out = dir / "Ausgabe", sub = dir / "sub";
     fs::create_directories(out);
-    Job c = run(convert(out));
-    EXPECT_EQ(c.rc, 0) << c.status();
-    const std::string name = kSample.stem().string() + ".cfginclude";
-    fs::path written = out / name;
+    fs::create_directories(sub);
+    const fs::path written = out / (kSample.stem().string() + ".cfginclude");
+    Job c = done(convert(out));
     EXPECT_EQ(slurp(written), slurp(ind));
     EXPECT_EQ(c.lastProgress().rfind("Wrote " + written.string() + ": ", 0), 0u)
         << c.lastProgress();
     // Again: the file in the folder is replaced.
-    EXPECT_EQ(run(convert(out.string() + "/", "-z")).rc, 0);
+    done(convert(out.string() + "/", "-z"));
     EXPECT_EQ(slurp(written), slurp(z));
-
     // decompress keeps the input's file name.
-    fs::path sub = dir / "sub";
-    fs::create_directories(sub);
-    Job d = run({"decompress", z.string(), sub.string()});
-    EXPECT_EQ(d.rc, 0) << d.status();
+    Job d = done({"decompress", z.string(), sub.string()});
     EXPECT_EQ(slurp(sub / "demo.z"), slurp(ind));
     EXPECT_EQ(d.lastProgress().rfind("Wrote " + (sub / "demo.z").string() + " (", 0), 0u)
         << d.lastProgress();
     // A folder that holds the input itself: decompress replaces it as with the same path;
     // convert would write the A2L's stem, which is no clash here.
-    Job self = run({"decompress", written.string(), out.string()});
-    EXPECT_EQ(self.rc, 0) << self.status();
+    done({"decompress", written.string(), out.string()});
     EXPECT_EQ(slurp(written), slurp(ind));
-    EXPECT_EQ(entries(out), std::vector<std::string>{name});
+    EXPECT_EQ(entries(out), std::vector<std::string>{written.filename().string()});
     EXPECT_EQ(entries(sub), std::vector<std::string>{"demo.z"});
-}
 
-TEST_F(Files, LongOutputNamesAreWritten) {
-    makeCompressed();
     std::string umlauts;
     for (int i = 0; i < 125; ++i)
-        umlauts += "\xC3\xBC";  // ü
-    const std::string names[] = {
-        std::string(240, 'a') + ".cfginclude",  // 251 bytes
-        std::string(244, 'b') + ".cfginclude",  // 255 bytes, the limit of the file system
-        umlauts,                                // 250 bytes in 125 characters
-    };
-    for (const auto& name : names) {
+        umlauts += "\xC3\xBC";                                       // ü
+    for (const auto& name : {std::string(240, 'a') + ".cfginclude",  // 251 bytes
+                             std::string(244, 'b') + ".cfginclude",  // 255 bytes
+                             umlauts}) {                             // 250 bytes, 125 characters
 #ifdef _WIN32
         if (name == umlauts && underWine())
             continue;  // with the temporary file's suffix beyond Wine's host file system
 #endif
-        fs::path out = dir / name;
-        Job c = run(convert(out));
-        EXPECT_EQ(c.rc, 0) << name.size() << ": " << c.status();
-        EXPECT_EQ(slurp(out), slurp(ind));
-        Job d = run({"decompress", z.string(), out.string()});
-        EXPECT_EQ(d.rc, 0) << name.size() << ": " << d.status();
-        EXPECT_EQ(slurp(out), slurp(ind));
-        fs::remove(out);
+        done(convert(dir / name));
+        EXPECT_EQ(slurp(dir / name), slurp(ind));
+        done({"decompress", z.string(), (dir / name).string()});
+        EXPECT_EQ(slurp(dir / name), slurp(ind));
+        fs::remove(dir / name);
     }
-    EXPECT_EQ(entries(dir), (std::vector<std::string>{"demo.i", "demo.z"}));
+    EXPECT_EQ(entries(dir), (std::vector<std::string>{"Ausgabe", "demo.i", "demo.z", "sub"}));
 }
 
 // Malformed command lines are refused before anything is read or written, with the usage.
@@ -338,8 +320,7 @@ TEST_F(Files, SignalsLeaveOldOutputAndNoStrayFile) {
             << "after " << delayMs << " ms: " << now.size() << " bytes";
         EXPECT_EQ(entries(dir), (std::vector<std::string>{"big.a2l", "out.cfginclude"}))
             << "after " << delayMs << " ms";
-        if (now != "previous")
-            spit(out, "previous");
+        spit(out, "previous");
     }
     EXPECT_GT(interrupted, 0);
 }
@@ -369,7 +350,7 @@ TEST_F(Files, AnIncludedFileIsNoOutput) {
         }
     }
     EXPECT_EQ(entries(dir), (std::vector<std::string>{"main.a2l", "part.a2l", "sub"}));
-    EXPECT_EQ(run(convert(dir / "ok", "-i", a2l)).rc, 0);
+    done(convert(dir / "ok", "-i", a2l));
 }
 
 TEST_F(Files, AFileWithoutAModuleIsNothingToConvert) {

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "cfgconv/zstream.hpp"
 #include "job_support.hpp"
@@ -368,8 +366,6 @@ TEST_F(AppTest, ExecutableVersionLineAndExitStatus) {
         EXPECT_EQ(c.rc, row.rc) << c.out;
         const std::string end = row.ends;
         EXPECT_TRUE(c.out.ends_with(end) || (row.rc == 1 && has(c.out, end))) << c.out;
-        if (row.args.empty()) {
-            EXPECT_EQ(c.out, end);
-        }
+        EXPECT_TRUE(!row.args.empty() || c.out == end) << c.out;  // the version line alone
     }
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,8 +12,6 @@
 #endif
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "a2l_generator.h"
 #include "job_support.hpp"

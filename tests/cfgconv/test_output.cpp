@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "cfgconv/fileio.hpp"
 #include "cfgconv/report.hpp"

@@ -111,13 +111,10 @@ std::pair<ConvertModel, ConvertModel> gearTables(int rows) {
     gear.tableRef = "VTAB_GEAR";
     gear.format = "%10.0";
     oldM.conversions.push_back(gear);
-    Table t;
-    t.name = "VTAB_GEAR";
-    t.kind = Table::Kind::Verbal;
+    Table& t = oldM.tables.emplace_back(
+        Table{"VTAB_GEAR", Table::Kind::Verbal, {}, "invalid", std::nullopt});
     for (int i = 0; i < rows; ++i)
         t.rows.push_back({double(i), 0, 0, "gear " + std::to_string(i)});
-    t.defaultText = "invalid";
-    oldM.tables.push_back(t);
     oldM.measurements[2].conversion = "CM_GEAR";
     oldM.reindex();
     return {oldM, oldM};

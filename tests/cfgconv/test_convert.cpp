@@ -72,17 +72,10 @@ ConvertModel featureModel() {
     form.formula = "X1*X1 < 4 && \"q\"";
     m.conversions.push_back(form);
 
-    Table vt;
-    vt.name = "VT_GEAR";
-    vt.kind = Table::Kind::Verbal;
-    vt.rows = {{0, 0, 0, "Neutral"}, {1, 0, 0, "First <1>"}};
-    vt.defaultText = "invalid";
-    m.tables.push_back(vt);
-    Table t;
-    t.name = "T_CURVE";
-    t.kind = Table::Kind::Numeric;
-    t.rows = {{0, 0, 10, ""}, {10, 0, 30, ""}, {20, 0, 20, ""}};
-    m.tables.push_back(t);
+    m.tables.push_back({"VT_GEAR", Table::Kind::Verbal, {}, "invalid", std::nullopt});
+    m.tables.back().rows = {{0, 0, 0, "Neutral"}, {1, 0, 0, "First <1>"}};
+    m.tables.push_back({"T_CURVE", Table::Kind::Numeric, {}, std::nullopt, std::nullopt});
+    m.tables.back().rows = {{0, 0, 10, ""}, {10, 0, 30, ""}, {20, 0, 20, ""}};
 
     add(m, "u8", DataType::UByte);
     add(m, "temp", DataType::SWord, "CM_LIN").event = 1;
@@ -345,11 +338,10 @@ TEST(CfgInclude, LeftOutAreAllCountedButOnlyTheFirstKeptInDetail) {
     add(m, "ok", DataType::UByte);
     m.reindex();
     auto r = build(m, "tarVix=2017.06.0");
-    EXPECT_EQ(r.measurements, 1501u);
-    EXPECT_EQ(r.leftOutCount, 1500u);
+    EXPECT_EQ(std::tie(r.measurements, r.leftOutCount, r.signals),
+              std::make_tuple(1501u, 1500u, 1u));
     EXPECT_EQ(r.leftOut.size(), kKeptLeftOut);
     EXPECT_EQ(r.leftOut.front().name, "h0");
     ASSERT_EQ(r.leftOutByCategory.size(), 1u);
     EXPECT_EQ(r.leftOutByCategory.begin()->second, 1500u);
-    EXPECT_EQ(r.signals, 1u);
 }

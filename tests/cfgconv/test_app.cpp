@@ -61,6 +61,13 @@ Job convertBothWays(const fs::path& a2l, const fs::path& dir, const std::string&
     return ri;
 }
 
+// `text` with its first `from` replaced by `to`.
+std::string edited(std::string text, const std::string& from, const std::string& to) {
+    const auto pos = text.find(from);
+    EXPECT_NE(pos, std::string::npos) << from;
+    return pos == std::string::npos ? text : text.replace(pos, from.size(), to);
+}
+
 // Values of an attribute over the elements with that tag, e.g. ("<signal ", "event").
 std::vector<std::string> attributeValues(const std::string& doc, const std::string& tag,
                                          const std::string& attribute) {
@@ -188,26 +195,17 @@ TEST_F(AppTest, CompareReportsEdits) {
     const fs::path sub = dir / "100% Prüfstand";
     fs::create_directories(sub);
     const fs::path oldFile = sub / "old.a2l", newFile = sub / "new.a2l", format = sub / "f.a2l";
-    std::string text = slurp(kSample);
-    spit(oldFile, text);
-    auto replace = [&](const std::string& from, const std::string& to) {
-        auto pos = text.find(from);
-        ASSERT_NE(pos, std::string::npos) << from;
-        text.replace(pos, from.size(), to);
-    };
-    replace("LINEAR \"%8.2\" \"bar\"", "LINEAR \"%10.0\" \"bar\"");
-    spit(format, text);
-    text = slurp(oldFile);
-    replace("ECU_ADDRESS 0x70000000", "ECU_ADDRESS 0x70000100");  // nEngine moved
+    spit(oldFile, slurp(kSample));
+    spit(format, edited(slurp(kSample), "LINEAR \"%8.2\" \"bar\"", "LINEAR \"%10.0\" \"bar\""));
+    // nEngine moved, stGear removed, stGearTarget added, CM_TORQUE changed.
+    std::string text = edited(slurp(kSample), "ECU_ADDRESS 0x70000000", "ECU_ADDRESS 0x70000100");
     auto gearStart = text.find("    /begin MEASUREMENT stGear");
     auto gearEnd =
         text.find("/end MEASUREMENT", gearStart) + std::string("/end MEASUREMENT\n").size();
     std::string added = text.substr(gearStart, gearEnd - gearStart);
-    text.erase(gearStart, gearEnd - gearStart);  // stGear removed
-    added.replace(added.find("stGear"), 6, "stGearTarget");
-    text.insert(text.find("    /* ---- record layouts"), added);  // stGearTarget added
-    replace("COEFFS_LINEAR 0.1 0", "COEFFS_LINEAR 0.2 0");        // CM_TORQUE changed
-    spit(newFile, text);
+    text.erase(gearStart, gearEnd - gearStart);
+    text.insert(text.find("    /* ---- record layouts"), edited(added, "stGear", "stGearTarget"));
+    spit(newFile, edited(text, "COEFFS_LINEAR 0.1 0", "COEFFS_LINEAR 0.2 0"));
 
     Job r = done({"compare", oldFile.string(), newFile.string()});
     for (const char* piece :
@@ -247,16 +245,11 @@ TEST_F(AppTest, VerboseCompareOfARealPairShowsTheChanges) {
     const fs::path real = kSharedDir / "A2L_Example.a2l";
     if (!fs::is_regular_file(real))
         GTEST_SKIP() << "no shared A2L samples at " << kSharedDir;
-    std::string text = slurp(real);
-    for (const auto& [from, to] :
-         {std::pair<std::string, std::string>{"ECU_ADDRESS 0x70012474", "ECU_ADDRESS 0x70012574"},
-          {"NO_COMPU_METHOD 0 0 -1000 1000\r\n\t\tREAD_WRITE\r\n\t\tECU_ADDRESS 0x70012470",
-           "NO_COMPU_METHOD 0 0 -1000 2000\r\n\t\tREAD_WRITE\r\n\t\tECU_ADDRESS 0x70012470"}}) {
-        auto pos = text.find(from);
-        ASSERT_NE(pos, std::string::npos) << from;
-        text.replace(pos, from.size(), to);
-    }
-    spit(dir / "new.a2l", text);
+    const std::string upper = "\r\n\t\tREAD_WRITE\r\n\t\tECU_ADDRESS 0x70012470";
+    spit(
+        dir / "new.a2l",
+        edited(edited(slurp(real), "ECU_ADDRESS 0x70012474", "ECU_ADDRESS 0x70012574"),
+               "NO_COMPU_METHOD 0 0 -1000 1000" + upper, "NO_COMPU_METHOD 0 0 -1000 2000" + upper));
     Job v = run({"compare", real.string(), (dir / "new.a2l").string(), "-v"});
     const auto lines = v.lines();
     const auto comparing = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
@@ -284,12 +277,9 @@ TEST_F(AppTest, MarkersInEchoedNamesAndPathsAreEscaped) {
 #endif
     fs::path sub = dir / ("Done. Error. " + warning + " here");
     fs::create_directories(sub);
-    std::string text = slurp(kSample);
     // An identifier with dots that spells a marker, on a type the oldest loggers lack.
-    auto pos = text.find("distOdometer");
-    text.replace(pos, 12, "Done.Error.Odo");
     fs::path a2l = sub / (warning + " Done.a2l");
-    spit(a2l, text);
+    spit(a2l, edited(slurp(kSample), "distOdometer", "Done.Error.Odo"));
     Job r = run({"convert", a2l.string(), (sub / "Error. out.cfginclude").string(), "-i", "-l",
                  "tarVix=1.4.4"});
     EXPECT_EQ(r.rc, 1);

@@ -134,28 +134,6 @@ TEST(Binding, CcpEventsAreNumberedByChannelLikeTheSignals) {
     EXPECT_EQ(old.measurements.at(0).event, 4u);
 }
 
-TEST(Binding, A2mlSaysWhichKpBlobFieldIsTheAddress) {
-    // The address is the first ulong of each interface's KP_BLOB, wherever tags and comments are.
-    const char* a2ml = R"(
-      block "IF_DATA" taggedunion if_data {
-        "ETK" taggedstruct {
-          /* "KP_BLOB" struct { uint; ulong; }; in a comment does not count, nor on the
-             comment's next line: "KP_BLOB" struct { uint; ulong; }; */
-          ("RASTER" uchar)*;
-          "KP_BLOB" struct { ulong; enum { "INTERN" = 0, "EXTERN" = 1 }; uint; };
-        };
-        "ASAP1B_CCP" taggedstruct {
-          (block "SOURCE" struct { struct { char[101]; int; long; }; taggedstruct { }; })*;
-          block "KP_BLOB" struct { uint; ulong; uchar; taggedstruct { ("RASTER" uchar)*; }; };
-        };
-        "VENDOR" taggedunion { "KP_BLOB" struct { enum { "A" = 0 }; struct { uint; uint; }; ulong; }; };
-        "NOADDR" taggedstruct { "KP_BLOB" struct { uint; uchar; }; };
-      };)";
-    auto fields = a2l::kpBlobAddressFields(a2ml);
-    EXPECT_EQ(fields, (std::map<std::string, std::size_t, std::less<>>{
-                          {"ETK", 0}, {"ASAP1B_CCP", 1}, {"VENDOR", 3}}));
-}
-
 TEST(Binding, AddressesFromIfDataKpBlobs) {
     // The vendor's A2ML puts the address third; without A2ML ASAP1B_CCP has it second and
     // every other interface first.
@@ -182,12 +160,8 @@ TEST(Binding, AddressesFromIfDataKpBlobs) {
     auto signals = byName(modelOf(
         a2lWith(a2ml, "/begin IF_DATA ETK KP_BLOB 0x9999 INTERN 2 /end IF_DATA", measurements),
         &info));
-    struct Row {
-        const char* name;
-        std::optional<std::uint64_t> address;
-        const char* unusable;
-    };
-    const Row rows[] = {
+    // Each: a name, its address, the category of its being unusable.
+    const std::tuple<const char*, std::optional<std::uint64_t>, const char*> rows[] = {
         {"m", 0x100, ""},  // ECU_ADDRESS, not its KP_BLOB's 0x9999
         {"vendor", 0x3000, ""},
         {"ccp", 0x4000, ""},
@@ -196,15 +170,34 @@ TEST(Binding, AddressesFromIfDataKpBlobs) {
         {"differ", std::nullopt, "conflicting IF_DATA addresses"},
         {"notANumber", std::nullopt, ""},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ASSERT_EQ(signals.count(row.name), 1u);
-        EXPECT_EQ(signals.at(row.name).address, row.address);
-        EXPECT_EQ(category(signals.at(row.name)), row.unusable);
+    for (const auto& [name, address, unusable] : rows) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(signals.count(name), 1u);
+        EXPECT_EQ(signals.at(name).address, address);
+        EXPECT_EQ(category(signals.at(name)), unusable);
     }
     EXPECT_NE(signals.at("differ").unusable->reason.find("0x7000 (ETK), 0x7001 (ASAP1B_KWP2000)"),
               std::string::npos);
     EXPECT_EQ(info.addressesFromIfData, 4u);
+
+    // The address is the first ulong of each interface's KP_BLOB, wherever tags and comments are.
+    const char* fields = R"(
+      block "IF_DATA" taggedunion if_data {
+        "ETK" taggedstruct {
+          /* "KP_BLOB" struct { uint; ulong; }; in a comment does not count, nor on the
+             comment's next line: "KP_BLOB" struct { uint; ulong; }; */
+          ("RASTER" uchar)*;
+          "KP_BLOB" struct { ulong; enum { "INTERN" = 0, "EXTERN" = 1 }; uint; };
+        };
+        "ASAP1B_CCP" taggedstruct {
+          (block "SOURCE" struct { struct { char[101]; int; long; }; taggedstruct { }; })*;
+          block "KP_BLOB" struct { uint; ulong; uchar; taggedstruct { ("RASTER" uchar)*; }; };
+        };
+        "VENDOR" taggedunion { "KP_BLOB" struct { enum { "A" = 0 }; struct { uint; uint; }; ulong; }; };
+        "NOADDR" taggedstruct { "KP_BLOB" struct { uint; uchar; }; };
+      };)";
+    EXPECT_EQ(a2l::kpBlobAddressFields(fields), (std::map<std::string, std::size_t, std::less<>>{
+                                                    {"ETK", 0}, {"ASAP1B_CCP", 1}, {"VENDOR", 3}}));
 }
 
 // Instances of measurements and structures become signals; what cannot be placed is left out

@@ -182,10 +182,8 @@ TEST(Conversion, RatFuncIsInvertedAndMatchesHandComputedValues) {
     } rows[] = {
         {{0, 4, 8, 0, 0, 2}, K::Linear, Generation::G1, {{10, 3}}},  // phys = 0.5 raw - 2
         {{0, 100, 0, 0, 0, 1}, K::Linear, Generation::G1, {{250, 2.5}}},
-        {{0, 1, 0, 0, 1, 1},
-         K::Rational,
-         Generation::G3,
-         {{0.5, 1}, {0.75, 3}}},  // raw / (1 - raw)
+        // raw / (1 - raw)
+        {{0, 1, 0, 0, 1, 1}, K::Rational, Generation::G3, {{0.5, 1}, {0.75, 3}}},
         {{0, 3, -6, 0, 2, 5}, K::Rational, Generation::G3, {}},
         {{1, 0, 0, 0, 0, 1}, K::Unsupported, Generation::G1, {}},  // second degree
         {{0, 2, 4, 0, 1, 2}, K::Unsupported, Generation::G1, {}},  // constant

@@ -114,27 +114,20 @@ TEST_F(Files, LinkedOutputsReplaceTheLinkTarget) {
     fs::path target = dir / "real" / "out.cfginclude";
     spit(target, "previous");
     ::chmod(target.c_str(), 0640);
-    struct Row {
-        const char* what;
-        fs::path link;
-        fs::path linkTo;  // as stored in the link
-        fs::path written;
+    // Each: a link (relative, absolute, to a link, dangling), what it holds, the file written.
+    const std::tuple<fs::path, fs::path, fs::path> rows[] = {
+        {dir / "rel.cfginclude", "real/out.cfginclude", target},
+        {dir / "abs.cfginclude", target, target},
+        {dir / "chain.cfginclude", "rel.cfginclude", target},
+        {dir / "dangling.cfginclude", "real/new.cfginclude", dir / "real" / "new.cfginclude"},
     };
-    const Row rows[] = {
-        {"relative link to an existing file", dir / "rel.cfginclude", "real/out.cfginclude",
-         target},
-        {"absolute link to an existing file", dir / "abs.cfginclude", target, target},
-        {"link to a link", dir / "chain.cfginclude", "rel.cfginclude", target},
-        {"dangling link", dir / "dangling.cfginclude", "real/new.cfginclude",
-         dir / "real" / "new.cfginclude"},
-    };
-    for (const auto& row : rows)
-        fs::create_symlink(row.linkTo, row.link);
-    for (const auto& row : rows) {
-        done(convert(row.link));
-        EXPECT_TRUE(fs::is_symlink(row.link)) << row.what;
-        EXPECT_EQ(fs::read_symlink(row.link), row.linkTo) << row.what;
-        EXPECT_TRUE(isCompleteXml(slurp(row.written))) << row.what;
+    for (const auto& [link, linkTo, written] : rows)
+        fs::create_symlink(linkTo, link);
+    for (const auto& [link, linkTo, written] : rows) {
+        done(convert(link));
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+        EXPECT_EQ(fs::read_symlink(link), linkTo) << link;
+        EXPECT_TRUE(isCompleteXml(slurp(written))) << link;
         spit(target, "previous");
     }
     EXPECT_EQ(modeOf(target) & 07777, 0640u);

@@ -123,8 +123,6 @@ void WindowTest::firstRun() {
              (QStringList{"0", "true", "false", "tarVix=1.4.4", "tarVix=1.4.4", "0"}));
     QVERIFY(f.ui.dockWidget->isHidden());
     QVERIFY(f.w.windowFlags().testFlag(Qt::CustomizeWindowHint));  // keeps maximizing on Windows
-    QCOMPARE(f.w.width(), 600);
-    QCOMPARE(f.w.menuBar()->actions().first()->text(), QString("Datei"));
     // A window destroyed without being closed stores nothing more.
     {
         MainWindow second;
@@ -136,8 +134,8 @@ void WindowTest::firstRun() {
     QVERIFY(f.ui.convertSelectLibraryLast->isHidden());
 }
 
-// Stored values reach the fields and, untyped, the converter; what the user changed is
-// stored on closing (here through Datei > Beenden, which closes the window).
+// Stored values reach the fields; what the user changed is stored on closing (here through
+// Datei > Beenden, which closes the window).
 void WindowTest::settingsRoundTrip() {
     WindowFixture f([](TestWorkspace& ws) {
         writeVersions(ws, kVersions);
@@ -155,19 +153,6 @@ void WindowTest::settingsRoundTrip() {
     }
     QVERIFY(f.ui.compareSelectDetail->isChecked() && f.ui.convertOptionZlib->isChecked());
     QCOMPARE(f.ui.tabWidget->currentIndex(), 2);
-    f.ws.setScript({"out Done.\\n"});
-    for (Job job : {Job::Convert, Job::Compare, Job::Decompress}) {
-        widgetsOf(f.w, job).button->click();
-        QVERIFY(waitForRun(f, job, int(job) + 1));
-    }
-    QStringList sent;
-    for (const QStringList& call : f.ws.calls()) {
-        sent += call;
-    }
-    for (const QString& key : kTextKeys) {
-        QVERIFY2(sent.contains("/stored/" + key), qPrintable(sent.join(' ')));
-    }
-
     for (QLineEdit* edit : textFields(f.ui)) {
         edit->setText(edit->text().replace("stored", "typed"));
     }
@@ -175,7 +160,6 @@ void WindowTest::settingsRoundTrip() {
     f.ui.convertOptionIntenation->setChecked(true);
     f.ui.tabWidget->setCurrentIndex(1);
     f.ui.convertSelectLibrary->setCurrentIndex(2);
-    QCOMPARE(stored("convinput").toString(), QString("/stored/convinput"));
     f.w.show();
     menuEntry(f.w, "Beenden")->trigger();
     QVERIFY(!f.w.isVisible());
@@ -320,9 +304,8 @@ void WindowTest::aboutBox_data() {
     QTest::addColumn<QStringList>("versions");
     QTest::newRow("prefix, percent signs")
         << QStringList{"out KOLDAN QuillmoorConverter 1.0 %1\\r\\n"} << QStringList{"1.0 %1"};
-    QTest::newRow("no 1.") << QStringList{"out 12.0.0\\n"} << QStringList();
-    QTest::newRow("one line per delivery")
-        << QStringList{"out Banner 2.0\\n", "sleep 300", "out 1.4.0\\n"} << QStringList{"1.4.0"};
+    QTest::newRow("one line per delivery, no 1. in the first")
+        << QStringList{"out Banner 12.0\\n", "sleep 300", "out 1.4.0\\n"} << QStringList{"1.4.0"};
     QTest::newRow("converter missing") << QStringList{"missing"} << QStringList();
 }
 

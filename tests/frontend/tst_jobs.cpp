@@ -1,6 +1,4 @@
-// The three jobs through the window against the scripted stand-in converter:
-// the arguments it receives, the boxes and the log of each way a run can end,
-// the busy state, file dialogs and dropped files.
+// The three jobs through the window, run against the scripted stand-in converter.
 #include "testsupport.h"
 
 using Access = MainWindowTestAccess;
@@ -42,7 +40,12 @@ class JobsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { clearOverrideCursors(); }
+    void cleanup() {
+        // A failing test leaves no override cursor to the next one.
+        while (QApplication::overrideCursor() != nullptr) {
+            QApplication::restoreOverrideCursor();
+        }
+    }
     void arguments_data();
     void arguments();
     void missingPaths();
@@ -60,13 +63,11 @@ void JobsTest::arguments_data() {
     QTest::addColumn<QStringList>("stationPrefixRange");
     QTest::addColumn<QStringList>("options");
     const QStringList none;
-    QTest::newRow("convert at the defaults")
-        << 0 << false << none << QStringList{"-i", "-l", "tarVix=1.4.4"};
     QTest::newRow("convert, zlib, second range")
         << 0 << true << QStringList{"", "", "1"} << QStringList{"-z", "-l", "tarVix=1.5.5"};
-    QTest::newRow("convert, station before prefix")
-        << 0 << false << QStringList{"LOG7", "ECU 1", "2"}
-        << QStringList{"-i", "-n", "LOG7", "-p", "ECU", "1", "-l", "tarVix=2017.06.0"};
+    QTest::newRow("convert, station before prefix, first range")
+        << 0 << false << QStringList{"LOG7", "ECU 1", "0"}
+        << QStringList{"-i", "-n", "LOG7", "-p", "ECU", "1", "-l", "tarVix=1.4.4"};
     QTest::newRow("compare") << 1 << false << none << none;
     QTest::newRow("compare, details") << 1 << true << none << QStringList{"-v"};
     QTest::newRow("decompress") << 2 << false << none << none;
@@ -147,8 +148,6 @@ void JobsTest::runEnds_data() {
             << job << QStringList{} << QStringList{"Fehler!"}
             << "QuillmoorConverter.exe wurde mit dem Exit-Code 0 ohne Ergebnis beendet.\n";
     }
-    QTest::newRow("warning") << 0 << QStringList{"out Warning: odd\\n"} << QStringList{"Fehler!"}
-                             << "Warning: odd\n";
     QTest::newRow("done and error in one delivery")
         << 1 << QStringList{"out Done.\\nError.\\n"} << QStringList{"Abgeschlossen!", "Fehler!"}
         << "Done.\nError.\n";

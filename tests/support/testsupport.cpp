@@ -146,12 +146,6 @@ QString logText(MainWindow& w) {
     return MainWindowTestAccess::ui(w).logOptionalLog->toPlainText();
 }
 
-void clearOverrideCursors() {
-    while (QApplication::overrideCursor() != nullptr) {
-        QApplication::restoreOverrideCursor();
-    }
-}
-
 void writeVersions(TestWorkspace& ws, const QStringList& versions) {
     ws.writeFile(QStringLiteral("tarvixVersions.xml"),
                  "<r><TopVersion>2019.02</TopVersion><VersionList>" +

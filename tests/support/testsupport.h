@@ -140,8 +140,6 @@ bool isIdle(MainWindow& w);
 // A menu entry by its text, or null.
 QAction* menuEntry(MainWindow& w, const QString& text);
 QString logText(MainWindow& w);
-// Pops every override cursor, so that a failing test leaves none to the next one.
-void clearOverrideCursors();
 
 // main() for a front-end test: headless unless a platform is chosen, widget file dialogs
 // (so that tests can answer them), then the Qt Test run.

@@ -71,12 +71,9 @@ void UnitsTest::decoder_data() {
     QTest::addColumn<QStringList>("texts");  // one per delivery, then the end
     const QString none;
     const auto u = [](const char* utf8) { return QString::fromUtf8(utf8); };
-    QTest::newRow("two bytes split")
-        << QByteArrayList{"pr\xc3", "\xbc\x66"} << QStringList{"pr", u("üf"), none};
-    QTest::newRow("three bytes split twice")
-        << QByteArrayList{"\xe2", "\x82", "\xac 5"} << QStringList{none, none, "€ 5", none};
-    QTest::newRow("Latin-1 at the end of the output")
-        << QByteArrayList{"Ma\xdf"} << QStringList{"Ma", u("ß")};
+    QTest::newRow("two bytes split, then three bytes split twice")
+        << QByteArrayList{"pr\xc3", "\xbc\x66\xe2", "\x82", "\xac 5"}
+        << QStringList{"pr", u("üf"), none, "€ 5", none};
     QTest::newRow("cut sequence then ASCII")
         << QByteArrayList{"\xe2\x82\x41"} << QStringList{u("â\u0082A"), none};
     // Two bytes at the end that cannot start the character: shown at once.
@@ -98,7 +95,7 @@ void UnitsTest::decoder_data() {
     QTest::newRow("NUL bytes dropped, also inside a sequence")
         << QByteArrayList{QByteArray("a\0b\xc3", 4), QByteArray("\0\xa4", 2)}
         << QStringList{"ab", u("Ã¤"), none};
-    QTest::newRow("invalid held bytes")
+    QTest::newRow("held bytes at the end, as Latin-1")
         << QByteArrayList{"x\xf0\x9f\x98"} << QStringList{"x", u("ð\u009f\u0098")};
 }
 
@@ -135,7 +132,6 @@ void UnitsTest::splitMarkers_data() {
     QTest::addColumn<bool>("done");
     QTest::addColumn<bool>("failure");
     QTest::newRow("two pieces") << QStringList{"working\nDo", "ne.\n"} << true << false;
-    QTest::newRow("three pieces") << QStringList{"Warn", "in", "g: x"} << false << true;
     QTest::newRow("one letter each") << QStringList{"E", "r", "r", "o", "r", "."} << false << true;
     QTest::newRow("long chunks") << QStringList{QString(50, 'x') + "Warnin",
                                                 "g:" + QString(50, 'y')}

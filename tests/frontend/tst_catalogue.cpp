@@ -28,19 +28,14 @@ QList<Message> readCatalogue(const QString& path) {
         if (xml.name() == u"name") {
             context = xml.readElementText();
         } else if (xml.name() == u"message") {
-            Message m{context, {}, {}, false};
-            while (xml.readNextStartElement()) {
-                if (xml.name() == u"source") {
-                    m.source = xml.readElementText();
-                } else if (xml.name() == u"translation") {
-                    m.finished = xml.attributes().value("type").isEmpty();
-                    m.translation = xml.readElementText();
-                    m.finished = m.finished && !m.translation.trimmed().isEmpty();
-                } else {
-                    xml.skipCurrentElement();
-                }
-            }
-            messages << m;
+            messages << Message{context, {}, {}, false};
+        } else if (xml.name() == u"source" && !messages.isEmpty()) {
+            messages.last().source = xml.readElementText();
+        } else if (xml.name() == u"translation" && !messages.isEmpty()) {
+            const bool unfinished = !xml.attributes().value("type").isEmpty();
+            messages.last().translation = xml.readElementText();
+            messages.last().finished =
+                !unfinished && !messages.last().translation.trimmed().isEmpty();
         }
     }
     return messages;

@@ -11,6 +11,73 @@ const QString kFailureText = QStringLiteral(
 const QString kSuccess[] = {"A2L wurde konvertiert!", "A2L's wurden verglichen!",
                             "CfgInclude wurde dekomprimiert!"};
 
+// The three jobs of the window, with their two path fields and their button.
+enum class Job { Convert, Compare, Decompress };
+struct JobWidgets {
+    QLineEdit* first;
+    QLineEdit* second;
+    QPushButton* button;
+};
+
+JobWidgets widgetsOf(MainWindow& w, Job job) {
+    MainWindowForm& ui = Access::ui(w);
+    const JobWidgets all[] = {
+        {ui.convertInputInputfile, ui.convertInputOutputfile, ui.convertButtonConvert},
+        {ui.compareInputOld, ui.compareInputNew, ui.compareButtonCompare},
+        {ui.decompressInputFile, ui.decompressOutputFile, ui.decompressButtonDecompress}};
+    return all[int(job)];
+}
+
+// Fills the two paths of `job` with fixed names and presses its button.
+void startJob(MainWindow& w, Job job) {
+    const char* names[][2] = {{"in put.a2l", "out.cfginclude"},
+                              {"/a b/old.a2l", "new.a2l"},
+                              {"in.cfginclude", "out.cfginclude"}};
+    const JobWidgets widgets = widgetsOf(w, job);
+    widgets.first->setText(QString::fromLatin1(names[int(job)][0]));
+    widgets.second->setText(QString::fromLatin1(names[int(job)][1]));
+    widgets.button->click();
+}
+
+// Waits until the run of `job` has ended and been handled and `boxes` boxes have been
+// shown in all; true when exactly that many were shown.
+bool waitForRun(WindowFixture& f, Job job, int boxes) {
+    QProcess& process = Access::processOf(f.w, int(job));
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired() &&
+           (process.state() != QProcess::NotRunning || Access::runActive(f.w, process) ||
+            f.watcher.boxes.size() < boxes)) {
+        QTest::qWait(10);
+    }
+    QTest::qWait(50);  // a box too many would show now
+    return f.watcher.boxes.size() == boxes;
+}
+
+// Starts `job` against the stand-in playing `script`, then waits as above.
+bool runJob(WindowFixture& f, Job job, const QStringList& script, int boxes = 1) {
+    f.ws.setScript(script);
+    startJob(f.w, job);
+    return waitForRun(f, job, boxes);
+}
+
+// Busy: form and dock disabled under the wait cursor; idle: enabled, no override cursor.
+bool isBusy(MainWindow& w) {
+    MainWindowForm& ui = Access::ui(w);
+    return !ui.centralWidget->isEnabled() && !ui.dockWidgetContents->isEnabled() &&
+           QApplication::overrideCursor() != nullptr &&
+           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+}
+
+bool isIdle(MainWindow& w) {
+    MainWindowForm& ui = Access::ui(w);
+    return ui.centralWidget->isEnabled() && ui.dockWidgetContents->isEnabled() &&
+           QApplication::overrideCursor() == nullptr;
+}
+
+QString logText(MainWindow& w) {
+    return Access::ui(w).logOptionalLog->toPlainText();
+}
+
 // Drags `urls` over `edit`, offering a copy or a move with `modifiers` held, and drops them
 // there when `drop` is set; returns the action the field asks for (IgnoreAction: refused).
 Qt::DropAction dropOn(QLineEdit* edit, const QList<QUrl>& urls, bool drop = true,

@@ -142,69 +142,9 @@ void DialogWatcher::poll() {
     }
 }
 
-QString logText(MainWindow& w) {
-    return MainWindowTestAccess::ui(w).logOptionalLog->toPlainText();
-}
-
-void writeVersions(TestWorkspace& ws, const QStringList& versions) {
-    ws.writeFile(QStringLiteral("tarvixVersions.xml"),
-                 "<r><TopVersion>2019.02</TopVersion><VersionList>" +
-                     versions.join(QLatin1Char('\n')).toUtf8() + "</VersionList></r>");
-}
-
 WindowFixture::WindowFixture(const std::function<void(TestWorkspace&)>& prepare)
     : prepared(prepare ? (prepare(ws), true) : false) {
     watcher.boxes.clear();
-}
-
-JobWidgets widgetsOf(MainWindow& w, Job job) {
-    MainWindowForm& ui = MainWindowTestAccess::ui(w);
-    const JobWidgets all[] = {
-        {ui.convertInputInputfile, ui.convertInputOutputfile, ui.convertButtonConvert},
-        {ui.compareInputOld, ui.compareInputNew, ui.compareButtonCompare},
-        {ui.decompressInputFile, ui.decompressOutputFile, ui.decompressButtonDecompress}};
-    return all[int(job)];
-}
-
-void startJob(MainWindow& w, Job job) {
-    const char* names[][2] = {{"in put.a2l", "out.cfginclude"},
-                              {"/a b/old.a2l", "new.a2l"},
-                              {"in.cfginclude", "out.cfginclude"}};
-    const JobWidgets widgets = widgetsOf(w, job);
-    widgets.first->setText(QString::fromLatin1(names[int(job)][0]));
-    widgets.second->setText(QString::fromLatin1(names[int(job)][1]));
-    widgets.button->click();
-}
-
-bool waitForRun(WindowFixture& f, Job job, int boxes) {
-    QProcess& process = MainWindowTestAccess::processOf(f.w, int(job));
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() &&
-           (process.state() != QProcess::NotRunning ||
-            MainWindowTestAccess::runActive(f.w, process) || f.watcher.boxes.size() < boxes)) {
-        QTest::qWait(10);
-    }
-    QTest::qWait(50);  // a box too many would show now
-    return f.watcher.boxes.size() == boxes;
-}
-
-bool runJob(WindowFixture& f, Job job, const QStringList& script, int boxes) {
-    f.ws.setScript(script);
-    startJob(f.w, job);
-    return waitForRun(f, job, boxes);
-}
-
-bool isBusy(MainWindow& w) {
-    MainWindowForm& ui = MainWindowTestAccess::ui(w);
-    return !ui.centralWidget->isEnabled() && !ui.dockWidgetContents->isEnabled() &&
-           QApplication::overrideCursor() != nullptr &&
-           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-}
-
-bool isIdle(MainWindow& w) {
-    MainWindowForm& ui = MainWindowTestAccess::ui(w);
-    return ui.centralWidget->isEnabled() && ui.dockWidgetContents->isEnabled() &&
-           QApplication::overrideCursor() == nullptr;
 }
 
 QStringList DialogWatcher::titles() const {
@@ -216,10 +156,8 @@ QStringList DialogWatcher::titles() const {
 }
 
 QAction* menuEntry(MainWindow& w, const QString& text) {
-    for (QAction* entry : w.findChildren<QAction*>()) {
-        if (entry->text() == text) {
-            return entry;
-        }
-    }
-    return nullptr;
+    const QList<QAction*> entries = w.findChildren<QAction*>();
+    const auto it = std::find_if(entries.begin(), entries.end(),
+                                 [&text](QAction* entry) { return entry->text() == text; });
+    return it == entries.end() ? nullptr : *it;
 }

@@ -41,7 +41,6 @@ public:
     bool isValid() const { return valid_; }
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
-    // Whether any setting of KOLDAN/VELMOR was stored.
     bool settingsStored() const;
     // The script the stand-in converter plays (see standin.cpp for the verbs).
     void setScript(const QStringList& lines);
@@ -84,7 +83,6 @@ public:
     void queueFile(const QString& path) { fileQueue_ << path; }
     // A handler for the next dialog of another kind; returns true when it dealt with it.
     void queueHandler(std::function<bool(QWidget*)> handler) { handlers_ << handler; }
-    // The titles of the boxes seen so far.
     QStringList titles() const;
 
     QList<Box> boxes;
@@ -116,30 +114,8 @@ struct WindowFixture {
     MainWindowForm& ui = MainWindowTestAccess::ui(w);
     FormState& state = MainWindowTestAccess::state(w);
 };
-// Writes a versions file with `versions` (without one, start-up reports the missing file).
-void writeVersions(TestWorkspace& ws, const QStringList& versions);
-
-// The three jobs of the window, with their two path fields and their button.
-enum class Job { Convert, Compare, Decompress };
-struct JobWidgets {
-    QLineEdit* first;
-    QLineEdit* second;
-    QPushButton* button;
-};
-JobWidgets widgetsOf(MainWindow& w, Job job);
-// Fills the two paths of `job` with fixed names and presses its button.
-void startJob(MainWindow& w, Job job);
-// Waits until the run of `job` has ended and been handled and `boxes` boxes have been
-// shown in all; true when exactly that many were shown.
-bool waitForRun(WindowFixture& f, Job job, int boxes);
-// Starts `job` against the stand-in playing `script`, then waits as above.
-bool runJob(WindowFixture& f, Job job, const QStringList& script, int boxes = 1);
-// Busy: form and dock disabled under the wait cursor; idle: enabled, no override cursor.
-bool isBusy(MainWindow& w);
-bool isIdle(MainWindow& w);
 // A menu entry by its text, or null.
 QAction* menuEntry(MainWindow& w, const QString& text);
-QString logText(MainWindow& w);
 
 // main() for a front-end test: headless unless a platform is chosen, widget file dialogs
 // (so that tests can answer them), then the Qt Test run.

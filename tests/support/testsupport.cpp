@@ -24,25 +24,15 @@ TestWorkspace::TestWorkspace() : previousDirectory_(QDir::currentPath()) {
     removeRegistrySettings();
 #endif
     const QString converter = dir_.filePath(QStringLiteral("QuillmoorConverter.exe"));
-    valid_ = QFile::copy(QStringLiteral(QUILLMOOR_STANDIN_PATH), converter) &&
-             QFile::setPermissions(converter, QFile::permissions(converter) | QFile::ExeOwner) &&
-             QDir::setCurrent(dir_.path());
+    QFile::copy(QStringLiteral(QUILLMOOR_STANDIN_PATH), converter);
+    QFile::setPermissions(converter, QFile::permissions(converter) | QFile::ExeOwner);
+    QDir::setCurrent(dir_.path());
 }
 
 TestWorkspace::~TestWorkspace() {
     QDir::setCurrent(previousDirectory_);
 #ifdef Q_OS_WIN
     removeRegistrySettings();
-#endif
-}
-
-bool TestWorkspace::settingsStored() const {
-#ifdef Q_OS_WIN
-    return QSettings(kRegistryParent, QSettings::NativeFormat)
-        .childGroups()
-        .contains(QStringLiteral("VELMOR"));
-#else
-    return QFile::exists(dir_.filePath(QStringLiteral("settings/KOLDAN/VELMOR.conf")));
 #endif
 }
 

@@ -38,10 +38,8 @@ public:
     TestWorkspace(const TestWorkspace&) = delete;
     TestWorkspace& operator=(const TestWorkspace&) = delete;
 
-    bool isValid() const { return valid_; }
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
-    bool settingsStored() const;
     // The script the stand-in converter plays (see standin.cpp for the verbs).
     void setScript(const QStringList& lines);
     // Removes the stand-in converter, so that starting it fails.
@@ -53,7 +51,6 @@ public:
 private:
     QTemporaryDir dir_;
     QString previousDirectory_;
-    bool valid_ = false;
 };
 
 // Watches for modal dialogs, records what they show and answers them. Message boxes take

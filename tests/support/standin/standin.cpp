@@ -74,10 +74,8 @@ int main(int argc, char* argv[]) {
         const std::string verb = line.substr(0, blank);
         const std::string rest =
             blank == std::string::npos ? std::string() : line.substr(blank + 1);
-        if (verb == "out") {
-            write(stdout, unescape(rest));
-        } else if (verb == "err") {
-            write(stderr, unescape(rest));
+        if (verb == "out" || verb == "err") {
+            write(verb == "out" ? stdout : stderr, unescape(rest));
         } else if (verb == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(rest.c_str())));
         } else if (verb == "exit") {

@@ -52,31 +52,6 @@ QString buildArgument(WindowFixture& f) {
     return f.state.libraryArgument;
 }
 
-// Answers the language dialog: picks `index` (or keeps the preselection) and
-// presses the button with `button`'s text once the handler has returned.
-std::function<bool(QWidget*)> answerLanguageDialog(int index, const QString& button,
-                                                   QString* preselected) {
-    return [=](QWidget* widget) {
-        auto* dialog = qobject_cast<LanguageSelection*>(widget);
-        if (dialog == nullptr) {
-            return false;
-        }
-        auto* combo = dialog->findChild<QComboBox*>();
-        *preselected = combo->currentText();
-        if (index >= 0) {
-            combo->setCurrentIndex(index);
-        }
-        QTimer::singleShot(0, dialog, [dialog, button] {
-            for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
-                if (b->text() == button) {
-                    QTest::mouseClick(b, Qt::LeftButton);
-                }
-            }
-        });
-        return true;
-    };
-}
-
 // Writes the files shipped beside the program into `folder`; `last` ends the version list.
 bool shipInto(const QString& folder, const QString& last) {
     QDir dir(folder);
@@ -142,8 +117,7 @@ void WindowTest::firstRun() {
 // Stored values reach the fields; what the user changed is stored on closing (here through
 // Datei > Beenden, which closes the window).
 void WindowTest::settingsRoundTrip() {
-    WindowFixture f([](TestWorkspace& ws) {
-        writeVersions(ws, kVersions);
+    WindowFixture f([](TestWorkspace&) {
         QSettings settings("KOLDAN", "VELMOR");
         for (const QString& key : kTextKeys) {
             settings.setValue(key, "/stored/" + key);
@@ -288,7 +262,26 @@ void WindowTest::languageDialog() {
     if (!restartAnswer.isEmpty()) {
         f.watcher.queueButton(restartAnswer);
     }
-    f.watcher.queueHandler(answerLanguageDialog(pick, button, &preselected));
+    f.watcher.queueHandler([&](QWidget* widget) {
+        auto* dialog = qobject_cast<LanguageSelection*>(widget);
+        if (dialog == nullptr) {
+            return false;
+        }
+        auto* combo = dialog->findChild<QComboBox*>();
+        preselected = combo->currentText();
+        if (pick >= 0) {
+            combo->setCurrentIndex(pick);
+        }
+        // Pressed once the handler has returned.
+        QTimer::singleShot(0, dialog, [dialog, button] {
+            for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+                if (b->text() == button) {
+                    QTest::mouseClick(b, Qt::LeftButton);
+                }
+            }
+        });
+        return true;
+    });
     menuEntry(f.w, "Sprachen")->trigger();
     QCOMPARE(preselected, QString("Englisch"));
     QCOMPARE(f.watcher.titles(),
@@ -371,30 +364,28 @@ void WindowTest::shippedFiles() {
     QVERIFY(shipInto(program, "2017.06.0"));
     QVERIFY(!both || shipInto(ws.path(), "2019.02.0"));
     QSettings("KOLDAN", "VELMOR").setValue("lang", storedLanguage);
-    {
-        DialogWatcher watcher;
-        MainWindow w;
-        QCOMPARE(Access::versionList(w), (QStringList{"1.4.4", both ? "2019.02.0" : "2017.06.0"}));
-        QCOMPARE(w.menuBar()->actions().first()->text(), menuTitle);
-        QCOMPARE(QSettings("KOLDAN", "VELMOR").contains("convinput"), storedLanguage < 2);
-        openedUrls.clear();
-        QDesktopServices::setUrlHandler("file", this, "openFileUrl");
-        menuEntry(w, "Handbuch")->trigger();
-        QCOMPARE(openedUrls.value(0).toLocalFile(),
-                 (both ? QDir::currentPath() : program) + "/doc/" + manual);
-        QDesktopServices::unsetUrlHandler("file");
-        menuEntry(w, "Handbuch")->trigger();
-        QCOMPARE(watcher.titles(), QStringList{"Handbuch"});
-        QVERIFY(watcher.boxes[0].text.contains(" konnte nicht "));
-        for (const QString& folder : {program, ws.path()}) {
-            QFile::remove(QDir(folder).filePath("doc/" + manual));
-        }
-        menuEntry(w, "Handbuch")->trigger();
-        // The path as the system writes it (doc\Manual.pdf on Windows).
-        QCOMPARE(watcher.boxes.value(1).text,
-                 "Das Handbuch " + QDir::toNativeSeparators("doc/" + manual) +
-                     " wurde weder im Arbeitsverzeichnis noch im Programmordner gefunden.");
+    DialogWatcher watcher;
+    MainWindow w;
+    QCOMPARE(Access::versionList(w), (QStringList{"1.4.4", both ? "2019.02.0" : "2017.06.0"}));
+    QCOMPARE(w.menuBar()->actions().first()->text(), menuTitle);
+    QCOMPARE(QSettings("KOLDAN", "VELMOR").contains("convinput"), storedLanguage < 2);
+    openedUrls.clear();
+    QDesktopServices::setUrlHandler("file", this, "openFileUrl");
+    menuEntry(w, "Handbuch")->trigger();
+    QCOMPARE(openedUrls.value(0).toLocalFile(),
+             (both ? QDir::currentPath() : program) + "/doc/" + manual);
+    QDesktopServices::unsetUrlHandler("file");
+    menuEntry(w, "Handbuch")->trigger();
+    QCOMPARE(watcher.titles(), QStringList{"Handbuch"});
+    QVERIFY(watcher.boxes[0].text.contains(" konnte nicht "));
+    for (const QString& folder : {program, ws.path()}) {
+        QFile::remove(QDir(folder).filePath("doc/" + manual));
     }
+    menuEntry(w, "Handbuch")->trigger();
+    // The path as the system writes it (doc\Manual.pdf on Windows).
+    QCOMPARE(watcher.boxes.value(1).text,
+             "Das Handbuch " + QDir::toNativeSeparators("doc/" + manual) +
+                 " wurde weder im Arbeitsverzeichnis noch im Programmordner gefunden.");
 }
 
 QUILLMOOR_TEST_MAIN(WindowTest)

@@ -1,6 +1,5 @@
-// The English catalogue A2Ltranslator_la: every source text of the front-end has
-// a finished translation that keeps its placeholders and line breaks, and the
-// window and the language dialog show no German text with it.
+// The English catalogue A2Ltranslator_la: finished translations that keep their placeholders
+// and line breaks, and no German text in the window or the language dialog.
 #include "prefs/languageselection.h"
 #include "testsupport.h"
 
@@ -125,8 +124,7 @@ void CatalogueTest::everySourceTextIsTranslated() {
                                          wrong.join("\n  ")));
 }
 
-// A text left German was not passed through tr() in its context, or lacks its
-// translation.
+// A text left German was not passed through tr() in its context, or is not translated.
 void CatalogueTest::windowShowsNoGermanText() {
     TestWorkspace ws;
     QTranslator english;

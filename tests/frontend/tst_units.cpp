@@ -1,5 +1,4 @@
-// The window-free parts of the front-end: program lookup, the converter's output
-// (decoding and markers), the version rules, the versions file and the manual's address.
+// The window-free parts of the front-end.
 #include "converter/commandline.h"
 #include "converter/markers.h"
 #include "prefs/manualurl.h"

@@ -114,8 +114,7 @@ void WindowTest::firstRun() {
     QVERIFY(f.ui.convertSelectLibraryLast->isHidden());
 }
 
-// Stored values reach the fields; what the user changed is stored on closing (here through
-// Datei > Beenden, which closes the window).
+// Stored values reach the fields; what the user changed is stored on closing (Datei > Beenden).
 void WindowTest::settingsRoundTrip() {
     WindowFixture f([](TestWorkspace&) {
         QSettings settings("KOLDAN", "VELMOR");
@@ -243,8 +242,7 @@ void WindowTest::languageDialog_data() {
     QTest::newRow("cancelled") << 0 << "Abbrechen" << QString() << -1 << 0;
 }
 
-// The chosen language is stored; a restart launches the program again with the
-// arguments it was started with, after storing.
+// The chosen language is stored; a restart then launches the program again with its arguments.
 void WindowTest::languageDialog() {
     QFETCH(int, pick);
     QFETCH(QString, button);

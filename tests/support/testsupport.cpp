@@ -52,8 +52,7 @@ QList<QStringList> TestWorkspace::calls() const {
         if (line == "call") {
             result.append(QStringList());
         } else if (line.startsWith("arg ") && !result.isEmpty()) {
-            result.last().append(QString::fromLocal8Bit(
-                line.mid(4).replace("%0A", "\n").replace("%0D", "\r").replace("%25", "%")));
+            result.last().append(QString::fromLocal8Bit(line.mid(4)));
         }
     }
     return result;

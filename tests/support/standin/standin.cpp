@@ -1,9 +1,8 @@
 // A scripted stand-in for the converter, used by the front-end tests.
 //
 // Each run appends its arguments to "standin-calls.txt" in the working
-// directory (one "call" line, then one "arg" line per argument, with "%", CR and
-// LF written as %25, %0D and %0A), then plays "standin-script.txt" from the
-// working directory, line by line:
+// directory (one "call" line, then one "arg" line per argument), then plays
+// "standin-script.txt" from the working directory, line by line:
 //   out TEXT     write TEXT to standard output and flush (escapes below)
 //   err TEXT     write TEXT to standard error and flush
 //   sleep MS     pause
@@ -42,14 +41,6 @@ std::string unescape(const std::string& text) {
     return out;
 }
 
-std::string escapeArgument(const std::string& arg) {
-    std::string out;
-    for (char c : arg) {
-        out += c == '%' ? "%25" : c == '\r' ? "%0D" : c == '\n' ? "%0A" : std::string(1, c);
-    }
-    return out;
-}
-
 void write(FILE* stream, const std::string& bytes) {
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::fflush(stream);
@@ -62,7 +53,7 @@ int main(int argc, char* argv[]) {
         std::ofstream calls("standin-calls.txt", std::ios::app | std::ios::binary);
         calls << "call\n";
         for (int i = 1; i < argc; ++i) {
-            calls << "arg " << escapeArgument(argv[i]) << '\n';
+            calls << "arg " << argv[i] << '\n';
         }
     }
     std::ifstream script("standin-script.txt", std::ios::binary);

@@ -34,9 +34,7 @@ void EndToEndTest::convertSample() {
     const QString converter = runtime.filePath("QuillmoorConverter.exe");
     if (runtime.path().isEmpty() || !QFile::exists(converter) ||
         !QFile::exists(runtime.filePath("samples/" + sample))) {
-        QSKIP(
-            "QuillmoorConverter.exe or the samples are not in the runtime folder "
-            "(QUILLMOOR_RUNTIME_DIR); build the converter to run this test");
+        QSKIP("QuillmoorConverter.exe or a sample is not in QUILLMOOR_RUNTIME_DIR: build them");
     }
     TestWorkspace ws;
     ws.removeConverter();

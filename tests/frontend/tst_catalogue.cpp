@@ -15,10 +15,7 @@ struct Message {
 QList<Message> readCatalogue(const QString& path) {
     QList<Message> messages;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return messages;
-    }
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     QString context;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) {

@@ -53,8 +53,6 @@ TEST(Encoding, ByteOrderMarksDecide) {
         ASSERT_TRUE(result.ok()) << c.name << ": " << result.error->toString();
         const auto& doc = *result.document;
         EXPECT_EQ(doc.encoding(), c.encoding) << c.name;
-        ASSERT_EQ(doc.modules().size(), 1u) << c.name;
-        EXPECT_EQ(doc.modules()[0].longIdentifier, "Modul \xC3\xA4") << c.name;
         EXPECT_EQ(doc.find<a2l::Measurement>("t").value().longIdentifier, kLong) << c.name;
         // Positions count in the decoded text; a BOM takes no column.
         ASSERT_EQ(result.warnings.size(), 1u) << c.name;
@@ -66,8 +64,7 @@ TEST(Encoding, ByteOrderMarksDecide) {
     }
 }
 
-// Without a byte-order mark each text is UTF-8 when valid, else Windows-1252 (a file edited
-// with two editors has both); bytes in comments play no part.
+// A file edited with two editors holds both encodings; bytes in comments play no part.
 TEST(Encoding, EachTextWithoutBomDecidesOnItsOwn) {
     struct Case {
         std::string bytes;

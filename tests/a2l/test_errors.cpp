@@ -1,5 +1,4 @@
-// Errors stop the read and name file, line, column and what was expected; tolerated
-// problems become warnings at their place. One row per case.
+// Errors stop the read at file, line and column; tolerated problems become warnings there.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -28,8 +28,7 @@ private:
 // Counts "/begin KEYWORD" per keyword outside comments and strings: a scan written for the
 // tests, independent of the engine's lexer.
 std::map<std::string, std::size_t> countBlocks(std::string_view text);
-// Expects the document to hold as many objects of each kind, and blocks in all, as `scan`
-// (countBlocks over the texts it was read from) found.
+// Expects the objects of each kind, and blocks in all, that `scan` (countBlocks) found.
 void expectScanCounts(const a2l::Document& doc, const std::map<std::string, std::size_t>& scan,
                       const std::string& what);
 std::string slurp(const std::filesystem::path& file);

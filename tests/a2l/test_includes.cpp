@@ -1,5 +1,4 @@
-// /include: quoted and bare paths, / and \, relative to the including file, nested,
-// capitals, missing files, cycles and the depth cap.
+// /include: path forms, relative to the including file, nested, missing files, cycles, caps.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -17,8 +16,7 @@ std::string meas(const std::string& name) {
            " \"\" UBYTE NO_COMPU_METHOD 0 0 0 255 /end MEASUREMENT\n";
 }
 
-// The read failed with an error in file `file` (its name), at `line` and `column` (0: any),
-// saying `says`.
+// The read failed in the file named `file`, at `line` and `column` (0: any), saying `says`.
 void expectError(const a2l::ReadResult& result, const char* file, std::uint32_t line,
                  const char* says, std::uint32_t column = 0) {
     ASSERT_FALSE(result.ok());
@@ -32,8 +30,7 @@ void expectError(const a2l::ReadResult& result, const char* file, std::uint32_t 
     EXPECT_NE(result.error->message.find(says), std::string::npos) << result.error->message;
 }
 
-// Quoted and bare names, / and \, capitals that differ from the file's, commented ones, the
-// include paths, inside an IF_DATA.
+// Quoted and bare names, / and \, other capitals, commented ones, include paths, IF_DATA.
 TEST(Includes, NestedAndRelativeToTheIncludingFile) {
     TempDir dir;
     auto main = dir.write(

@@ -1,5 +1,4 @@
-// The typed model on a file (data/model.a2l) that uses every field the converter and the
-// compare read.
+// The typed model on data/model.a2l, which uses every field the converter and compare read.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,8 +13,7 @@ protected:
         result_ = a2ltest::readOk(a2ltest::slurp(A2L_TEST_DATA "/model.a2l"));
         ASSERT_TRUE(result_.ok());
         EXPECT_TRUE(result_.warnings.empty()) << result_.warnings.front().toString();
-        // Unknown blocks are skipped and counted, but those inside an IF_DATA (described by
-        // A2ML, not ASAP2).
+        // Unknown blocks are counted, but not those inside an IF_DATA (A2ML describes these).
         EXPECT_EQ(doc().unknownKeywords(), (std::map<std::string, std::size_t, std::less<>>{
                                                {"NESTED", 1}, {"VENDOR_THING", 2}}));
     }
@@ -23,7 +21,6 @@ protected:
     a2l::ReadResult result_;
 };
 
-// Related fields are compared together, as a tuple of the values read against those written.
 TEST_F(Model, ProjectHeaderModuleAndModPar) {
     EXPECT_EQ(doc().asap2Version(), std::make_pair(1, 71));  // not A2ML_VERSION's, which follows
     ASSERT_TRUE(doc().project() && doc().header());

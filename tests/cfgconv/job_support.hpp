@@ -150,8 +150,7 @@ inline Child runProgram(const std::vector<std::string>& args) {
     return c;
 }
 #else
-// Starts the converter program with its standard output to the pipe `fds` (else /dev/null),
-// after `prepare` ran in the child.
+// Starts the converter program, its output to the pipe `fds` (else /dev/null), after `prepare`.
 inline pid_t startProgram(const std::vector<std::string>& args, const int* fds = nullptr,
                           void (*prepare)() = nullptr) {
     const pid_t pid = ::fork();
@@ -174,8 +173,7 @@ inline pid_t startProgram(const std::vector<std::string>& args, const int* fds =
     ::_exit(127);
 }
 
-// Runs the converter program with its standard output read here (or, with closedReader, a
-// pipe whose reading end is already closed).
+// Runs the converter program, reading its output (closedReader: to a pipe already closed).
 inline Child runProgram(const std::vector<std::string>& args, void (*prepare)() = nullptr,
                         bool closedReader = false) {
     int fds[2];

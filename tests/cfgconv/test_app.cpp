@@ -1,5 +1,4 @@
-// The converter's jobs end to end on real A2L files: in-process through
-// runConverter(), and through the built QuillmoorConverter.exe.
+// The converter's jobs end to end on real A2L files, in-process and through the program.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,8 +26,7 @@ std::string echoed(const fs::path& p) {
 }
 const char* const kTargets[] = {"tarVix=1.4.4", "tarVix=1.5.5", "tarVix=2017.06.0"};
 
-// Converts with -i and with -z, decompresses the latter and checks the three agree
-// and the XML is well-formed. Returns the -i run.
+// Converts with -i and -z: the -i file is well-formed XML and the -z one decompresses to it.
 Job convertBothWays(const fs::path& a2l, const fs::path& dir, const std::string& target,
                     std::vector<std::string> extra = {}) {
     fs::path ind = dir / "out_i.cfginclude", z = dir / "out_z.cfginclude",
@@ -49,15 +47,9 @@ Job convertBothWays(const fs::path& a2l, const fs::path& dir, const std::string&
         return ri;
     }
     done({"decompress", z.string(), dz.string()});
-    std::string indented = slurp(ind);
-    EXPECT_EQ(slurp(dz), indented) << a2l << " " << target;
+    EXPECT_EQ(slurp(dz), slurp(ind)) << a2l << " " << target;
     std::string why;
     EXPECT_TRUE(xmlFileWellFormed(ind.string(), &why)) << a2l << ": " << why;
-    // Deterministic: the same job again gives the same bytes.
-    a[2] = ind.string();
-    a[3] = "-i";
-    Job again = run(a);
-    EXPECT_EQ(slurp(ind), indented);
     return ri;
 }
 
@@ -86,8 +78,6 @@ std::vector<std::string> attributeValues(const std::string& doc, const std::stri
 
 }  // namespace
 
-// Each sample at each generation: the job's status and notes, what its file holds and lacks,
-// and its signals (arrays split for the older formats).
 TEST_F(AppTest, SamplesConvertForEachGeneration) {
     using Texts = std::vector<std::string>;
     // says: in the job's lines; holds, lacks: in the file or not.
@@ -173,10 +163,6 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
         }
     }
     EXPECT_GE(converted, 3 * 5);
-    // engine_ecu.a2l includes a file that is missing: an error at the /include line.
-    refused({"convert", (kSharedDir / "engine_ecu.a2l").string(), (dir / "x.cfginclude").string(),
-             "-i", "-l", "tarVix=2017.06.0"},
-            {"engine_ecu.a2l:"});
     // The XCPlite demo records a copy of its parameters through an INSTANCE of a structure of
     // TYPEDEF_MEASUREMENTs (its GROUP lists it among the measurements): four signals.
     done({"convert", (kSharedDir / "xcplite" / "xcp_demo_autodetect.a2l").string(),
@@ -239,8 +225,7 @@ TEST_F(AppTest, CompareReportsEdits) {
     EXPECT_FALSE(has(missing.out, ":0:0")) << missing.out;
 }
 
-// A real file of 529 measurements and a copy with two changes: -v shows the two changes
-// between the summary lines, not every unchanged object.
+// A real file of 529 measurements and a copy with two changes: -v shows only those two.
 TEST_F(AppTest, VerboseCompareOfARealPairShowsTheChanges) {
     const fs::path real = kSharedDir / "A2L_Example.a2l";
     if (!fs::is_regular_file(real))
@@ -311,7 +296,6 @@ TEST_F(AppTest, FailuresLeaveExistingOutputsUntouched) {
         {"plain text", "<?xml version=\"1.0\"?><cfginclude format=\"3\"/>"},
         {"truncated", zlibCompress(std::string(5000, 'x')).substr(0, 20)},
         {"other zlib content", zlibCompress("just some text, not XML")},
-        {"binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
         {"empty", ""},
     };
     for (const auto& [what, data] : inputs) {

@@ -122,8 +122,7 @@ std::pair<ConvertModel, ConvertModel> gearTables(int rows) {
 
 }  // namespace
 
-// -v: one line per changed value, the unchanged ones together; of a changed verbal table the
-// entries that differ, once, not the table twice. Unchanged objects are only counted.
+// Of a changed verbal table the entries that differ, once; unchanged objects only counted.
 TEST(Compare, VerboseShowsChangesNotWhatStayed) {
     auto [oldM, newM] = gearTables(3000);
     newM.measurements[1].address = 0x200;
@@ -213,8 +212,6 @@ TEST(Compare, VerboseTableHeadAndSize) {
     })) << ::testing::PrintToString(dup);
 }
 
-// A name given twice counts once, as its first object: a second one neither adds, removes nor
-// changes anything.
 TEST(Compare, TheFirstOfTwoObjectsOfOneNameCounts) {
     ConvertModel oldM = base(), newM = base();
     for (int i : {0, 1}) {
@@ -291,11 +288,5 @@ TEST(Compare, EveryShownValueChangedAloneIsAChange) {
             << what;
     // The conversion's unit changes every signal that uses it.
     EXPECT_EQ(edited([](ConvertModel& m) { m.conversions[0].unit = "1/min"; }).signals.changed, 4u);
-    // Unedited, nothing is a change and nothing is shown.
-    const auto same = run(base(), base(), false);
-    EXPECT_EQ(std::tie(same.r.signals.unchanged, same.r.characteristics.unchanged,
-                       same.r.conversions.unchanged),
-              std::make_tuple(4u, 1u, 1u));
-    EXPECT_FALSE(same.r.signals.any() || same.r.characteristics.any() || same.r.conversions.any());
-    EXPECT_TRUE(same.lines.empty());
+    EXPECT_TRUE(run(base(), base(), false).lines.empty());  // unedited, nothing is shown
 }

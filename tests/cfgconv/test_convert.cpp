@@ -54,7 +54,6 @@ ConvertModel featureModel() {
     m.station.byteOrder = ByteOrder::Little;
     m.station.protocol = "XCP";
     m.station.transport = "CAN";
-    m.station.transportParams = {{"baudrate", "500000"}};
     m.station.events = {{1, "10ms", "10ms", 10'000'000, 0}};
 
     Conversion lin = conv("CM_LIN", ConvKind::Linear, "LINEAR");
@@ -239,7 +238,7 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
          {"u64", "f64", "flag", "gear", "gear2", "rat", "curve", "form"},
          {"u64", "1.5.5"},
          {1, 0},
-         {"format=\"1\"", "<station name=\"ENGINE\" byteOrder=\"little\">",
+         {"<station name=\"ENGINE\" byteOrder=\"little\">",
           "name=\"arr[1][2]\" a2lName=\"arr\" address=\"0x0000200A\"",
           // The linear RAT_FUNC becomes an exact linear conversion, allowed everywhere.
           "id=\"CM_RAT_LINEAR\" kind=\"linear\" factor=\"0.5\" offset=\"-2\"", "name=\"fullMask\""},
@@ -258,12 +257,9 @@ TEST_F(CfgIncludeFile, EachGenerationHoldsItsFeaturesAndNamesTheRest) {
          {"half", ""},
          {0, 2},
          {"<station name=\"Test Bench &lt;1&gt;\" prefix=\"ECU1\" byteOrder=\"little\">",
-          "name=\"ECU1.arr\" a2lName=\"arr\" address=\"0x00002000\"", "dims=\"2x3\"",
+          "name=\"ECU1.arr\" a2lName=\"arr\" address=\"0x00002000\"",
           // The unit from the COMPU_METHOD, the event from the station's channels.
           "unit=\"degC\" min=\"0\" max=\"100\" event=\"1\" conversion=\"CM_LIN\"",
-          "<event channel=\"1\" name=\"10ms\" shortName=\"10ms\" cycleNs=\"10000000\"",
-          "<param name=\"baudrate\" value=\"500000\"/>",
-          "id=\"CM_RAT\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1\"",
           "id=\"CM_TAB\" kind=\"table\" table=\"T_CURVE\" interpolate=\"true\"",
           "expression=\"X1*X1 &lt; 4 &amp;&amp; &quot;q&quot;\""},
          {},

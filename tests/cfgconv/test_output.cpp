@@ -189,8 +189,7 @@ TEST(Decompress, IndentationBombStopsAtTheLimitInBoundedPieces) {
     EXPECT_LE(whole.largestPiece, std::size_t{3} << 19);
 }
 
-// zlibInflate takes a whole file, CfgIncludeDecompressor one in pieces: both read what zlib
-// writes, and refuse what exceeds their limit and every broken stream, in the same words.
+// zlibInflate (a whole file) and CfgIncludeDecompressor (in pieces) refuse in the same words.
 TEST(Zlib, RoundTripLimitAndEveryBrokenStreamIsRefused) {
     const std::string doc = cfgDocument(false, 3000), z = zlibCompress(doc);
     EXPECT_LT(z.size(), doc.size() / 3);

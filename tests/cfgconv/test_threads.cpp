@@ -191,8 +191,7 @@ TEST_F(ThreadsTest, JobsGiveTheSameBytesAndLinesOnOneAndOnTwoThreads) {
                      i == 3 ? "cannot read the new A2L" : "cannot read the old A2L");
 }
 
-// Text given back to the system reads the same when it is needed again; a heap copy of a
-// text (nothing to give back) is left alone.
+// A heap copy of a text (nothing to give back) is left alone.
 TEST_F(ThreadsTest, TextGivenBackReadsTheSameAgain) {
     const fs::path file = dir / "gen.a2l";
     generateMappable(file);

@@ -1,5 +1,4 @@
-// Encodings and line ends: a byte-order mark decides; without one texts are UTF-8 when valid, else
-// Windows-1252. Texts reach callers as UTF-8.
+// A byte-order mark decides the encoding, else UTF-8 when valid, else Windows-1252; any to UTF-8.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -13,9 +12,8 @@
 
 namespace {
 
-// "Temperatur ä € 🚗 U+F0041" (the last from a high plane, four bytes in UTF-8 with a lead
-// byte above F0) with a warning on line 2 (undefined conversion), as narrow (UTF-8), UTF-16
-// and UTF-32 literals.
+// "Temperatur ä € 🚗 U+F0041" (a UTF-8 lead byte above F0) with a warning on line 2 (undefined
+// conversion), as narrow (UTF-8), UTF-16 and UTF-32 literals.
 #define SOURCE_TEXT(P)                                                                      \
     P##"/begin MODULE m \"Modul \u00e4\"\n/begin MEASUREMENT t \"Temperatur \u00e4 \u20ac " \
        "\U0001F697 \U000F0041\" UBYTE CM_X 0 0 0 255 /end MEASUREMENT\n/end MODULE\n"

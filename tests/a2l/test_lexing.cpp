@@ -80,9 +80,8 @@ TEST(Lexing, ParametersSplitAsWritten) {
         EXPECT_EQ(p.kind, a2l::Item::Kind::Identifier) << p.text;
 }
 
-// Every number reads as the double nearest to it, as the C library's strtod finds it: beyond
-// a double's range infinite or zero with its sign, subnormals held as they are, leading zeros
-// counting neither before an exponent nor as hex digits.
+// Every number reads as strtod's nearest double: beyond range infinite or zero with its sign,
+// subnormals as they are, leading zeros counting neither before an exponent nor as hex digits.
 TEST(Lexing, NumberForms) {
     std::istringstream forms(
         "0 42 -7 +5 .1 1. -.5 1.5e3 4.29497e+09 .1E-2 1.E2 0x1F 0XfF -0x10 0x80000000 1e309 "

@@ -1,5 +1,4 @@
-// A signal's DAQ event (a channel of the station's own protocol that the file defines), its
-// address from IF_DATA KP_BLOBs, and INSTANCEs placed as signals or left out with a reason.
+// DAQ events, addresses from IF_DATA KP_BLOBs, and INSTANCEs as signals or left out.
 #include <gtest/gtest.h>
 
 #include <a2l/a2l.h>

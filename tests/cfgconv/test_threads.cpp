@@ -1,5 +1,4 @@
-// Work on a second thread (decoding ahead, compare's two loads, text given back while read):
-// whatever the number of threads, a job gives the same bytes and the same lines.
+// Work on a second thread (decoding ahead, compare's loads, text given back) changes no output.
 #include <gtest/gtest.h>
 
 #include <a2l/a2l.h>

@@ -175,8 +175,7 @@ TEST_F(AppTest, EverySharedSampleConvertsOrFailsClearly) {
         EXPECT_PRED2(has, doc, std::string("name=\"params_copy.") + c + "\"");
 }
 
-// Edits of the sample, in a folder whose name holds a percent sign: each change, the summary
-// and the advice (-v: test_compare.cpp); echoed texts keep their percent signs.
+// In a folder whose name holds a percent sign: echoed texts keep their percent signs.
 TEST_F(AppTest, CompareReportsEdits) {
     const fs::path sub = dir / "100% Prüfstand";
     fs::create_directories(sub);

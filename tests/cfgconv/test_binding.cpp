@@ -241,11 +241,6 @@ TEST(Instances, BecomeSignalsOrAreLeftOutWithAReason) {
                                                 {"type nested too deeply", 1},
                                                 {"instance too large", 1}};
     EXPECT_EQ(r.leftOutByCategory, expected);
-    for (const char* piece : {"<signal name=\"car[1].wheel[1].accel\" a2lName=\"car[1].wheel[1]"
-                              ".accel\" address=\"0x00002064\"",
-                              "name=\"nEng\" a2lName=\"nEng\" address=\"0x00001000\" "
-                              "extension=\"2\" type=\"uint16\""})
-        EXPECT_NE(r.document.find(piece), std::string::npos) << piece;
     // One signal per placed measurement component: 1 + 2 cars x (1 + 2 wheels x 2) + 2 direct.
     EXPECT_EQ(r.signals, 1u + 2u * (1u + 2u * 2u) + 2u);
 }

@@ -76,9 +76,6 @@ TEST(Compare, AddressChangeRemovalAdditionAndConversionChange) {
 
     auto r = run(oldM, newM, false);
     // sig0 and sig1 use the changed conversion, sig1 also moved.
-    EXPECT_EQ(std::tie(r.r.signals.added, r.r.signals.removed, r.r.signals.changed,
-                       r.r.conversions.added, r.r.conversions.changed, r.r.characteristics.changed),
-              std::make_tuple(1u, 1u, 3u, 1u, 1u, 1u));
     const std::string lin = "definition LINEAR COEFFS_LINEAR 2 1 -> LINEAR COEFFS_LINEAR 2 5";
     EXPECT_EQ(
         r.lines,
@@ -177,8 +174,7 @@ TEST(Compare, VerboseShowsChangesNotWhatStayed) {
     EXPECT_PRED2(has, plain.lines[1], "2999=\"gear 2999\" default \"invalid\" } -> TAB_VERB");
 }
 
-// The table's name and size when it stays; a renamed table with the same entries; two entries
-// with one key cannot be paired by key: both definitions are shown whole.
+// A renamed table with the same entries; two entries of one key: both definitions shown whole.
 TEST(Compare, VerboseTableHeadAndSize) {
     auto verbose = [](const std::function<void(ConvertModel&, ConvertModel&)>& edit) {
         auto [oldM, newM] = gearTables(2);
@@ -231,8 +227,7 @@ TEST(Compare, TheFirstOfTwoObjectsOfOneNameCounts) {
                                                  "- signal sig0"}));
 }
 
-// Each value a signal or characteristic shows, changed alone (also what comes from elsewhere
-// in the model: the station's byte order, the conversion's unit), is a change.
+// Also values from elsewhere in the model: the station's byte order, the conversion's unit.
 TEST(Compare, EveryShownValueChangedAloneIsAChange) {
     auto edited = [](const std::function<void(ConvertModel&)>& edit) {
         ConvertModel b = base();

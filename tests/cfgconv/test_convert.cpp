@@ -121,8 +121,7 @@ std::vector<std::string> leftNames(const ConvertResult& r) {
 
 }  // namespace
 
-// Basic ranges are named by their first version; advanced ranges take the generation of
-// their oldest version.
+// Basic ranges are named by their first version, advanced ones by their oldest one's generation.
 TEST(Target, VersionsRangesAndTheirGeneration) {
     // Versions compare numerically by their dotted parts.
     EXPECT_TRUE(v("1.5.5") < v("2017.06.0"));

@@ -281,5 +281,4 @@ TEST(Compare, EveryShownValueChangedAloneIsAChange) {
             << what;
     // The conversion's unit changes every signal that uses it.
     EXPECT_EQ(edited([](ConvertModel& m) { m.conversions[0].unit = "1/min"; }).signals.changed, 4u);
-    EXPECT_TRUE(run(base(), base(), false).lines.empty());  // unedited, nothing is shown
 }

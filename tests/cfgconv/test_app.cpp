@@ -101,8 +101,6 @@ TEST_F(AppTest, SamplesConvertForEachGeneration) {
     check(kSample, "tarVix=2017.06.0", 0, 21, {},
           {"<station name=\"Bench\" prefix=\"ECU1\" byteOrder=\"little\">",
            "<signal name=\"ECU1.nEngine\" a2lName=\"nEngine\" address=\"0x70000000\"",
-           // RAT_FUNC 0 1 40 0 0 1 maps phys to raw = phys + 40: written as phys = raw - 40.
-           "<conversion id=\"CM_TEMP\" kind=\"linear\" factor=\"1\" offset=\"-40\"",
            // raw = 1000 phys / (phys + 1) inverts to phys = -raw / (raw - 1000).
            "id=\"CM_LAMBDA\" kind=\"rational\" num1=\"-1\" num0=\"0\" den1=\"1\" den0=\"-1000\"",
            "<event channel=\"0\" name=\"10 ms task\" shortName=\"10ms\" cycleNs=\"10000000\"",

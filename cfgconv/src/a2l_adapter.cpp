@@ -209,15 +209,21 @@ void fillStation(const a2l::Document& doc, Station& st) {
                 break;
             }
         }
-        for (const auto& e : doc.xcpEvents()) {
-            DaqEvent d;
-            d.channel = e.channel;
-            d.name = e.name;
-            d.shortName = e.shortName;
-            if (auto s = e.cycleSeconds())
-                d.cycleNs = cycleNanoseconds(*s);
-            d.priority = e.priority;
-            st.events.push_back(std::move(d));
+        // The events of every XCP block, from the blocks read above: reading them again would
+        // walk every IF_DATA of the file once more.
+        for (const auto& x : xcps) {
+            if (!x.daq)
+                continue;
+            for (const auto& e : x.daq->events) {
+                DaqEvent d;
+                d.channel = e.channel;
+                d.name = e.name;
+                d.shortName = e.shortName;
+                if (auto s = e.cycleSeconds())
+                    d.cycleNs = cycleNanoseconds(*s);
+                d.priority = e.priority;
+                st.events.push_back(std::move(d));
+            }
         }
         return;
     }

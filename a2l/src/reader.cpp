@@ -308,19 +308,33 @@ private:
         auto id = [&](std::uint32_t i) {
             return i == kNone ? kNone : i == 0 ? module : offset + i;
         };
-        for (std::size_t i = 1; i < h.blocks.size(); ++i) {
-            BlockRec rec = h.blocks[i];
-            rec.parent = id(rec.parent);
-            rec.firstChild = id(rec.firstChild);
-            rec.nextSibling = id(rec.nextSibling);
-            d_.blocks.push_back(rec);
+        // The other's blocks are copied on a thread of their own, mostly first touches of memory,
+        // while this one takes over the rest; nothing else here reads or writes d_.blocks. The
+        // room is reserved first, so the copy allocates nothing and cannot throw.
+        d_.blocks.reserve(d_.blocks.size() + h.blocks.size() - 1);
+        auto copyBlocks = [&] {
+            for (std::size_t i = 1; i < h.blocks.size(); ++i) {
+                BlockRec rec = h.blocks[i];
+                rec.parent = id(rec.parent);
+                rec.firstChild = id(rec.firstChild);
+                rec.nextSibling = id(rec.nextSibling);
+                d_.blocks.push_back(rec);
+            }
+        };
+        std::thread copier;
+        try {
+            copier = std::thread(copyBlocks);
+        } catch (const std::system_error&) {
+            copyBlocks();  // no thread to be had: here
         }
-        // The module ends where the other stopped: no child follows the other's.
-        const Open& top = stack.back();
-        if (const std::uint32_t first = id(h.blocks[0].firstChild); first != kNone) {
-            (top.last == kNone ? d_.blocks[module].firstChild : d_.blocks[top.last].nextSibling) =
-                first;
-        }
+        struct Join {
+            std::thread& thread;
+            ~Join() {
+                if (thread.joinable()) {
+                    thread.join();
+                }
+            }
+        } join{copier};
         for (std::size_t k = 0; k < h.byKind.size(); ++k) {
             d_.byKind[k].reserve(d_.byKind[k].size() + h.byKind[k].size());
             for (std::uint32_t i : h.byKind[k]) {
@@ -344,6 +358,15 @@ private:
             d_.warn(w);
         }
         d_.suppressed += h.suppressed;
+        if (copier.joinable()) {
+            copier.join();
+        }
+        // The module ends where the other stopped: no child follows the other's.
+        const Open& top = stack.back();
+        if (const std::uint32_t first = id(h.blocks[0].firstChild); first != kNone) {
+            (top.last == kNone ? d_.blocks[module].firstChild : d_.blocks[top.last].nextSibling) =
+                first;
+        }
         const char* resume = other.stoppedAt_;
         stopSecondHalf();
         threads_ = 2;

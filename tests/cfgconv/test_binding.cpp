@@ -24,6 +24,12 @@ const char* const kXcpEvents = R"(
     /end DAQ
   /end IF_DATA)";
 
+// A second XCP block (another transport layer, say) defines events of its own.
+const std::string kTwoXcpBlocks = std::string(kXcpEvents) + R"(
+  /begin IF_DATA XCP /begin DAQ DYNAMIC 0 1 0 OPTIMISATION_TYPE_DEFAULT ADDRESS_EXTENSION_FREE
+    IDENTIFICATION_FIELD_TYPE_ABSOLUTE GRANULARITY_ODT_ENTRY_SIZE_DAQ_BYTE 8 NO_OVERLOAD_INDICATION
+    /begin EVENT "100 ms" "100ms" 3 DAQ 1 100 6 0 /end EVENT /end DAQ /end IF_DATA)";
+
 // CCP numbers event channels in the QP_BLOB's RASTER; DAQ lists 5 and 6 are other numbers.
 const char* const kCcpSources = R"(
   /begin IF_DATA ASAP1B_CCP
@@ -86,6 +92,9 @@ TEST(Binding, SignalsNameOnlyEventsOfTheStationProtocolThatTheFileDefines) {
          1},
         {"XCP fixed event the file does not define, default event it does", kXcpEvents,
          kFixed3Default2, 2},
+        {"XCP event of the second XCP block", kTwoXcpBlocks.c_str(),
+         "/begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 3 /end DAQ_EVENT /end IF_DATA",
+         3},
         {"XCP binding to an undefined channel only", kXcpEvents,
          "/begin IF_DATA XCP /begin DAQ_EVENT FIXED_EVENT_LIST EVENT 7 /end DAQ_EVENT /end IF_DATA",
          std::nullopt},

@@ -321,45 +321,36 @@ private:
                 d_.blocks.push_back(rec);
             }
         };
-        std::thread copier;
-        try {
-            copier = std::thread(copyBlocks);
-        } catch (const std::system_error&) {
-            copyBlocks();  // no thread to be had: here
-        }
-        struct Join {
-            std::thread& thread;
-            ~Join() {
-                if (thread.joinable()) {
-                    thread.join();
+        {
+            std::jthread copier;  // joined at the end of this scope, also when a merge throws
+            try {
+                copier = std::jthread(copyBlocks);
+            } catch (const std::system_error&) {
+                copyBlocks();  // no thread to be had: here
+            }
+            for (std::size_t k = 0; k < h.byKind.size(); ++k) {
+                d_.byKind[k].reserve(d_.byKind[k].size() + h.byKind[k].size());
+                for (std::uint32_t i : h.byKind[k]) {
+                    d_.byKind[k].push_back(id(i));
                 }
             }
-        } join{copier};
-        for (std::size_t k = 0; k < h.byKind.size(); ++k) {
-            d_.byKind[k].reserve(d_.byKind[k].size() + h.byKind[k].size());
-            for (std::uint32_t i : h.byKind[k]) {
-                d_.byKind[k].push_back(id(i));
+            for (const auto& [keyword, count] : h.unknown) {
+                d_.unknown[keyword] += count;
             }
-        }
-        for (const auto& [keyword, count] : h.unknown) {
-            d_.unknown[keyword] += count;
-        }
-        names_.reserve(names_.size() + other.names_.size());
-        for (PendingName n : other.names_) {
-            n.id = id(n.id);
-            names_.push_back(n);
-        }
-        conversions_.reserve(conversions_.size() + other.conversions_.size());
-        for (ConversionRef ref : other.conversions_) {
-            ref.block = id(ref.block);
-            conversions_.push_back(ref);
-        }
-        for (const auto& w : h.warnings) {
-            d_.warn(w);
-        }
-        d_.suppressed += h.suppressed;
-        if (copier.joinable()) {
-            copier.join();
+            names_.reserve(names_.size() + other.names_.size());
+            for (PendingName n : other.names_) {
+                n.id = id(n.id);
+                names_.push_back(n);
+            }
+            conversions_.reserve(conversions_.size() + other.conversions_.size());
+            for (ConversionRef ref : other.conversions_) {
+                ref.block = id(ref.block);
+                conversions_.push_back(ref);
+            }
+            for (const auto& w : h.warnings) {
+                d_.warn(w);
+            }
+            d_.suppressed += h.suppressed;
         }
         // The module ends where the other stopped: no child follows the other's.
         const Open& top = stack.back();
